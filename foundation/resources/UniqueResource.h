@@ -1,0 +1,131 @@
+// Move-only owners for Win32 resources: one template, one alias per kind.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+namespace resources {
+
+// Owns a value of type T that is released by Close when the owner lets go.
+// Traits supply: using type; static type Empty(); static void Close(type).
+template <typename Traits>
+class UniqueResource {
+public:
+    using type = typename Traits::type;
+
+    UniqueResource() noexcept = default;
+    explicit UniqueResource(type value) noexcept : mValue(value) {}
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : mValue(other.release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept
+    {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    ~UniqueResource() { reset(); }
+
+    [[nodiscard]] type get() const noexcept { return mValue; }
+    [[nodiscard]] bool valid() const noexcept { return mValue != Traits::Empty(); }
+    explicit operator bool() const noexcept { return valid(); }
+
+    // Gives up ownership without closing.
+    [[nodiscard]] type release() noexcept { return std::exchange(mValue, Traits::Empty()); }
+
+    // Closes what is held (keeping the caller's last error) and takes value.
+    void reset(type value = Traits::Empty()) noexcept
+    {
+        type old = std::exchange(mValue, value);
+        if (old != Traits::Empty()) {
+            const DWORD lastError = GetLastError();
+            Traits::Close(old);
+            SetLastError(lastError);
+        }
+    }
+
+    // For out-parameters: closes what is held and returns the slot to fill.
+    [[nodiscard]] type* put() noexcept
+    {
+        reset();
+        return &mValue;
+    }
+
+private:
+    type mValue = Traits::Empty();
+};
+
+struct HandleTraits {
+    using type = HANDLE;
+    static HANDLE Empty() noexcept { return nullptr; }
+    static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+
+// Handles whose empty value is INVALID_HANDLE_VALUE (files, tool-help snapshots).
+struct FileHandleTraits {
+    using type = HANDLE;
+    static HANDLE Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+
+struct ModuleTraits {
+    using type = HMODULE;
+    static HMODULE Empty() noexcept { return nullptr; }
+    static void Close(HMODULE m) noexcept { ::FreeLibrary(m); }
+};
+
+struct LocalMemTraits {
+    using type = HLOCAL;
+    static HLOCAL Empty() noexcept { return nullptr; }
+    static void Close(HLOCAL p) noexcept { ::LocalFree(p); }
+};
+
+struct CoTaskMemTraits {
+    using type = void*;
+    static void* Empty() noexcept { return nullptr; }
+    static void Close(void* p) noexcept { ::CoTaskMemFree(p); }
+};
+
+struct GdiObjectTraits {
+    using type = HGDIOBJ;
+    static HGDIOBJ Empty() noexcept { return nullptr; }
+    static void Close(HGDIOBJ o) noexcept { ::DeleteObject(o); }
+};
+
+struct WindowTraits {
+    using type = HWND;
+    static HWND Empty() noexcept { return nullptr; }
+    static void Close(HWND w) noexcept { ::DestroyWindow(w); }
+};
+
+using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueFileHandle = UniqueResource<FileHandleTraits>;
+using UniqueSnapshot = UniqueResource<FileHandleTraits>;
+using UniqueModule = UniqueResource<ModuleTraits>;
+using UniqueLocalMem = UniqueResource<LocalMemTraits>;
+using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits>;
+using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
+
+// Initialises COM on the calling thread for the scope of the object.
+class [[nodiscard]] ComApartment {
+public:
+    explicit ComApartment(DWORD model) noexcept : mResult(::CoInitializeEx(nullptr, model)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (SUCCEEDED(mResult)) {
+            ::CoUninitialize();
+        }
+    }
+    [[nodiscard]] HRESULT result() const noexcept { return mResult; }
+
+private:
+    HRESULT mResult;
+};
+
+}  // namespace resources
