@@ -1,0 +1,321 @@
+#include "console/ConsoleWindow.h"
+
+#include "console/ControlTable.h"
+#include "console/resources/resource.h"
+#include "foundation/text/Unicode.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace console {
+namespace {
+
+constexpr wchar_t kInvalidValueText[] = L"the value is not valid in the control ";
+
+struct ControlClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassFor(const ControlSpec& spec)
+{
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    switch (spec.kind) {
+    case ControlKind::TextBox:
+        return {WC_EDITW, child | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {WC_BUTTONW, child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::CheckBox:
+        return {WC_BUTTONW, child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::GroupBox:
+        return {WC_BUTTONW, child | BS_GROUPBOX, 0};
+    case ControlKind::Label:
+        break;
+    }
+    // The status line has the sunken border; its text is shown as given.
+    if (spec.id == ControlId::StatusMsg) {
+        return {WC_STATICW, child | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, WS_EX_CLIENTEDGE};
+    }
+    return {WC_STATICW, child | SS_LEFT, 0};
+}
+
+std::wstring ReadWindowText(HWND window)
+{
+    const int length = ::GetWindowTextLengthW(window);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return std::wstring(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+}  // namespace
+
+bool ConsoleWindow::RegisterWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    if (::GetClassInfoExW(instance, ConsoleWindow::kClassName, &windowClass)) {
+        return true;
+    }
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &ConsoleWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK), IMAGE_ICON,
+                                                          ::GetSystemMetrics(SM_CXSMICON),
+                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ConsoleWindow::kClassName;
+    return ::RegisterClassExW(&windowClass) != 0;
+}
+
+ConsoleWindow::ConsoleWindow(ActionHandler actions) : mActions(std::move(actions)) {}
+
+ConsoleWindow::~ConsoleWindow()
+{
+    if (mWindow) {
+        ::DestroyWindow(mWindow);
+    }
+}
+
+bool ConsoleWindow::Create(HINSTANCE instance, UINT dpi)
+{
+    if (!RegisterWindowClass(instance)) {
+        return false;
+    }
+    mForcedDpi = dpi;
+    const HWND window = ::CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+    return window != nullptr;
+}
+
+void ConsoleWindow::Show(int showCommand)
+{
+    ::ShowWindow(mWindow, showCommand);
+    ::UpdateWindow(mWindow);
+}
+
+HWND ConsoleWindow::Control(ControlId id) const
+{
+    const auto found = mControls.find(id);
+    return found == mControls.end() ? nullptr : found->second;
+}
+
+LRESULT CALLBACK ConsoleWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<ConsoleWindow*>(create->lpCreateParams);
+        self->mWindow = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ConsoleWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->mWindow = nullptr;
+        self->mControls.clear();
+    }
+    return result;
+}
+
+LRESULT ConsoleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_SHOWWINDOW:
+        if (wParam && !mLoaded) {
+            OnLoad();
+        }
+        break;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_CLOSE:
+        ::DestroyWindow(mWindow);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(mWindow, message, wParam, lParam);
+}
+
+void ConsoleWindow::CreateControls()
+{
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(mWindow, GWLP_HINSTANCE));
+    // Creation order is the tab order: each new child goes below the ones
+    // before it, and dialog navigation walks the children in that order.
+    for (const ControlSpec* spec : ControlsInTabOrder()) {
+        const ControlClass controlClass = ClassFor(*spec);
+        const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, spec->text,
+                                               controlClass.style, 0, 0, 0, 0, mWindow,
+                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance,
+                                               nullptr);
+        mControls[spec->id] = control;
+        if (spec->kind == ControlKind::TextBox) {
+            // Accept text of any length, typed or pasted.
+            ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        }
+    }
+    // Group boxes are painted beneath the controls they frame.
+    for (const ControlSpec& spec : ConsoleControls()) {
+        if (spec.kind == ControlKind::GroupBox) {
+            ::SetWindowPos(Control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    ApplyFont(mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow));
+    ResizeToFit();
+}
+
+void ConsoleWindow::ApplyFont(UINT dpi)
+{
+    mDpi = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    resources::UniqueGdiObject font = CreateDialogFont(mDpi);
+    mCell = MeasureCharCell(static_cast<HFONT>(font.get()));
+    for (const auto& [id, control] : mControls) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    }
+    // The controls use the new font before the old one is deleted.
+    mFont = std::move(font);
+    ApplyLayout();
+}
+
+void ConsoleWindow::ApplyLayout()
+{
+    for (const ControlSpec& spec : ConsoleControls()) {
+        const RECT rect = ControlRect(spec, mCell);
+        ::SetWindowPos(Control(spec.id), nullptr, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::InvalidateRect(mWindow, nullptr, TRUE);
+}
+
+void ConsoleWindow::ResizeToFit()
+{
+    const SIZE frame = FrameSize();
+    ::SetWindowPos(mWindow, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE ConsoleWindow::FrameSize() const
+{
+    const SIZE client = ClientSize(mCell);
+    RECT frame{0, 0, client.cx, client.cy};
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(mWindow, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(mWindow, GWL_EXSTYLE));
+    ::AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, mDpi);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void ConsoleWindow::OnGetMinMaxInfo(MINMAXINFO& limits) const
+{
+    // The window may be larger than a small screen: every control keeps its
+    // place instead of being cut off by the default limit.
+    const SIZE frame = FrameSize();
+    limits.ptMaxTrackSize.x = std::max(limits.ptMaxTrackSize.x, frame.cx);
+    limits.ptMaxTrackSize.y = std::max(limits.ptMaxTrackSize.y, frame.cy);
+    limits.ptMaxSize.x = std::max(limits.ptMaxSize.x, frame.cx);
+    limits.ptMaxSize.y = std::max(limits.ptMaxSize.y, frame.cy);
+}
+
+void ConsoleWindow::OnLoad()
+{
+    mLoaded = true;
+    ::SendMessageW(Control(ControlId::UseNestkitCheckBox), BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void ConsoleWindow::OnCommand(int id, int notification)
+{
+    if (notification != BN_CLICKED) {
+        return;
+    }
+    const auto control = static_cast<ControlId>(id);
+    if (control == ControlId::ID_DONE) {
+        ::SendMessageW(mWindow, WM_CLOSE, 0, 0);
+        return;
+    }
+    if (!mActions || !Control(control)) {
+        return;
+    }
+    // A failure inside an action must not unwind through the system's
+    // message dispatch; it is shown to the user, and the window goes on.
+    try {
+        mActions(control, *this);
+    } catch (const std::exception& failure) {
+        ReportUnhandledFailure(failure.what());
+    } catch (...) {
+        ReportUnhandledFailure("unknown failure");
+    }
+}
+
+void ConsoleWindow::ReportUnhandledFailure(const char* what)
+{
+    const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
+    ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+}
+
+void ConsoleWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    ApplyFont(dpi);
+    ::SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeToFit();
+}
+
+void ConsoleWindow::SetStatusMessage(const wchar_t* msg)
+{
+    ::SetWindowTextW(Control(ControlId::StatusMsg), msg);
+    // Paint now: the caller may block the thread in a long call next.
+    ::RedrawWindow(mWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+bool ConsoleWindow::GetProductName(std::string& productName)
+{
+    return IsControlValid(ControlId::ProductNameText, productName);
+}
+
+bool ConsoleWindow::IsControlValid(ControlId control, std::string& textValue)
+{
+    textValue.clear();
+    const std::wstring text = ControlText(control);
+    if (!text.empty()) {
+        textValue = unicode::to_string(text);
+        return true;
+    }
+    const std::wstring status = kInvalidValueText + std::wstring(ControlSpecOf(control).name);
+    // Shown when the thread returns to the message loop, not at once.
+    ::SetWindowTextW(Control(ControlId::StatusMsg), status.c_str());
+    return false;
+}
+
+bool ConsoleWindow::IsChecked(ControlId control) const
+{
+    return ::SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring ConsoleWindow::ControlText(ControlId control) const
+{
+    return ReadWindowText(Control(control));
+}
+
+}  // namespace console

@@ -1,0 +1,89 @@
+#include "console/Layout.h"
+
+#include <algorithm>
+
+namespace console {
+
+resources::UniqueGdiObject CreateDialogFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    LOGFONTW font{};
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+        font = metrics.lfMessageFont;
+    } else {
+        // Older systems: an 8-point shell dialog font at the requested DPI.
+        font.lfHeight = -::MulDiv(8, static_cast<int>(dpi), 72);
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        ::wcsncpy_s(font.lfFaceName, L"MS Shell Dlg 2", _TRUNCATE);
+    }
+    return resources::UniqueGdiObject(::CreateFontIndirectW(&font));
+}
+
+CharCell MeasureCharCell(HFONT font)
+{
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(screen, &metrics);
+    // The average width over the Latin letters, rounded, as dialog base units
+    // are computed; tmAveCharWidth is too coarse for proportional fonts.
+    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent{};
+    ::GetTextExtentPoint32W(screen, kLetters, 52, &extent);
+    ::SelectObject(screen, previous);
+    ::ReleaseDC(nullptr, screen);
+    CharCell cell{(extent.cx / 26 + 1) / 2, static_cast<int>(metrics.tmHeight)};
+    if (cell.width <= 0 || cell.height <= 0) {
+        cell = kBaseCell;
+    }
+    return cell;
+}
+
+int ScaleX(int value, CharCell cell)
+{
+    return ::MulDiv(value, cell.width, kBaseCell.width);
+}
+
+int ScaleY(int value, CharCell cell)
+{
+    return ::MulDiv(value, cell.height, kBaseCell.height);
+}
+
+RECT ControlRect(const ControlSpec& spec, CharCell cell)
+{
+    int left = ScaleX(spec.x, cell);
+    int top = ScaleY(spec.y, cell);
+    if (spec.parent) {
+        const ControlSpec& group = ControlSpecOf(*spec.parent);
+        left += ScaleX(group.x, cell);
+        top += ScaleY(group.y, cell);
+    }
+    return RECT{left, top, left + ScaleX(spec.width, cell), top + ScaleY(spec.height, cell)};
+}
+
+SIZE ClientSize(CharCell cell)
+{
+    LONG right = 0;
+    LONG bottom = 0;
+    for (const ControlSpec& spec : ConsoleControls()) {
+        const RECT rect = ControlRect(spec, cell);
+        right = std::max(right, rect.right);
+        bottom = std::max(bottom, rect.bottom);
+    }
+    return SIZE{right + ScaleX(kLayoutMargin, cell), bottom + ScaleY(kLayoutMargin, cell)};
+}
+
+std::vector<const ControlSpec*> ControlsInTabOrder()
+{
+    std::vector<const ControlSpec*> ordered;
+    for (const ControlSpec& spec : ConsoleControls()) {
+        ordered.push_back(&spec);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    return ordered;
+}
+
+}  // namespace console

@@ -1,0 +1,4 @@
+// Resource ids of Probedeck.exe.
+#pragma once
+
+#define IDI_PROBEDECK 100

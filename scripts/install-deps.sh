@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs, from Debian's archive, whichever of the packages this project
+# needs are missing. Usage: install-deps.sh run|test
+set -euo pipefail
+purpose=${1:-test}
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+          wine wine64 xvfb xauth x11-utils imagemagick)
+if [ "$purpose" = test ]; then
+    packages+=(googletest clang-14 libclang-rt-14-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,97 @@
+#include "console/Layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace console {
+namespace {
+
+bool Equal(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
+{
+    struct Row {
+        ControlId id;
+        RECT expected;
+    };
+    const Row rows[] = {
+        {ControlId::ProductNameText, {453, 42, 653, 62}},
+        {ControlId::InvokeUpdateBtn, {736 + 192, 408 + 18, 736 + 192 + 128, 408 + 18 + 32}},
+        {ControlId::CVUID_Text, {736 + 16, 272 + 80, 736 + 16 + 304, 272 + 80 + 20}},
+        {ControlId::PythonTestsButton, {8 + 592, 624 + 24, 8 + 592 + 128, 624 + 24 + 24}},
+        {ControlId::ButtonGetLocalGUIDs, {8 + 16, 694 + 19, 8 + 16 + 128, 694 + 19 + 24}},
+        {ControlId::ID_DONE, {992, 592, 1067, 615}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_TRUE(Equal(ControlRect(ControlSpecOf(row.id), kBaseCell), row.expected))
+            << static_cast<int>(row.id);
+    }
+    const SIZE client = ClientSize(kBaseCell);
+    EXPECT_EQ(client.cx, 1072 + kLayoutMargin);
+    EXPECT_EQ(client.cy, 749 + kLayoutMargin);
+}
+
+TEST(ConsoleLayout, LargerCellScalesEachAxisByItsOwnRatio)
+{
+    const CharCell cell{8, 26};  // 1.6 across, 2.0 down
+    const RECT rect = ControlRect(ControlSpecOf(ControlId::InvokeUpdateBtn), cell);
+    EXPECT_EQ(rect.left, 1178 + 307);  // 1177.6 and 307.2, each rounded
+    EXPECT_EQ(rect.top, 408 * 2 + 18 * 2);
+    EXPECT_EQ(rect.right - rect.left, 205);  // 204.8
+    EXPECT_EQ(rect.bottom - rect.top, 64);
+}
+
+TEST(ConsoleLayout, GroupedControlsLieInsideTheirGroupAtEveryScale)
+{
+    for (const CharCell cell : {kBaseCell, CharCell{6, 13}, CharCell{7, 19}, CharCell{10, 26}}) {
+        for (const ControlSpec& spec : ConsoleControls()) {
+            if (!spec.parent) {
+                continue;
+            }
+            const RECT inner = ControlRect(spec, cell);
+            const RECT outer = ControlRect(ControlSpecOf(*spec.parent), cell);
+            EXPECT_TRUE(inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+                        inner.bottom <= outer.bottom)
+                << "control " << static_cast<int>(spec.id) << " at cell " << cell.width << "x" << cell.height;
+        }
+    }
+}
+
+TEST(ConsoleLayout, CreationOrderFollowsTabIndexAndKeepsTableOrderForTies)
+{
+    const auto ordered = ControlsInTabOrder();
+    ASSERT_EQ(ordered.size(), ConsoleControls().size());
+    EXPECT_EQ(ordered.front()->id, ControlId::ProductNameText);
+    EXPECT_EQ(ordered.back()->id, ControlId::ButtonGetLocalGUIDs);
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        EXPECT_LE(ordered[i - 1]->tabIndex, ordered[i]->tabIndex);
+    }
+    // The four helper buttons share tab index 10: left to right, as listed.
+    std::vector<ControlId> helpers;
+    for (const ControlSpec* spec : ordered) {
+        if (spec->tabIndex == 10) {
+            helpers.push_back(spec->id);
+        }
+    }
+    EXPECT_EQ(helpers, (std::vector<ControlId>{ControlId::HelpPageButton, ControlId::TracingExeButton,
+                                               ControlId::HTMLTestPageButton, ControlId::PythonTestsButton}));
+}
+
+TEST(ConsoleLayout, EveryControlHasItsOwnIdAndName)
+{
+    std::set<int> ids;
+    std::set<std::wstring> names;
+    for (const ControlSpec& spec : ConsoleControls()) {
+        ids.insert(static_cast<int>(spec.id));
+        names.insert(spec.name);
+    }
+    EXPECT_EQ(ids.size(), 22u);
+    EXPECT_EQ(names.size(), 22u);
+}
+
+}  // namespace
+}  // namespace console
