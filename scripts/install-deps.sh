@@ -7,7 +7,8 @@ purpose=${1:-test}
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb xauth x11-utils imagemagick)
 if [ "$purpose" = test ]; then
-    packages+=(googletest clang-14 libclang-rt-14-dev)
+    # 32-bit Wine runs the 32-bit build's tests.
+    packages+=(googletest clang-14 libclang-rt-14-dev wine32:i386)
 fi
 
 missing=()
@@ -17,6 +18,9 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     echo "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

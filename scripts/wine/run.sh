@@ -8,4 +8,11 @@ shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
-exec wine "$@"
+# 64-bit programs go straight to the 64-bit loader, which also serves prefixes
+# made before 32-bit Wine was installed.
+loader=wine
+if [ -x /usr/lib/wine/wine64 ] && [ "$(od -An -tx1 -j "$(( $(od -An -tu4 -j60 -N4 "$1" 2>/dev/null) + 4 ))" -N2 "$1" 2>/dev/null | tr -d ' ')" = 6486 ]; then
+    loader=/usr/lib/wine/wine64
+    export WINELOADER=$loader
+fi
+exec "$loader" "$@"
