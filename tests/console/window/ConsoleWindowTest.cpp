@@ -136,6 +136,23 @@ TEST_P(ConsoleWindowAtDpi, CellGrowsWithTheDpi)
     EXPECT_GE(cell.width * 96, 4 * static_cast<int>(GetParam()));
 }
 
+TEST_P(ConsoleWindowAtDpi, MovingToAnotherDpiLaysTheControlsOutAgain)
+{
+    const UINT target = GetParam() == 96 ? 144 : 96;
+    RECT suggested{10, 10, 400, 300};
+    ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(target, target), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.Dpi(), target);
+    RECT client{};
+    ::GetClientRect(window.Handle(), &client);
+    const SIZE needed = ClientSize(window.Cell());
+    EXPECT_GE(client.right, needed.cx);
+    EXPECT_GE(client.bottom, needed.cy);
+    const RECT expected = ControlRect(ControlSpecOf(ControlId::ID_DONE), window.Cell());
+    const RECT actual = ClientRectOf(window.Control(ControlId::ID_DONE));
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.bottom, expected.bottom);
+}
+
 INSTANTIATE_TEST_SUITE_P(Dpi, ConsoleWindowAtDpi, ::testing::Values(96u, 144u));
 
 class ConsoleWindowTest : public ::testing::Test {
