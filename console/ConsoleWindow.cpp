@@ -21,10 +21,10 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-ControlClass ClassFor(const ControlSpec& spec)
+ControlClass ClassFor(const ControlSpec& row)
 {
     const DWORD child = WS_CHILD | WS_VISIBLE;
-    switch (spec.kind) {
+    switch (row.kind) {
     case ControlKind::TextBox:
         return {WC_EDITW, child | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE};
     case ControlKind::Button:
@@ -37,7 +37,7 @@ ControlClass ClassFor(const ControlSpec& spec)
         break;
     }
     // The status line has the sunken border; its text is shown as given.
-    if (spec.id == ControlId::StatusMsg) {
+    if (row.id == ControlId::StatusMsg) {
         return {WC_STATICW, child | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, WS_EX_CLIENTEDGE};
     }
     return {WC_STATICW, child | SS_LEFT, 0};
@@ -166,22 +166,22 @@ void ConsoleWindow::CreateControls()
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(mWindow, GWLP_HINSTANCE));
     // Creation order is the tab order: each new child goes below the ones
     // before it, and dialog navigation walks the children in that order.
-    for (const ControlSpec* spec : ControlsInTabOrder()) {
-        const ControlClass controlClass = ClassFor(*spec);
-        const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, spec->text,
+    for (const ControlSpec* row : ControlsInTabOrder()) {
+        const ControlClass controlClass = ClassFor(*row);
+        const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, row->text,
                                                controlClass.style, 0, 0, 0, 0, mWindow,
-                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)), instance,
+                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance,
                                                nullptr);
-        mControls[spec->id] = control;
-        if (spec->kind == ControlKind::TextBox) {
+        mControls[row->id] = control;
+        if (row->kind == ControlKind::TextBox) {
             // Accept text of any length, typed or pasted.
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
         }
     }
     // Group boxes are painted beneath the controls they frame.
-    for (const ControlSpec& spec : ConsoleControls()) {
-        if (spec.kind == ControlKind::GroupBox) {
-            ::SetWindowPos(Control(spec.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const ControlSpec& row : ConsoleControls()) {
+        if (row.kind == ControlKind::GroupBox) {
+            ::SetWindowPos(Control(row.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
     ApplyFont(mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow));
@@ -203,9 +203,9 @@ void ConsoleWindow::ApplyFont(UINT dpi)
 
 void ConsoleWindow::ApplyLayout()
 {
-    for (const ControlSpec& spec : ConsoleControls()) {
-        const RECT rect = ControlRect(spec, mCell);
-        ::SetWindowPos(Control(spec.id), nullptr, rect.left, rect.top, rect.right - rect.left,
+    for (const ControlSpec& row : ConsoleControls()) {
+        const RECT rect = ControlRect(row, mCell);
+        ::SetWindowPos(Control(row.id), nullptr, rect.left, rect.top, rect.right - rect.left,
                        rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ::InvalidateRect(mWindow, nullptr, TRUE);

@@ -45,9 +45,9 @@ std::span<const ControlSpec> ConsoleControls()
 
 const ControlSpec& ControlSpecOf(ControlId id)
 {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.id == id) {
-            return spec;
+    for (const ControlSpec& row : kControls) {
+        if (row.id == id) {
+            return row;
         }
     }
     throw std::out_of_range("unknown console control id");

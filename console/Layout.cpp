@@ -51,24 +51,24 @@ int ScaleY(int value, CharCell cell)
     return ::MulDiv(value, cell.height, kBaseCell.height);
 }
 
-RECT ControlRect(const ControlSpec& spec, CharCell cell)
+RECT ControlRect(const ControlSpec& row, CharCell cell)
 {
-    int left = ScaleX(spec.x, cell);
-    int top = ScaleY(spec.y, cell);
-    if (spec.parent) {
-        const ControlSpec& group = ControlSpecOf(*spec.parent);
+    int left = ScaleX(row.x, cell);
+    int top = ScaleY(row.y, cell);
+    if (row.parent) {
+        const ControlSpec& group = ControlSpecOf(*row.parent);
         left += ScaleX(group.x, cell);
         top += ScaleY(group.y, cell);
     }
-    return RECT{left, top, left + ScaleX(spec.width, cell), top + ScaleY(spec.height, cell)};
+    return RECT{left, top, left + ScaleX(row.width, cell), top + ScaleY(row.height, cell)};
 }
 
 SIZE ClientSize(CharCell cell)
 {
     LONG right = 0;
     LONG bottom = 0;
-    for (const ControlSpec& spec : ConsoleControls()) {
-        const RECT rect = ControlRect(spec, cell);
+    for (const ControlSpec& row : ConsoleControls()) {
+        const RECT rect = ControlRect(row, cell);
         right = std::max(right, rect.right);
         bottom = std::max(bottom, rect.bottom);
     }
@@ -78,8 +78,8 @@ SIZE ClientSize(CharCell cell)
 std::vector<const ControlSpec*> ControlsInTabOrder()
 {
     std::vector<const ControlSpec*> ordered;
-    for (const ControlSpec& spec : ConsoleControls()) {
-        ordered.push_back(&spec);
+    for (const ControlSpec& row : ConsoleControls()) {
+        ordered.push_back(&row);
     }
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });

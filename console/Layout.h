@@ -33,7 +33,7 @@ int ScaleY(int value, CharCell cell);
 
 // Rectangle of a control in the window's client area: a control inside a
 // group box is placed relative to the (scaled) origin of the group box.
-RECT ControlRect(const ControlSpec& spec, CharCell cell);
+RECT ControlRect(const ControlSpec& row, CharCell cell);
 
 // Client area that holds every control with the margin.
 SIZE ClientSize(CharCell cell);

@@ -1,5 +1,6 @@
 // Process entry of Probedeck.exe.
 #include "console/ConsoleWindow.h"
+#include "console/actions/ConsoleActions.h"
 #include "foundation/resources/UniqueResource.h"
 
 #include <windows.h>
@@ -14,7 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     INITCOMMONCONTROLSEX commonControls{sizeof(commonControls), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&commonControls);
 
-    console::ConsoleWindow window;
+    console::ConsoleWindow window(&console::RunConsoleAction);
     if (!window.Create(instance)) {
         return 1;
     }

@@ -8,7 +8,7 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 case $action in
 start)
     "$(dirname "$0")/prefix.sh" "$prefix" "${PROBEDECK_WINE_DRIVER:-null}"
-    ( wineserver -p && wine cmd /c exit ) </dev/null >/dev/null 2>&1 ;;
+    ( wineserver -p && wine cmd /c exit ) </dev/null >/dev/null 2>&1 || true ;;
 stop)
     wineserver -k </dev/null >/dev/null 2>&1 || true ;;
 esac

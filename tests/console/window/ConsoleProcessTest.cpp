@@ -50,15 +50,15 @@ TEST_F(ConsoleProcess, ShowsEveryControlInItsPlace)
 
     RECT client{};
     ::GetClientRect(window, &client);
-    for (const ControlSpec& spec : ConsoleControls()) {
-        SCOPED_TRACE(testing::Message() << "control id " << static_cast<int>(spec.id));
-        HWND control = Child(spec.id);
+    for (const ControlSpec& row : ConsoleControls()) {
+        SCOPED_TRACE(testing::Message() << "control id " << static_cast<int>(row.id));
+        HWND control = Child(row.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(::GetAncestor(control, GA_PARENT), window);
         EXPECT_TRUE(::IsWindowVisible(control));
-        EXPECT_EQ(WindowText(control), spec.text);
+        EXPECT_EQ(WindowText(control), row.text);
         const std::wstring className = ClassOf(control);
-        switch (spec.kind) {
+        switch (row.kind) {
         case ControlKind::TextBox:
             EXPECT_EQ(className, L"Edit");
             break;
@@ -72,7 +72,7 @@ TEST_F(ConsoleProcess, ShowsEveryControlInItsPlace)
         RECT rect{};
         ::GetWindowRect(control, &rect);
         ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-        const RECT expected = ControlRect(spec, cell);
+        const RECT expected = ControlRect(row, cell);
         EXPECT_EQ(rect.left, expected.left);
         EXPECT_EQ(rect.top, expected.top);
         EXPECT_EQ(rect.right, expected.right);

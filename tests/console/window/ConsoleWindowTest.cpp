@@ -54,17 +54,17 @@ TEST_P(ConsoleWindowAtDpi, CreatesEveryControlWithItsKindTextAndRectangle)
     window.Show(SW_SHOWNORMAL);
     RECT client{};
     ::GetClientRect(window.Handle(), &client);
-    for (const ControlSpec& spec : ConsoleControls()) {
-        SCOPED_TRACE(testing::Message() << "control " << std::string(spec.name, spec.name + wcslen(spec.name)));
-        HWND control = window.Control(spec.id);
+    for (const ControlSpec& row : ConsoleControls()) {
+        SCOPED_TRACE(testing::Message() << "control " << std::string(row.name, row.name + wcslen(row.name)));
+        HWND control = window.Control(row.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(::GetParent(control), window.Handle());
-        EXPECT_EQ(::GetDlgCtrlID(control), static_cast<int>(spec.id));
-        EXPECT_EQ(window.ControlText(spec.id), spec.text);
+        EXPECT_EQ(::GetDlgCtrlID(control), static_cast<int>(row.id));
+        EXPECT_EQ(window.ControlText(row.id), row.text);
         EXPECT_TRUE(::IsWindowVisible(control));
 
         const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-        switch (spec.kind) {
+        switch (row.kind) {
         case ControlKind::TextBox:
             EXPECT_EQ(ClassOf(control), L"Edit");
             EXPECT_FALSE(style & ES_MULTILINE);
@@ -83,10 +83,10 @@ TEST_P(ConsoleWindowAtDpi, CreatesEveryControlWithItsKindTextAndRectangle)
             EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
             break;
         }
-        const bool tabStop = spec.kind != ControlKind::Label && spec.kind != ControlKind::GroupBox;
+        const bool tabStop = row.kind != ControlKind::Label && row.kind != ControlKind::GroupBox;
         EXPECT_EQ((style & WS_TABSTOP) != 0, tabStop);
 
-        const RECT expected = ControlRect(spec, window.Cell());
+        const RECT expected = ControlRect(row, window.Cell());
         const RECT actual = ClientRectOf(control);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
@@ -107,22 +107,22 @@ TEST_P(ConsoleWindowAtDpi, CaptionsFitTheirControlsUnclipped)
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(screen, &metrics);
     const int checkGlyph = ::MulDiv(13 + 6, static_cast<int>(window.Dpi()), 96);
-    for (const ControlSpec& spec : ConsoleControls()) {
+    for (const ControlSpec& row : ConsoleControls()) {
         SIZE extent{};
-        ::GetTextExtentPoint32W(screen, spec.text, static_cast<int>(wcslen(spec.text)), &extent);
-        const RECT rect = ControlRect(spec, window.Cell());
+        ::GetTextExtentPoint32W(screen, row.text, static_cast<int>(wcslen(row.text)), &extent);
+        const RECT rect = ControlRect(row, window.Cell());
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
         int needed = extent.cx;
-        if (spec.kind == ControlKind::Button) {
+        if (row.kind == ControlKind::Button) {
             needed += 8;  // the button's border and focus rectangle
-        } else if (spec.kind == ControlKind::CheckBox) {
+        } else if (row.kind == ControlKind::CheckBox) {
             needed += checkGlyph;
-        } else if (spec.kind == ControlKind::GroupBox || spec.kind == ControlKind::TextBox) {
+        } else if (row.kind == ControlKind::GroupBox || row.kind == ControlKind::TextBox) {
             needed += 12;
         }
-        EXPECT_LE(needed, width) << "caption of control " << static_cast<int>(spec.id);
-        EXPECT_LE(metrics.tmHeight, height) << "text height of control " << static_cast<int>(spec.id);
+        EXPECT_LE(needed, width) << "caption of control " << static_cast<int>(row.id);
+        EXPECT_LE(metrics.tmHeight, height) << "text height of control " << static_cast<int>(row.id);
     }
     ::SelectObject(screen, previous);
     ::ReleaseDC(nullptr, screen);

@@ -48,15 +48,15 @@ TEST(ConsoleLayout, LargerCellScalesEachAxisByItsOwnRatio)
 TEST(ConsoleLayout, GroupedControlsLieInsideTheirGroupAtEveryScale)
 {
     for (const CharCell cell : {kBaseCell, CharCell{6, 13}, CharCell{7, 19}, CharCell{10, 26}}) {
-        for (const ControlSpec& spec : ConsoleControls()) {
-            if (!spec.parent) {
+        for (const ControlSpec& row : ConsoleControls()) {
+            if (!row.parent) {
                 continue;
             }
-            const RECT inner = ControlRect(spec, cell);
-            const RECT outer = ControlRect(ControlSpecOf(*spec.parent), cell);
+            const RECT inner = ControlRect(row, cell);
+            const RECT outer = ControlRect(ControlSpecOf(*row.parent), cell);
             EXPECT_TRUE(inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
                         inner.bottom <= outer.bottom)
-                << "control " << static_cast<int>(spec.id) << " at cell " << cell.width << "x" << cell.height;
+                << "control " << static_cast<int>(row.id) << " at cell " << cell.width << "x" << cell.height;
         }
     }
 }
@@ -72,9 +72,9 @@ TEST(ConsoleLayout, CreationOrderFollowsTabIndexAndKeepsTableOrderForTies)
     }
     // The four helper buttons share tab index 10: left to right, as listed.
     std::vector<ControlId> helpers;
-    for (const ControlSpec* spec : ordered) {
-        if (spec->tabIndex == 10) {
-            helpers.push_back(spec->id);
+    for (const ControlSpec* row : ordered) {
+        if (row->tabIndex == 10) {
+            helpers.push_back(row->id);
         }
     }
     EXPECT_EQ(helpers, (std::vector<ControlId>{ControlId::HelpPageButton, ControlId::TracingExeButton,
@@ -85,9 +85,9 @@ TEST(ConsoleLayout, EveryControlHasItsOwnIdAndName)
 {
     std::set<int> ids;
     std::set<std::wstring> names;
-    for (const ControlSpec& spec : ConsoleControls()) {
-        ids.insert(static_cast<int>(spec.id));
-        names.insert(spec.name);
+    for (const ControlSpec& row : ConsoleControls()) {
+        ids.insert(static_cast<int>(row.id));
+        names.insert(row.name);
     }
     EXPECT_EQ(ids.size(), 22u);
     EXPECT_EQ(names.size(), 22u);

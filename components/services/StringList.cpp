@@ -1,0 +1,54 @@
+#include "components/services/StringList.h"
+
+#include "foundation/resources/UniqueResource.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+namespace VantorelUtils {
+
+namespace {
+
+// Size of a block from the COM task allocator, or SIZE_MAX when the allocator
+// cannot tell. Knowing it keeps a block that lacks its closing empty string
+// from being read past its end.
+size_t BlockSize(void* block)
+{
+    IMalloc* allocator = nullptr;
+    if (FAILED(::CoGetMalloc(1, &allocator)) || allocator == nullptr) {
+        return SIZE_MAX;
+    }
+    const SIZE_T size = allocator->GetSize(block);
+    allocator->Release();
+    return size == static_cast<SIZE_T>(-1) ? SIZE_MAX : size;
+}
+
+}  // namespace
+
+uint32_t TranslateStringsToVectorAndFree(char* strArray, std::vector<std::string>& vItems)
+{
+    if (strArray == nullptr) {
+        return 0;
+    }
+    // Owned from here on, so the block is released exactly once on every path.
+    const resources::UniqueCoTaskMem block(strArray);
+    const size_t size = BlockSize(strArray);
+    uint32_t count = 0;
+    size_t offset = 0;
+    while (offset < size && strArray[offset] != '\0') {
+        size_t length = 0;
+        if (size == SIZE_MAX) {
+            length = std::strlen(strArray + offset);
+        } else {
+            const void* end = std::memchr(strArray + offset, '\0', size - offset);
+            length = end ? static_cast<size_t>(static_cast<const char*>(end) - (strArray + offset)) : size - offset;
+        }
+        vItems.emplace_back(strArray + offset, length);
+        ++count;
+        offset += length + 1;
+    }
+    return count;
+}
+
+}  // namespace VantorelUtils

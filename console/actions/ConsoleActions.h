@@ -1,0 +1,12 @@
+// Runs the action behind a console button.
+#pragma once
+
+#include "console/ConsoleView.h"
+
+namespace console {
+
+// Runs the action of button to completion on the calling thread; false when
+// button has no action here (e.g. ID_DONE, or a control that is no button).
+bool RunConsoleAction(ControlId button, ConsoleView& view);
+
+}  // namespace console

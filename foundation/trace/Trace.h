@@ -1,0 +1,89 @@
+// Trace lines: indented by the calling thread's nesting depth, optionally
+// stamped, written to the debugger output and delivered to the trace viewer.
+// All trace text is narrow and passed through unchanged.
+#pragma once
+
+#include "foundation/trace/CriticalSection.h"
+#include "foundation/trace/TlsData.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+
+#if defined(__GNUC__)
+#define UTRACE_PRINTF(formatIndex, firstArgument) __attribute__((format(gnu_printf, formatIndex, firstArgument)))
+#else
+#define UTRACE_PRINTF(formatIndex, firstArgument)
+#endif
+
+namespace UTrace {
+
+// Output flags in gTraceFlags.
+constexpr std::uint32_t kTraceToDebugger = 1;
+constexpr std::uint32_t kTraceAllLevels = 2;
+constexpr std::uint32_t kTraceTimestamp = 4;
+
+// Line kinds, as carried in the record and passed to the filter.
+constexpr std::int32_t kTraceError = 1;
+constexpr std::int32_t kTraceMessage = 3;
+constexpr std::int32_t kTraceFunction = 4;
+
+// The viewer's window class.
+constexpr wchar_t kViewerClass[] = L"Talvane Solutions::Trace::1.0";
+
+// The marker format that writes nothing. Only this very pointer counts;
+// another text reading "silent" is an ordinary format.
+extern const char* const kSilent;
+
+using TraceFilter = bool (*)(std::int32_t kind, const char* source, const char* text);
+
+// Settings. They hold their initial values before any code runs; the console
+// changes none of them. Change them through Configure (TraceSettings.h).
+extern std::int32_t gTraceEnabled;   // 0: every line is dropped unformatted
+extern std::int32_t gTraceLevel;     // Error passes at 1 and above, Message at 3
+extern char gTraceSource[64];        // source name of error and message lines
+extern TraceFilter gTraceFilter;     // when set, a line reaches the viewer only if it says so
+extern std::uint32_t gTraceTag;      // carried unchanged in every record
+extern std::uint32_t gTraceFlags;    // kTraceToDebugger | kTraceAllLevels at first
+
+// Viewer presence: -1 undetermined, 0 absent, 1 present. Touched only under gTraceLock.
+extern std::int32_t gViewerState;
+extern HWND gViewerWindow;
+extern DWORD gLastViewerLookup;
+
+// Keeps lines of different threads apart; always taken before gTraceDepth's own lock.
+extern TalvaneCriticalSection gTraceLock;
+// Slot 0: the calling thread's function nesting depth.
+extern tls_data<unsigned int> gTraceDepth;
+
+// How long one delivery may wait for the viewer before it counts as failed.
+constexpr DWORD kDeliveryTimeoutMs = 1000;
+// While the viewer is absent, it is looked up again at most this often.
+constexpr DWORD kViewerLookupIntervalMs = 3000;
+
+// An error line (kind 1), written when gTraceLevel >= 1 or kTraceAllLevels is set.
+void Error(const char* format, ...) UTRACE_PRINTF(1, 2);
+// A message line (kind 3), written when gTraceLevel >= 3 or kTraceAllLevels is set.
+void Message(const char* format, ...) UTRACE_PRINTF(1, 2);
+
+// Builds and delivers one line. The caller holds gTraceLock.
+void WriteLine(const char* source, std::int32_t kind, std::uint32_t tag, std::uint8_t flag, const char* format,
+               va_list arguments);
+
+// Looks the viewer's window up; true when it exists.
+bool FindViewer();
+
+// Microseconds since the performance counter's origin (or since process start
+// without a counter).
+std::uint64_t Microseconds();
+
+// counter x 1,000,000 / perSecond, without the 64-bit overflow of forming the
+// product first (perSecond > 0).
+std::uint64_t CounterToMicroseconds(std::uint64_t counter, std::uint64_t perSecond);
+
+// The stamp "h:m:s.mmm : " for a microsecond count, into buffer (NUL-terminated,
+// cut to size). Returns the number of characters written.
+int FormatStamp(std::uint64_t microseconds, char* buffer, std::size_t size);
+
+}  // namespace UTrace

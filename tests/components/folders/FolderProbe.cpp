@@ -1,0 +1,123 @@
+// Helper program for the folder-search tests. Modes:
+//   probe DLLNAME OUTFILE            writes the found folder, the program folder
+//                                    and the parent folder, one per line (UTF-8)
+//   launch PROGRAM ARGS...           starts PROGRAM ARGS... and waits for it
+//   launch-and-exit PROGRAM ARGS...  starts PROGRAM ARGS... and ends at once
+//   await-parent ARGS...             waits for the parent to end, then runs ARGS
+//   (no arguments)                   leaves "<own path>.started" and ends; lets a
+//                                    test see that a copy of it was started
+#include "components/folders/DllPathManager.h"
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/text/Unicode.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+using VantorelUtils::DllPathManager;
+
+namespace {
+
+int Probe(const std::vector<std::wstring>& args)
+{
+    if (args.size() < 2) {
+        return 2;
+    }
+    const std::wstring found = DllPathManager::getDllFolderPath(args[0].c_str());
+    const string8 text = unicode::to_string8(found + L"\n" + DllPathManager::getprocessfolderpath() + L"\n"
+        + DllPathManager::getparentprocessfolderpath() + L"\n");
+    const resources::UniqueFileHandle file(
+        ::CreateFileW(args[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? 0 : 3;
+}
+
+resources::UniqueHandle Start(const std::vector<std::wstring>& args)
+{
+    std::wstring commandLine;
+    for (const std::wstring& arg : args) {
+        commandLine += L"\"" + arg + L"\" ";
+    }
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info {};
+    if (!::CreateProcessW(
+            args[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return {};
+    }
+    ::CloseHandle(info.hThread);
+    return resources::UniqueHandle(info.hProcess);
+}
+
+DWORD ParentId()
+{
+    const resources::UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) {
+            return entry.th32ParentProcessID;
+        }
+    }
+    return 0;
+}
+
+int MarkStarted()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return 3;
+    }
+    const std::wstring marker = std::wstring(path, length) + L".started";
+    const resources::UniqueFileHandle file(
+        ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? 0 : 3;
+}
+
+int Run(const std::vector<std::wstring>& args)
+{
+    if (args.empty()) {
+        return MarkStarted();
+    }
+    const std::wstring& mode = args[0];
+    const std::vector<std::wstring> rest(args.begin() + 1, args.end());
+    if (mode == L"probe") {
+        return Probe(rest);
+    }
+    if ((mode == L"launch" || mode == L"launch-and-exit") && !rest.empty()) {
+        const resources::UniqueHandle child = Start(rest);
+        if (!child) {
+            return 4;
+        }
+        if (mode == L"launch") {
+            ::WaitForSingleObject(child.get(), 60000);
+        }
+        return 0;
+    }
+    if (mode == L"await-parent") {
+        if (const resources::UniqueHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, ParentId())); parent) {
+            ::WaitForSingleObject(parent.get(), 30000);
+        }
+        return Run(rest);
+    }
+    return 2;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    int count = 0;
+    const resources::UniqueLocalMem argv(reinterpret_cast<HLOCAL>(::CommandLineToArgvW(::GetCommandLineW(), &count)));
+    const auto* words = static_cast<wchar_t* const*>(argv.get());
+    std::vector<std::wstring> args;
+    for (int i = 1; words != nullptr && i < count; ++i) {
+        args.emplace_back(words[i]);
+    }
+    return Run(args);
+}

@@ -1,0 +1,172 @@
+#include "foundation/errors/TalvaneException.h"
+#include "foundation/errors/MessageCatalogue.h"
+#include "foundation/errors/StackWalker.h"
+#include "foundation/text/LanguageImpl.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using SystemException::Win32;
+
+string8 Bytes(const std::string& text)
+{
+    return string8(text.begin(), text.end());
+}
+
+// The system's text for a code, asked for independently of the library.
+std::wstring SystemText(DWORD code)
+{
+    wchar_t buffer[1024] = {};
+    std::wstring text(buffer,
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+            ARRAYSIZE(buffer), nullptr));
+    return text.erase(text.find_last_not_of(L"\r\n") + 1);
+}
+
+TEST(SystemExceptionWin32, MessageCarriesCodeAndSystemText)
+{
+    const std::string prefix = "operating system error: number = ";
+    struct {
+        std::uint32_t code;
+        std::string message;
+    } const cases[] = {
+        { 5, prefix + "0x00000005 - " + unicode::to_string(SystemText(5)) },
+        { 0, prefix + "0x00000000 - " + unicode::to_string(SystemText(0)) },
+        { 0x80070005u, prefix + "0x80070005 - " + unicode::to_string(SystemText(0x80070005u)) },
+        { 0x2000BEEFu, prefix + "0x2000BEEF - n/a" },
+    };
+    for (const auto& c : cases) {
+        const Win32 error(c.code);
+        EXPECT_EQ(error.what(), c.message);
+        EXPECT_EQ(error.GetId(), -12);
+        EXPECT_EQ(error.GetCode(), c.code);
+    }
+    EXPECT_GT(SystemText(5).size(), 3u);
+    // Only line breaks go; a space before them stays.
+    EXPECT_EQ(SystemException::RemoveTrailingLineBreaks(L"a space \r\n"), L"a space ");
+    EXPECT_EQ(SystemException::RemoveTrailingLineBreaks(L"a\r\nb\n\r\r"), L"a\r\nb");
+    EXPECT_EQ(SystemException::RemoveTrailingLineBreaks(L"\r\n"), L"");
+}
+
+// System texts that name inserts keep their markers instead of reading
+// arguments that were never passed.
+TEST(SystemExceptionWin32, InsertMarkersInSystemTextsStay)
+{
+    for (DWORD code = 1; code < 2000; ++code) {
+        if (SystemText(code).find(L'%') != std::wstring::npos) {
+            EXPECT_EQ(SystemException::GetSystemErrorText(code), SystemText(code)) << code;
+            return;
+        }
+    }
+    GTEST_SKIP() << "no system text with inserts below code 2000";
+}
+
+TEST(SystemExceptionWin32, TranslationSuppliesThePattern)
+{
+    testing_support::TempFolder folder(L"catalogue");
+    auto& language = TalvaneText::Language();
+    const std::pair<const char*, const char*> cases[]
+        = { { "-12 erreur %1 (%0)", "erreur n/a (0x2000BEEF)" }, { "-12 erreur %0", "erreur 0x2000BEEF" } };
+    for (const auto& [line, message] : cases) {
+        folder.WriteFile(L"FRA.txt", std::string("\xEF\xBB\xBF") + line);
+        language.SetLanguage(6, unicode::to_string8(folder.path()));
+        EXPECT_EQ(Win32(0x2000BEEFu).GetMessageText(), Bytes(message));
+        language.SetLanguage(TalvaneText::LanguageImpl::kEmbeddedEnglish, string8());
+    }
+}
+
+TEST(TalvaneExceptionItem, CatalogueIsLinkedAndMarkersOfUnformattedItemsStay)
+{
+    std::vector<std::int32_t> ids;
+    for (const TalvaneText* item = TalvaneText::First(); item != nullptr && item->GetId() < 0; item = item->Next()) {
+        ids.push_back(item->GetId());
+    }
+    EXPECT_EQ(ids, (std::vector<std::int32_t> { -15, -14, -12, -11, -4, -3, -2, -1 }));
+    const TalvaneException runtime(gErrRuntime);
+    EXPECT_EQ(runtime.GetMessageText(), Bytes("runtime error: %0"));
+    EXPECT_EQ(runtime.GetId(), -3);
+}
+
+void ExpectSame(const TalvaneException& copy, const Win32& original)
+{
+    EXPECT_EQ(copy.GetId(), original.GetId());
+    EXPECT_EQ(copy.GetMessageText(), original.GetMessageText());
+    EXPECT_EQ(copy.GetStackTrace(), "frame 1\nframe 2");
+    ASSERT_NE(dynamic_cast<const Win32*>(&copy), nullptr);
+    EXPECT_EQ(dynamic_cast<const Win32&>(copy).GetCode(), original.GetCode());
+    EXPECT_STREQ(copy.what(), original.what());
+    EXPECT_NE(copy.what(), original.what());  // each object has its own cache
+}
+
+TEST(TalvaneExceptionCopies, CopyCloneAndRaiseKeepTheDynamicClass)
+{
+    Win32 original(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(&original.SetStackTrace("frame 1\nframe 2"), &original);
+    const TalvaneException& base = original;
+    ExpectSame(Win32(original), original);
+    ExpectSame(*std::unique_ptr<TalvaneException>(base.Clone()), original);
+    try {
+        base.Raise();
+    } catch (const Win32& raised) {
+        ExpectSame(raised, original);
+    }
+    const TalvaneException plain(gErrUnknown);
+    EXPECT_EQ(typeid(*std::unique_ptr<TalvaneException>(plain.Clone())), typeid(TalvaneException));
+    EXPECT_THROW(plain.Raise(), TalvaneException);
+    EXPECT_THROW(throw Win32(5), std::exception);
+}
+
+TEST(TalvaneExceptionWhat, OutsideTheCodePageGivesReplacementCharacters)
+{
+    const TalvaneText item(9100, "caf\xC3\xA9 \xE4\xB8\xAD\xF0\x9F\x98\x80");
+    const TalvaneException error(item);
+    char expected[64] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, L"caf\u00e9 \u4e2d\U0001F600", -1, expected, sizeof expected, nullptr, nullptr);
+    const std::string first = error.what();
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(error.what(), first);
+}
+
+struct CountingWalker : StackWalker::StackWalker_IF {
+    CountingWalker(int& walks, int& deaths)
+        : mWalks(walks)
+        , mDeaths(deaths)
+    {
+    }
+    ~CountingWalker() override { ++mDeaths; }
+    void Walk() override { ++mWalks; }
+    int& mWalks;
+    int& mDeaths;
+};
+
+TEST(StackWalkerHook, InstalledWalkerRunsForNewExceptionsOnly)
+{
+    int walks = 0, deaths = 0;
+    auto* walker = new CountingWalker(walks, deaths);
+    StackWalker::SetStackWalker(walker);
+    StackWalker::SetStackWalker(walker);  // the same object again: kept, not freed
+    const Win32 error(5);
+    const std::unique_ptr<TalvaneException> clone(error.Clone());
+    EXPECT_EQ(walks, 1);
+    StackWalker::SetStackWalker(nullptr);
+    EXPECT_EQ(deaths, 1);
+    const TalvaneException after(gErrRuntime);
+    EXPECT_EQ(walks, 1);
+
+    StackWalker::CountedPtr<StackWalker::StackWalker_IF> first(new CountingWalker(walks, deaths));
+    {
+        const auto second = first;
+        EXPECT_EQ(first.UseCount(), 2);
+    }
+    first.Assign(new CountingWalker(walks, deaths));
+    EXPECT_EQ(deaths, 2);
+}
+
+}  // namespace
