@@ -7,6 +7,9 @@ shift
 "$(dirname "$0")/prefix.sh" "$prefix" "${PROBEDECK_WINE_DRIVER:-null}"
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
+# A fixed locale gives every run the same ANSI code page (1252).
+export LANG=C.UTF-8
+unset LC_ALL LC_CTYPE
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # 64-bit programs go straight to the 64-bit loader, which also serves prefixes
 # made before 32-bit Wine was installed.

@@ -2,6 +2,7 @@
 #include "components/folders/AppFolder.h"
 #include "foundation/text/Unicode.h"
 
+#include "ProcessEnvironment.h"
 #include "TempFolder.h"
 #include "TestPaths.h"
 
@@ -9,38 +10,17 @@
 
 #include <windows.h>
 
+using testing_support::CurrentDirectory;
 using VantorelUtils::DllPathManager;
-
-namespace {
-
-std::wstring CurrentDirectory()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, path);
-    return std::wstring(path, length);
-}
-
-std::wstring Lower(std::wstring text)
-{
-    return DllPathManager::WStringToLower(text);
-}
-
-}  // namespace
 
 TEST(DllPathManager, LowersInPlaceAndReturnsTheSameString)
 {
-    struct Case {
-        std::wstring input;
-        std::wstring expected;
-    } cases[] = {
-        { L"", L"" },
-        { L"C:\\Program Files\\Common Files", L"c:\\program files\\common files" },
-        { std::wstring(L"A\0B", 3), std::wstring(L"a\0b", 3) },
-    };
-    for (auto& c : cases) {
-        std::wstring& result = DllPathManager::WStringToLower(c.input);
-        EXPECT_EQ(&result, &c.input);
-        EXPECT_EQ(result, c.expected);
+    for (auto [input, expected] : { std::pair<std::wstring, std::wstring> { L"", L"" },
+             { L"C:\\Program Files\\Common Files", L"c:\\program files\\common files" },
+             { std::wstring(L"A\0B", 3), std::wstring(L"a\0b", 3) } }) {
+        std::wstring& result = DllPathManager::WStringToLower(input);
+        EXPECT_EQ(&result, &input);
+        EXPECT_EQ(result, expected);
     }
 }
 
@@ -64,25 +44,16 @@ TEST(DllPathManager, GuardRestoresSavedDirectoryAndEmptyGuardLeavesItAlone)
     ::SetCurrentDirectoryW(before.c_str());
 }
 
-TEST(DllPathManager, ProcessFolderIsLowerCaseWithoutTrailingBackslash)
+// The process folder is lower-cased and the application folder keeps its case; neither finds a missing component.
+TEST(DllPathManager, ProgramFoldersAndMissingComponents)
 {
-    const std::wstring folder = DllPathManager::getprocessfolderpath();
-    EXPECT_EQ(folder, Lower(testing_support::TestProgramFolder()));
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), L'\\');
-}
-
-TEST(AppFolder, KeepsCaseAndEndsWithBackslash)
-{
-    const std::string folder = GetAppFolder();
-    EXPECT_EQ(folder, unicode::to_string(testing_support::TestProgramFolder() + L"\\"));
+    std::wstring programFolder = testing_support::TestProgramFolder();  // without a trailing backslash
+    const std::string appFolder = GetAppFolder();
+    EXPECT_EQ(appFolder, unicode::to_string(programFolder + L"\\"));
     // Joining a file name needs no separator of its own.
-    EXPECT_EQ(::GetFileAttributesA((folder + "components_folders_tests.exe").c_str()) != INVALID_FILE_ATTRIBUTES, true);
-}
-
-TEST(DllPathManager, EmptyOrMissingNameFindsNothing)
-{
-    EXPECT_EQ(DllPathManager::getDllFolderPath(L""), L"");
-    EXPECT_EQ(DllPathManager::getDllFolderPath(nullptr), L"");
-    EXPECT_EQ(DllPathManager::getDllFolderPath(L"no_such_component_4711.dll"), L"");
+    EXPECT_NE(::GetFileAttributesA((appFolder + "components_folders_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(DllPathManager::getprocessfolderpath(), DllPathManager::WStringToLower(programFolder));
+    for (const wchar_t* name : { L"", static_cast<const wchar_t*>(nullptr), L"no_such_component_4711.dll" }) {
+        EXPECT_EQ(DllPathManager::getDllFolderPath(name), L"");
+    }
 }

@@ -1,11 +1,9 @@
 // Helper program for the folder-search tests. Modes:
-//   probe DLLNAME OUTFILE            writes the found folder, the program folder
-//                                    and the parent folder, one per line (UTF-8)
+//   probe DLLNAME OUTFILE            writes the found folder and the parent's folder, one per line (UTF-8)
 //   launch PROGRAM ARGS...           starts PROGRAM ARGS... and waits for it
 //   launch-and-exit PROGRAM ARGS...  starts PROGRAM ARGS... and ends at once
 //   await-parent ARGS...             waits for the parent to end, then runs ARGS
-//   (no arguments)                   leaves "<own path>.started" and ends; lets a
-//                                    test see that a copy of it was started
+//   (no arguments)                   leaves "<own path>.started", so a test sees that a copy of it was started
 #include "components/folders/DllPathManager.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/Unicode.h"
@@ -22,18 +20,13 @@ using VantorelUtils::DllPathManager;
 
 namespace {
 
-int Probe(const std::vector<std::wstring>& args)
+bool WriteText(const std::wstring& path, const std::wstring& text)
 {
-    if (args.size() < 2) {
-        return 2;
-    }
-    const std::wstring found = DllPathManager::getDllFolderPath(args[0].c_str());
-    const string8 text = unicode::to_string8(found + L"\n" + DllPathManager::getprocessfolderpath() + L"\n"
-        + DllPathManager::getparentprocessfolderpath() + L"\n");
+    const string8 bytes = unicode::to_string8(text);
     const resources::UniqueFileHandle file(
-        ::CreateFileW(args[1].c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? 0 : 3;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 resources::UniqueHandle Start(const std::vector<std::wstring>& args)
@@ -66,38 +59,28 @@ DWORD ParentId()
     return 0;
 }
 
-int MarkStarted()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return 3;
-    }
-    const std::wstring marker = std::wstring(path, length) + L".started";
-    const resources::UniqueFileHandle file(
-        ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file ? 0 : 3;
-}
-
 int Run(const std::vector<std::wstring>& args)
 {
     if (args.empty()) {
-        return MarkStarted();
+        std::wstring self(MAX_PATH, L'\0');
+        self.resize(::GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+        return WriteText(self + L".started", L"") ? 0 : 3;
     }
     const std::wstring& mode = args[0];
     const std::vector<std::wstring> rest(args.begin() + 1, args.end());
-    if (mode == L"probe") {
-        return Probe(rest);
+    if (mode == L"probe" && rest.size() == 2) {
+        return WriteText(rest[1],
+                   DllPathManager::getDllFolderPath(rest[0].c_str()) + L"\n"
+                       + DllPathManager::getparentprocessfolderpath() + L"\n")
+            ? 0
+            : 3;
     }
     if ((mode == L"launch" || mode == L"launch-and-exit") && !rest.empty()) {
         const resources::UniqueHandle child = Start(rest);
-        if (!child) {
-            return 4;
-        }
-        if (mode == L"launch") {
+        if (child && mode == L"launch") {
             ::WaitForSingleObject(child.get(), 60000);
         }
-        return 0;
+        return child ? 0 : 4;
     }
     if (mode == L"await-parent") {
         if (const resources::UniqueHandle parent(::OpenProcess(SYNCHRONIZE, FALSE, ParentId())); parent) {
@@ -115,9 +98,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int count = 0;
     const resources::UniqueLocalMem argv(reinterpret_cast<HLOCAL>(::CommandLineToArgvW(::GetCommandLineW(), &count)));
     const auto* words = static_cast<wchar_t* const*>(argv.get());
-    std::vector<std::wstring> args;
-    for (int i = 1; words != nullptr && i < count; ++i) {
-        args.emplace_back(words[i]);
-    }
-    return Run(args);
+    return Run(words == nullptr || count < 1 ? std::vector<std::wstring>()
+                                             : std::vector<std::wstring>(words + 1, words + count));
 }

@@ -54,22 +54,6 @@ TEST(ComPtr, CopiesAndAssignmentsKeepReferencesBalanced)
     EXPECT_EQ(0, second.references);
 }
 
-TEST(ComPtr, AttachAndDetachHandOverAReferenceWithoutCounting)
-{
-    CountedUnknown first;
-    CountedUnknown second;
-    first.references = 1;
-    second.references = 1;
-    CComPtr<IUnknown> holder;
-    holder.Attach(&first);
-    EXPECT_EQ(1, first.references);
-    holder.Attach(&second);
-    EXPECT_EQ(0, first.references);
-    EXPECT_EQ(&second, holder.Detach());
-    EXPECT_EQ(nullptr, holder.p);
-    EXPECT_EQ(1, second.references);
-}
-
 // Code run by an object's teardown must not find the holder still pointing
 // at it, or it could release it a second time.
 TEST(ComPtr, HoldersAreClearedBeforeTheObjectIsReleased)

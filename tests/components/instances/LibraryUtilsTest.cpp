@@ -2,66 +2,69 @@
 #include "components/instances/ComponentLoadFlags.h"
 #include "components/instances/TalvaneComPtr.h"
 
-#include "ProbeHost.h"
+#include "ProbeProtocol.h"
 #include "TempFolder.h"
 #include "TestPaths.h"
 
 #include <comdef.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
+
+extern "C" __declspec(dllexport) ProbeCounter* __cdecl ProbeHostCounter()
+{
+    static ProbeCounter counter {};
+    return &counter;
+}
 
 namespace {
 
 using CLibraryUtils::CLibraryUtilsImpl;
-using probe_host::Counter;
-using probe_host::Events;
-using probe_host::IsLoaded;
-using testing_support::TempFolder;
 using testing_support::TestFile;
 using E = ProbeEvent;
 
-// Stands in for a controlling outer object; the factory never calls it.
-class StubOuter final : public IUnknown {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-};
+constexpr wchar_t kProbeFile[] = L"ProbeComponent.dll";
+constexpr wchar_t kNoExportFile[] = L"NoClassObjectComponent.dll";
 
 class ComponentCreation : public ::testing::Test {
 protected:
+    static const ProbeCounter& Counter() { return *ProbeHostCounter(); }
+    static std::vector<E> Events()
+    {
+        return { Counter().events,
+            Counter().events + std::min<LONG>(Counter().eventCount, std::size(Counter().events)) };
+    }
+    // References held now, from the AddRef and Release events.
+    static LONG References(E addRef)
+    {
+        const std::vector<E> events = Events();
+        return static_cast<LONG>(std::count(events.begin(), events.end(), addRef)
+            - std::count(events.begin(), events.end(), static_cast<E>(static_cast<LONG>(addRef) + 1)));
+    }
+    static LONG FactoryReferences() { return References(E::FactoryAddRef); }
+    static LONG ObjectReferences() { return References(E::ObjectAddRef); }
+    static bool IsLoaded(const wchar_t* file) { return ::GetModuleHandleW(file) != nullptr; }
+
     void SetUp() override
     {
-        probe_host::ResetCounter();
-        ASSERT_FALSE(IsLoaded(kProbeComponentFile));
+        *ProbeHostCounter() = ProbeCounter {};
+        ASSERT_FALSE(IsLoaded(kProbeFile));
     }
 
-    const std::wstring mProbePath = TestFile(kProbeComponentFile);
+    const std::wstring mProbePath = TestFile(kProbeFile);
     resources::ComApartment mApartment { COINIT_APARTMENTTHREADED };
 };
 
 TEST_F(ComponentCreation, FilesThatCannotBeLoadedGiveFailAndNoObject)
 {
-    TempFolder folder(L"instances");
-    const struct {
-        const char* name;
-        std::wstring path;
-    } cases[] = {
-        { "missing file", folder.File(L"Missing.dll") },
-        { "folder", folder.MakeFolder(L"NotAFile") },
-        { "not an executable image", folder.WriteFile(L"NotAComponent.dll", "just some text") },
-        { "empty path", L"" },
-    };
-    for (const auto& [name, path] : cases) {
-        SCOPED_TRACE(name);
+    testing_support::TempFolder folder(L"instances");
+    for (const std::wstring& path : { folder.File(L"Missing.dll"), folder.MakeFolder(L"NotAFile"),
+             folder.WriteFile(L"NotAComponent.dll", "just some text"), std::wstring() }) {
         TalvaneComPtr<IProbeObject> probe;
-        EXPECT_EQ(E_FAIL, probe.Create(kClsidProbeObject, path));
+        EXPECT_EQ(E_FAIL, probe.Create(kClsidProbeObject, path)) << testing::PrintToString(path);
         EXPECT_EQ(nullptr, probe.get());
         EXPECT_EQ(nullptr, probe.mCreator.module());
     }
@@ -69,64 +72,81 @@ TEST_F(ComponentCreation, FilesThatCannotBeLoadedGiveFailAndNoObject)
 
 TEST_F(ComponentCreation, ResultCodesOfTheComponentPassUnchanged)
 {
-    StubOuter outer;
-    struct Case {
+    struct : IUnknown {  // an outer object the factory never calls
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+        ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+        ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    } outer;
+    const struct {
         const char* name;
         CLSID clsid;
         IUnknown* outer;
         IID iid;
         HRESULT expected;
-        bool object;
-    };
-    const Case cases[] = {
-        { "created", kClsidProbeObject, nullptr, __uuidof(IProbeObject), S_OK, true },
-        { "created with a success code", kClsidProbeQuiet, nullptr, __uuidof(IProbeObject), kProbeCreateQuiet, true },
-        { "unknown class", kClsidProbeUnknown, nullptr, __uuidof(IProbeObject), CLASS_E_CLASSNOTAVAILABLE, false },
-        { "factory refuses", kClsidProbeRefused, nullptr, __uuidof(IProbeObject), kProbeCreateRefused, false },
+    } cases[] = {
+        { "created", kClsidProbeObject, nullptr, __uuidof(IProbeObject), S_OK },
+        { "created with a success code", kClsidProbeQuiet, nullptr, __uuidof(IProbeObject), kProbeCreateQuiet },
+        { "unknown class", kClsidProbeUnknown, nullptr, __uuidof(IProbeObject), CLASS_E_CLASSNOTAVAILABLE },
+        { "factory refuses", kClsidProbeRefused, nullptr, __uuidof(IProbeObject), kProbeCreateRefused },
         { "factory with a failure", kClsidProbeFactoryAndFailure, nullptr, __uuidof(IProbeObject),
-            kProbeClassObjectFailed, false },
-        { "interface not offered", kClsidProbeObject, nullptr, IID_IDispatch, E_NOINTERFACE, false },
-        { "outer object passed on", kClsidProbeObject, &outer, IID_IUnknown, CLASS_E_NOAGGREGATION, false },
+            kProbeClassObjectFailed },
+        { "interface not offered", kClsidProbeObject, nullptr, IID_IDispatch, E_NOINTERFACE },
+        { "outer object passed on", kClsidProbeObject, &outer, IID_IUnknown, CLASS_E_NOAGGREGATION },
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        probe_host::ResetCounter();
+        *ProbeHostCounter() = ProbeCounter {};
         {
             CLibraryUtilsImpl creator;
             void* object = nullptr;
             EXPECT_EQ(c.expected, creator.TalvaneCreateInstance(c.clsid, c.outer, mProbePath, c.iid, &object));
-            // A factory, even one handed out with a failure, is never kept.
-            EXPECT_EQ(0, Counter().factoryReferences);
-            ASSERT_EQ(c.object, object != nullptr);
-            if (object != nullptr) {
-                auto* probe = static_cast<IProbeObject*>(object);
+            EXPECT_EQ(0, FactoryReferences());  // a factory, even one handed out with a failure, is never kept
+            ASSERT_EQ(SUCCEEDED(c.expected), object != nullptr);
+            if (auto* probe = static_cast<IProbeObject*>(object)) {
                 LONG twice = 0;
                 EXPECT_EQ(S_OK, probe->Twice(21, &twice));
                 EXPECT_EQ(42, twice);
                 probe->Release();
             }
-            EXPECT_TRUE(IsLoaded(kProbeComponentFile));
+            EXPECT_TRUE(IsLoaded(kProbeFile));
         }
-        EXPECT_FALSE(IsLoaded(kProbeComponentFile));
-        EXPECT_EQ(0, Counter().objectReferences);
+        EXPECT_FALSE(IsLoaded(kProbeFile));
+        EXPECT_EQ(0, ObjectReferences());
     }
 }
 
-TEST_F(ComponentCreation, SuccessWithoutFactoryThrowsPointerErrorAndKeepsTheFileLoaded)
+// A failed creation only unloads, once the holder goes; a success code without a factory throws E_POINTER.
+TEST_F(ComponentCreation, FailedCreationOnlyUnloads)
 {
-    {
-        TalvaneComPtr<IProbeObject> probe;
-        try {
-            probe.Create(kClsidProbeNoFactory, mProbePath);
-            ADD_FAILURE() << "no _com_error thrown";
-        } catch (const _com_error& error) {
-            EXPECT_EQ(E_POINTER, error.Error());
+    const struct {
+        const wchar_t* file;
+        CLSID clsid;
+        HRESULT expected;  // thrown as a _com_error when E_POINTER
+    } cases[] = {
+        { kProbeFile, kClsidProbeNoFactory, E_POINTER },
+        { kProbeFile, kClsidProbeUnknown, CLASS_E_CLASSNOTAVAILABLE },
+        { kNoExportFile, kClsidProbeObject, E_FAIL },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.file)) + " " + testing::PrintToString(c.expected));
+        *ProbeHostCounter() = ProbeCounter {};
+        {
+            TalvaneComPtr<IProbeObject> probe;
+            bool thrown = false;
+            try {
+                EXPECT_EQ(c.expected, probe.Create(c.clsid, TestFile(c.file)));
+            } catch (const _com_error& error) {
+                thrown = true;
+                EXPECT_EQ(c.expected, error.Error());
+            }
+            EXPECT_EQ(c.expected == E_POINTER, thrown);
+            EXPECT_EQ(nullptr, probe.get());
+            EXPECT_TRUE(IsLoaded(c.file));
         }
-        EXPECT_EQ(nullptr, probe.get());
-        EXPECT_TRUE(IsLoaded(kProbeComponentFile));
+        EXPECT_FALSE(IsLoaded(c.file));
+        const std::vector<E> expected { E::Loaded, E::Unloaded };  // the probe reports its load; the other file cannot
+        EXPECT_EQ(c.file == kProbeFile ? expected : std::vector<E>(), Events());
     }
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
-    EXPECT_EQ((std::vector<E> { E::Loaded, E::Unloaded }), Events());
 }
 
 TEST_F(ComponentCreation, ObjectIsReleasedBeforeItsFileIsUnloaded)
@@ -134,40 +154,17 @@ TEST_F(ComponentCreation, ObjectIsReleasedBeforeItsFileIsUnloaded)
     {
         TalvaneComPtr<IProbeObject> probe;
         ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));
-        LONG twice = 0;
-        EXPECT_EQ(S_OK, probe->Twice(-8, &twice));
-        EXPECT_EQ(-16, twice);
-        EXPECT_EQ(1, Counter().objectReferences);
+        EXPECT_EQ(1, ObjectReferences());
+        ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));  // creating again releases the held object
+        EXPECT_EQ(1, ObjectReferences());
     }
     const std::vector<E> events = Events();
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ((std::vector<E> { E::ObjectRelease, E::ObjectLastRelease, E::Unloaded }),
         std::vector<E>(events.end() - 3, events.end()));
-    EXPECT_EQ(1, Counter().loadedAtLastRelease);
-    EXPECT_EQ(0, Counter().objectReferences);
-    EXPECT_EQ(0, Counter().factoryReferences);
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
-}
-
-TEST_F(ComponentCreation, FailedCreationOnlyUnloads)
-{
-    {
-        TalvaneComPtr<IProbeObject> probe;
-        EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, probe.Create(kClsidProbeUnknown, mProbePath));
-    }
-    EXPECT_EQ((std::vector<E> { E::Loaded, E::Unloaded }), Events());
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
-}
-
-TEST_F(ComponentCreation, FileWithoutTheExportFailsAndStaysLoadedUntilDestroyed)
-{
-    {
-        TalvaneComPtr<IProbeObject> probe;
-        EXPECT_EQ(E_FAIL, probe.Create(kClsidProbeObject, TestFile(kNoClassObjectComponentFile)));
-        EXPECT_EQ(nullptr, probe.get());
-        EXPECT_TRUE(IsLoaded(kNoClassObjectComponentFile));
-    }
-    EXPECT_FALSE(IsLoaded(kNoClassObjectComponentFile));
+    EXPECT_EQ(0, ObjectReferences());
+    EXPECT_EQ(0, FactoryReferences());
+    EXPECT_FALSE(IsLoaded(kProbeFile));
 }
 
 TEST_F(ComponentCreation, NullObjectAddressIsRefusedWithoutLoading)
@@ -175,14 +172,13 @@ TEST_F(ComponentCreation, NullObjectAddressIsRefusedWithoutLoading)
     CLibraryUtilsImpl creator;
     EXPECT_EQ(E_POINTER,
         creator.TalvaneCreateInstance(kClsidProbeObject, nullptr, mProbePath, __uuidof(IProbeObject), nullptr));
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
+    EXPECT_FALSE(IsLoaded(kProbeFile));
 }
 
-// Objects from every creation on one creator stay usable, and no load
-// outlives the creator.
+// Objects from every creation on one creator stay usable, and no load outlives the creator.
 TEST_F(ComponentCreation, LaterCreationsKeepEarlierLoadsUntilTheCreatorGoes)
 {
-    TempFolder folder(L"instances");
+    testing_support::TempFolder folder(L"instances");
     const std::wstring copyPath = folder.CopyIn(mProbePath, L"ProbeComponentCopy.dll");
     {
         CLibraryUtilsImpl creator;
@@ -198,46 +194,23 @@ TEST_F(ComponentCreation, LaterCreationsKeepEarlierLoadsUntilTheCreatorGoes)
             EXPECT_EQ(S_OK, static_cast<IProbeObject*>(object)->Twice(2, &twice));
             static_cast<IProbeObject*>(object)->Release();
         }
-        EXPECT_TRUE(IsLoaded(kProbeComponentFile));
+        EXPECT_TRUE(IsLoaded(kProbeFile));
         EXPECT_TRUE(IsLoaded(L"ProbeComponentCopy.dll"));
     }
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
+    EXPECT_FALSE(IsLoaded(kProbeFile));
     EXPECT_FALSE(IsLoaded(L"ProbeComponentCopy.dll"));
-}
-
-TEST_F(ComponentCreation, CreatingAgainReleasesTheHeldObject)
-{
-    {
-        TalvaneComPtr<IProbeObject> probe;
-        ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));
-        ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));
-        EXPECT_EQ(1, Counter().objectReferences);
-    }
-    EXPECT_EQ(0, Counter().objectReferences);
-    EXPECT_FALSE(IsLoaded(kProbeComponentFile));
 }
 
 // The altered search order is defined only for fully qualified paths.
 TEST(ComponentLoadFlags, AlteredSearchOnlyForFullyQualifiedPaths)
 {
-    const struct {
-        const wchar_t* path;
-        DWORD flags;
-    } cases[] = {
-        { L"C:\\Components\\Probe.dll", LOAD_WITH_ALTERED_SEARCH_PATH },
-        { L"z:/components/probe.dll", LOAD_WITH_ALTERED_SEARCH_PATH },
-        { L"\\\\server\\share\\Probe.dll", LOAD_WITH_ALTERED_SEARCH_PATH },
-        { L"\\\\?\\C:\\Components\\Probe.dll", LOAD_WITH_ALTERED_SEARCH_PATH },
-        { L"Probe.dll", 0 },
-        { L"parts\\Probe.dll", 0 },
-        { L"..\\Probe.dll", 0 },
-        { L"C:Probe.dll", 0 },
-        { L"\\Components\\Probe.dll", 0 },
-        { L"1:\\Probe.dll", 0 },
-        { L"", 0 },
-    };
-    for (const auto& [path, flags] : cases) {
-        EXPECT_EQ(flags, CLibraryUtils::ComponentLoadFlags(path)) << testing::PrintToString(std::wstring(path));
+    for (const wchar_t* path : { L"C:\\Components\\Probe.dll", L"z:/components/probe.dll",
+             L"\\\\server\\share\\Probe.dll", L"\\\\?\\C:\\Components\\Probe.dll" }) {
+        EXPECT_EQ(DWORD { LOAD_WITH_ALTERED_SEARCH_PATH }, CLibraryUtils::ComponentLoadFlags(path)) << path;
+    }
+    for (const wchar_t* path :
+        { L"Probe.dll", L"..\\Probe.dll", L"C:Probe.dll", L"\\Components\\Probe.dll", L"1:\\Probe.dll", L"" }) {
+        EXPECT_EQ(DWORD { 0 }, CLibraryUtils::ComponentLoadFlags(path)) << path;
     }
 }
 

@@ -1,14 +1,18 @@
-// A test double of the services component. Every call appends one line with
-// its arguments to "<own file name>.log" beside the library; the answers come
-// from the [Double] section of "<own file name>.control" beside it. Built once
-// with every entry point and once per entry point without it (RECORDING_OMIT).
+// A test double of the services component. Every call appends one line with its arguments to
+// "<own file name>.log" beside the library; the answers come from the [Double] section of
+// "<own file name>.control" beside it. Built once with every entry point and once per entry point
+// without it (RECORDING_OMIT).
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/text/Unicode.h"
+
 #include <windows.h>
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -24,26 +28,20 @@ HMODULE gSelf = nullptr;
 
 std::wstring SiblingFile(const wchar_t* extension)
 {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(gSelf, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    return std::wstring(path, length) + extension;
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetModuleFileNameW(gSelf, path.data(), MAX_PATH));
+    return path.empty() || path.size() >= MAX_PATH ? std::wstring() : path + extension;
 }
 
 void Log(const std::string& line)
 {
-    const std::wstring logPath = SiblingFile(L".log");
-    HANDLE file = ::CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
+    const resources::UniqueFileHandle file(::CreateFileW(SiblingFile(L".log").c_str(), FILE_APPEND_DATA,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string text = line + "\r\n";
     DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
+    if (file) {
+        ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
 }
 
 std::string Quoted(const char* text)
@@ -51,45 +49,32 @@ std::string Quoted(const char* text)
     return text == nullptr ? std::string("null") : "[" + std::string(text) + "]";
 }
 
-constexpr wchar_t kAbsent[] = L"\x1\x2";
-
-bool Control(const wchar_t* key, std::string& value)
+std::string OutState(char** out)
 {
-    const std::wstring controlPath = SiblingFile(L".control");
-    std::vector<wchar_t> buffer(1 << 20);
-    const DWORD length = ::GetPrivateProfileStringW(
-        L"Double", key, kAbsent, buffer.data(), static_cast<DWORD>(buffer.size()), controlPath.c_str());
-    const std::wstring wide(buffer.data(), length);
-    if (wide == kAbsent) {
-        return false;
-    }
-    const int size
-        = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    value.assign(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        ::WideCharToMultiByte(
-            CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), value.data(), size, nullptr, nullptr);
-    }
-    return true;
+    return out == nullptr ? "null" : (*out == nullptr ? "startsnull" : "notnull");
 }
 
+// The setting as narrow ANSI text, or fallback when the control file lacks it.
 std::string ControlText(const wchar_t* key, const std::string& fallback)
 {
-    std::string value;
-    return Control(key, value) ? value : fallback;
+    constexpr wchar_t kAbsent[] = L"\x1\x2";
+    std::wstring wide(1 << 20, L'\0');
+    wide.resize(::GetPrivateProfileStringW(
+        L"Double", key, kAbsent, wide.data(), static_cast<DWORD>(wide.size()), SiblingFile(L".control").c_str()));
+    return wide == kAbsent ? fallback : unicode::to_string(wide);
 }
 
 long long ControlNumber(const wchar_t* key, long long fallback)
 {
-    std::string value;
-    return Control(key, value) ? std::strtoll(value.c_str(), nullptr, 0) : fallback;
+    const std::string value = ControlText(key, "\x1");
+    return value == "\x1" ? fallback : std::strtoll(value.c_str(), nullptr, 0);
 }
 
-char* TaskMemCopy(const char* data, size_t size)
+char* TaskMemCopy(const std::string& bytes)  // with the closing NUL
 {
-    auto* copy = static_cast<char*>(::CoTaskMemAlloc(size));
+    auto* copy = static_cast<char*>(::CoTaskMemAlloc(bytes.size() + 1));
     if (copy != nullptr) {
-        std::memcpy(copy, data, size);
+        std::memcpy(copy, bytes.c_str(), bytes.size() + 1);
     }
     return copy;
 }
@@ -101,8 +86,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (reason == DLL_PROCESS_ATTACH) {
         gSelf = instance;
         char current[MAX_PATH] = {};
-        const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, current);
-        Log("attach cwd=" + Quoted(length < MAX_PATH ? current : ""));
+        Log("attach cwd=" + Quoted(::GetCurrentDirectoryA(MAX_PATH, current) < MAX_PATH ? current : ""));
     }
     return TRUE;
 }
@@ -131,10 +115,9 @@ RECORDING_EXPORT int32_t __cdecl vtcf_Dispatch_GetCorvellaProfileID(
     const char* user, const char* second, HWND owner, char** profileId)
 {
     Log("GetCorvellaProfileID user=" + Quoted(user) + " second=" + Quoted(second) + " owner=" + (owner ? "set" : "null")
-        + " out=" + (profileId == nullptr ? "null" : (*profileId == nullptr ? "startsnull" : "notnull")));
+        + " out=" + OutState(profileId));
     if (profileId != nullptr && ControlNumber(L"ProfileNull", 0) == 0) {
-        const std::string id = ControlText(L"ProfileID", "PROFILE-1");
-        *profileId = TaskMemCopy(id.c_str(), id.size() + 1);
+        *profileId = TaskMemCopy(ControlText(L"ProfileID", "PROFILE-1"));
     }
     return static_cast<int32_t>(ControlNumber(L"ProfileReturn", 0));
 }
@@ -147,8 +130,7 @@ RECORDING_EXPORT int32_t __cdecl vtcf_GetUserLanguage_Code(const char** codes, u
     for (uint32_t i = 0; codes != nullptr && i < count; ++i) {
         line += Quoted(codes[i]);
     }
-    line += std::string(" selected=") + (selected ? std::to_string(*selected) : "null");
-    Log(line);
+    Log(line + " selected=" + (selected ? std::to_string(*selected) : "null"));
     if (selected != nullptr) {
         *selected = static_cast<uint16_t>(ControlNumber(L"LanguageSelected", 3));
     }
@@ -157,26 +139,17 @@ RECORDING_EXPORT int32_t __cdecl vtcf_GetUserLanguage_Code(const char** codes, u
 #endif
 
 #if RECORDING_OMIT != 5
+// The block holds the '|'-separated Guids setting as NUL-ended strings, closed by an empty one.
 RECORDING_EXPORT uint32_t __cdecl vtcf_GetLocalGUIDs(char** stringList)
 {
-    Log(std::string("GetLocalGUIDs out=")
-        + (stringList == nullptr ? "null" : (*stringList == nullptr ? "startsnull" : "notnull")));
-    std::vector<std::string> ids;
-    const std::string list = ControlText(L"Guids", "A|B");
-    for (size_t start = 0; start < list.size();) {
-        const size_t bar = list.find('|', start);
-        const size_t end = bar == std::string::npos ? list.size() : bar;
-        ids.push_back(list.substr(start, end - start));
-        start = end + 1;
-    }
+    Log("GetLocalGUIDs out=" + OutState(stringList));
+    std::string block = ControlText(L"Guids", "A|B");
+    const bool closed = block.empty() || block.back() == '|';  // a trailing '|' adds no string
+    const long long count = std::count(block.begin(), block.end(), '|') + (closed ? 0 : 1);
+    std::replace(block.begin(), block.end(), '|', '\0');
     if (stringList != nullptr && ControlNumber(L"GuidsNull", 0) == 0) {
-        std::string block;
-        for (const std::string& id : ids) {
-            block += id;
-            block += '\0';
-        }
-        *stringList = TaskMemCopy(block.c_str(), block.size() + 1);
+        *stringList = TaskMemCopy(closed ? block : block + '\0');
     }
-    return static_cast<uint32_t>(ControlNumber(L"GuidCount", static_cast<long long>(ids.size())));
+    return static_cast<uint32_t>(ControlNumber(L"GuidCount", count));
 }
 #endif

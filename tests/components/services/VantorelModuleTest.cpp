@@ -1,32 +1,38 @@
-// Loading the services component: where it is taken from, what the current
-// directory is around the load, and retrying after a failed load.
 #include "components/services/VantorelModule.h"
 #include "foundation/text/Unicode.h"
 
-#include "ServicesTestSupport.h"
+#include "ProcessEnvironment.h"
 #include "TempFolder.h"
+#include "TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-using namespace services_testing;
+#include <fstream>
+
+using testing_support::CurrentDirectory;
+using testing_support::PathPrefix;
 using testing_support::TempFolder;
 using VantorelUtils::VantorelModule;
 
 namespace {
 
-std::wstring UniqueName()
+// Copies the recording double into folder under name.
+std::wstring Install(const TempFolder& temp, const std::wstring& folder, const std::wstring& name)
 {
-    return L"services_double_" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(::GetTickCount64())
-        + L".dll";
+    return temp.CopyIn(testing_support::TestFile(L"recording_vantorelconfig.dll"), folder + L"\\" + name);
 }
 
-std::wstring ModulePath(HMODULE module)
+// The lines the double at dll has logged (none when it was never loaded).
+std::vector<std::string> Logged(const std::wstring& dll)
 {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
-    return std::wstring(path, length);
+    std::vector<std::string> lines;
+    std::ifstream in(unicode::to_string(dll + L".log"), std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line.substr(0, line.find('\r')));
+    }
+    return lines;
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b)
@@ -34,84 +40,54 @@ bool SamePath(const std::wstring& a, const std::wstring& b)
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+bool LoadedFrom(HMODULE module, const std::wstring& path)
+{
+    std::wstring loaded(MAX_PATH, L'\0');
+    loaded.resize(::GetModuleFileNameW(module, loaded.data(), MAX_PATH));
+    return SamePath(loaded, path);
+}
+
 }  // namespace
 
-TEST(VantorelModule, MissingComponentBecomesLoadableWithoutRestart)
+// One module through its life: nothing found (a same-named decoy in the current directory is never taken), then
+// installed and loaded by its full path without a restart, and released at the end.
+TEST(VantorelModule, LoadsOnlyTheFoundComponentOnceInstalledAndReleasesIt)
 {
     TempFolder temp(L"module");
     const std::wstring installFolder = temp.MakeFolder(L"Install");
+    const std::wstring current = temp.MakeFolder(L"Current");
     const PathPrefix path(installFolder);
     const std::wstring before = CurrentDirectory();
-    VantorelModule module(UniqueName());
-
-    EXPECT_EQ(module.InitInstance(), nullptr);
-    EXPECT_FALSE(module.bInitialized);
-    EXPECT_EQ(CurrentDirectory(), before);
-
-    const std::wstring dll = InstallDouble(installFolder, module.strDllName);
-    const HMODULE loaded = module.InitInstance();
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_TRUE(module.bInitialized);
-    EXPECT_TRUE(SamePath(ModulePath(loaded), dll));
-    EXPECT_EQ(CurrentDirectory(), before);
-    // The component saw its own folder as the current directory while loading.
-    const auto lines = LoggedLines(dll);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(SamePath(unicode::to_wstring(lines[0]), L"attach cwd=[" + installFolder + L"]")) << lines[0];
-
-    // Once loaded it stays loaded: no second search, no second load.
-    EXPECT_EQ(module.InitInstance(), loaded);
-    EXPECT_EQ(LoggedLines(dll).size(), 1u);
-}
-
-TEST(VantorelModule, DecoyInCurrentDirectoryIsNeverLoaded)
-{
-    for (const bool realInstalled : { true, false }) {
-        SCOPED_TRACE(realInstalled ? "real component on the search path" : "no real component");
-        TempFolder temp(L"module");
-        const std::wstring installFolder = temp.MakeFolder(L"Install");
-        const std::wstring current = temp.MakeFolder(L"Current");
-        const PathPrefix path(installFolder);
-        VantorelModule module(UniqueName());
-        const std::wstring decoy = InstallDouble(current, module.strDllName);
-        const std::wstring decoyCompanion = InstallDouble(current, L"bcsl.dll");
-        std::wstring real;
-        std::wstring realCompanion;
-        if (realInstalled) {
-            real = InstallDouble(installFolder, module.strDllName);
-            realCompanion = InstallDouble(installFolder, L"bcsl.dll");
-        }
-        const std::wstring before = CurrentDirectory();
-        ASSERT_TRUE(::SetCurrentDirectoryW(current.c_str()));
-
-        const HMODULE loaded = module.InitInstance();
-
-        EXPECT_TRUE(SamePath(CurrentDirectory(), current));
-        ::SetCurrentDirectoryW(before.c_str());
-        EXPECT_TRUE(LoggedLines(decoy).empty());
-        EXPECT_TRUE(LoggedLines(decoyCompanion).empty());
-        if (realInstalled) {
-            ASSERT_NE(loaded, nullptr);
-            EXPECT_TRUE(SamePath(ModulePath(loaded), real));
-            EXPECT_EQ(LoggedLines(realCompanion).size(), 1u);
-            EXPECT_NE(::GetModuleHandleW(realCompanion.c_str()), nullptr);
-        } else {
-            EXPECT_EQ(loaded, nullptr);
-        }
-        module.hModule.reset();  // so the folder can be removed
-    }
-}
-
-TEST(VantorelModule, DestructionReleasesTheComponent)
-{
-    TempFolder temp(L"module");
-    const PathPrefix path(temp.path());
     std::wstring dll;
     {
-        VantorelModule module(UniqueName());
-        dll = InstallDouble(temp.path(), module.strDllName);
-        ASSERT_NE(module.InitInstance(), nullptr);
-        EXPECT_NE(::GetModuleHandleW(dll.c_str()), nullptr);
+        VantorelModule module(L"services_double.dll");
+        const std::wstring decoy = Install(temp, L"Current", module.strDllName);
+        const std::wstring decoyCompanion = Install(temp, L"Current", L"bcsl.dll");
+        ASSERT_TRUE(::SetCurrentDirectoryW(current.c_str()));
+
+        EXPECT_EQ(module.InitInstance(), nullptr);
+        EXPECT_FALSE(module.bInitialized);
+        EXPECT_TRUE(SamePath(CurrentDirectory(), current));
+
+        dll = Install(temp, L"Install", module.strDllName);
+        const std::wstring companion = Install(temp, L"Install", L"bcsl.dll");
+        const HMODULE loaded = module.InitInstance();
+        EXPECT_TRUE(SamePath(CurrentDirectory(), current));
+        ::SetCurrentDirectoryW(before.c_str());
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_TRUE(module.bInitialized);
+        EXPECT_TRUE(LoadedFrom(loaded, dll));
+        EXPECT_TRUE(Logged(decoy).empty());
+        EXPECT_TRUE(Logged(decoyCompanion).empty());
+        EXPECT_EQ(Logged(companion).size(), 1u);
+        EXPECT_NE(::GetModuleHandleW(companion.c_str()), nullptr);
+        // The component saw its own folder as the current directory while loading.
+        ASSERT_EQ(Logged(dll).size(), 1u);
+        EXPECT_TRUE(SamePath(unicode::to_wstring(Logged(dll)[0]), L"attach cwd=[" + installFolder + L"]"));
+
+        // Once loaded it stays loaded: no second search, no second load.
+        EXPECT_EQ(module.InitInstance(), loaded);
+        EXPECT_EQ(Logged(dll).size(), 1u);
     }
     EXPECT_EQ(::GetModuleHandleW(dll.c_str()), nullptr);
 }

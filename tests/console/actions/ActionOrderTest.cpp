@@ -1,98 +1,60 @@
-// The actions against a fake window: which texts are read, in which order the
-// status line is written, and which buttons have an action at all.
+// The actions against a fake window: "Processing..." comes before a refusal,
+// the check box is tested first, and controls without an action are left alone.
 #include "console/actions/ConsoleActions.h"
+#include "foundation/text/Unicode.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 using console::ControlId;
+using Statuses = std::vector<std::wstring>;
 
 namespace {
 
-class FakeView : public console::ConsoleView {
-public:
+struct FakeView : console::ConsoleView {
     void SetStatusMessage(const wchar_t* msg) override { statuses.emplace_back(msg); }
-    bool GetProductName(std::string& productName) override
+    bool GetProductName(std::string& name) override { return IsControlValid(ControlId::ProductNameText, name); }
+    bool IsControlValid(ControlId id, std::string& text) override
     {
-        reads.push_back(ControlId::ProductNameText);
-        productName = Narrow(ControlId::ProductNameText);
-        return !productName.empty();
+        text = unicode::to_string(ControlText(id));
+        return !text.empty();
     }
-    bool IsControlValid(ControlId control, std::string& textValue) override
-    {
-        reads.push_back(control);
-        textValue = Narrow(control);
-        return !textValue.empty();
-    }
-    bool IsChecked(ControlId control) const override
-    {
-        const auto found = checked.find(control);
-        return found != checked.end() && found->second;
-    }
-    std::wstring ControlText(ControlId control) const override
-    {
-        const auto found = texts.find(control);
-        return found == texts.end() ? std::wstring() : found->second;
-    }
+    bool IsChecked(ControlId id) const override { return id == ControlId::UseNestkitCheckBox && nestkit; }
+    std::wstring ControlText(ControlId id) const override { return id == ControlId::ProductNameText ? product : L""; }
 
-    std::map<ControlId, std::wstring> texts;
-    std::map<ControlId, bool> checked;
-    std::vector<std::wstring> statuses;
-    std::vector<ControlId> reads;
-
-private:
-    std::string Narrow(ControlId control) const
-    {
-        const std::wstring text = ControlText(control);
-        return std::string(text.begin(), text.end());  // test texts are ASCII
-    }
+    bool nestkit = true;
+    std::wstring product;
+    Statuses statuses;
 };
 
 }  // namespace
 
-TEST(ActionOrder, UpdateRefusalsComeAfterProcessingAndCheckBoxComesFirst)
+TEST(ActionOrder, RefusalsFollowProcessingAndOnlyButtonsAreHandled)
 {
+    const wchar_t* const processing = L"Processing...";
+    const wchar_t* const nestkitOnly = L"The InvokeUpdate() routine is only available within Nestkit.";
     const struct {
-        const char* name;
+        ControlId control;
         bool nestkit;
         std::wstring product;
-        std::wstring expected;
+        Statuses expected;  // empty: the control has no action
     } cases[] = {
-        { "unchecked, empty name", false, L"", L"The InvokeUpdate() routine is only available within Nestkit." },
-        { "unchecked, named", false, L"Prod", L"The InvokeUpdate() routine is only available within Nestkit." },
-        { "checked, empty name", true, L"", L"Please enter a valid Product Name!" },
+        { ControlId::InvokeUpdateBtn, false, L"", { processing, nestkitOnly } },
+        { ControlId::InvokeUpdateBtn, false, L"Prod", { processing, nestkitOnly } },
+        { ControlId::InvokeUpdateBtn, true, L"", { processing, L"Please enter a valid Product Name!" } },
+        { ControlId::GetCVID_Btn, true, L"", { processing, L"Please enter a valid Corvella LongUserID!" } },
+        { ControlId::PythonTestsButton, true, L"", { L"Sorry, not implemented yet!" } },
+        { ControlId::LocaleString, true, L"", {} },
+        { ControlId::UseNestkitCheckBox, true, L"", {} },
+        { static_cast<ControlId>(0), true, L"", {} },
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.control) << " nestkit=" << c.nestkit);
         FakeView view;
-        view.checked[ControlId::UseNestkitCheckBox] = c.nestkit;
-        view.texts[ControlId::ProductNameText] = c.product;
-        EXPECT_TRUE(console::RunConsoleAction(ControlId::InvokeUpdateBtn, view));
-        EXPECT_EQ(view.statuses, (std::vector<std::wstring> { L"Processing...", c.expected })) << c.name;
-        // The locale is read only once the update is really attempted.
-        EXPECT_EQ(view.reads, std::vector<ControlId> { ControlId::ProductNameText }) << c.name;
-    }
-}
-
-TEST(ActionOrder, EmptyUserIdIsRefusedAfterProcessing)
-{
-    FakeView view;
-    EXPECT_TRUE(console::RunConsoleAction(ControlId::GetCVID_Btn, view));
-    EXPECT_EQ(
-        view.statuses, (std::vector<std::wstring> { L"Processing...", L"Please enter a valid Corvella LongUserID!" }));
-}
-
-TEST(ActionOrder, OnlyButtonsWithActionsAreHandled)
-{
-    FakeView view;
-    EXPECT_TRUE(console::RunConsoleAction(ControlId::PythonTestsButton, view));
-    EXPECT_EQ(view.statuses, std::vector<std::wstring> { L"Sorry, not implemented yet!" });
-
-    for (const ControlId id : { ControlId::ID_DONE, ControlId::StatusMsg, ControlId::LocaleString,
-             ControlId::UseNestkitCheckBox, static_cast<ControlId>(0) }) {
-        FakeView untouched;
-        EXPECT_FALSE(console::RunConsoleAction(id, untouched));
-        EXPECT_TRUE(untouched.statuses.empty());
+        view.nestkit = c.nestkit;
+        view.product = c.product;
+        EXPECT_EQ(console::RunConsoleAction(c.control, view), !c.expected.empty());
+        EXPECT_EQ(view.statuses, c.expected);
     }
 }

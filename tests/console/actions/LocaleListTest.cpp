@@ -2,34 +2,19 @@
 
 #include <gtest/gtest.h>
 
-using console::SplitLocaleList;
 using Codes = std::vector<std::string>;
 
 TEST(LocaleList, SplitsAtEveryCommaKeepingCodesAsTyped)
 {
-    struct Case {
+    const struct {
         std::string text;
         Codes expected;
     } cases[] = {
-        { "", { "ENU" } },
-        { "enu", { "enu" } },
-        { "enu,deu", { "enu", "deu" } },
-        { ",enu", { "", "enu" } },
-        { "enu,", { "enu" } },
-        { "enu,,deu", { "enu", "", "deu" } },
-        { ",", { "" } },
-        { ",,", { "", "" } },
-        { " enu , deu ", { " enu ", " deu " } },
+        { "", { "ENU" } }, { "enu,deu", { "enu", "deu" } }, { ",enu", { "", "enu" } }, { "enu,", { "enu" } },
+        { "enu,,deu", { "enu", "", "deu" } }, { ",,", { "", "" } }, { " enu , deu ", { " enu ", " deu " } },
+        { std::string(5000, ','), Codes(5000) },  // the trailing comma adds none
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SplitLocaleList(c.text), c.expected) << '"' << c.text << '"';
+    for (const auto& c : cases) {
+        EXPECT_EQ(console::SplitLocaleList(c.text), c.expected) << '"' << c.text.substr(0, 20) << '"';
     }
-}
-
-TEST(LocaleList, ThousandsOfCommasGiveOneCodeEach)
-{
-    const std::string text(5000, ',');
-    const Codes codes = SplitLocaleList(text);
-    ASSERT_EQ(codes.size(), 5000u);  // the trailing comma adds none
-    EXPECT_EQ(codes.front(), "");
 }

@@ -1,5 +1,5 @@
-// The console window created in the test's own process: controls, layout at
-// two DPIs, load behaviour, status line and the input helpers.
+// The console window in the test's own process: layout at two DPIs, load
+// behaviour, status line, input helpers, tab order and button dispatch.
 #include "console/ConsoleWindow.h"
 #include "console/ControlTable.h"
 
@@ -8,19 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <memory>
-
 namespace console {
 namespace {
 
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-RECT ClientRectOf(HWND control)
+RECT RectInParent(HWND control)
 {
     RECT rect{};
     ::GetWindowRect(control, &rect);
@@ -28,16 +19,7 @@ RECT ClientRectOf(HWND control)
     return rect;
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-class ConsoleWindowAtDpi : public ::testing::TestWithParam<UINT> {
+class ConsoleWindowTest : public ::testing::TestWithParam<UINT> {
 protected:
     void SetUp() override
     {
@@ -46,142 +28,79 @@ protected:
         ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr), GetParam()));
     }
 
+    void SetText(ControlId id, const std::wstring& text) { ::SetWindowTextW(window.Control(id), text.c_str()); }
+
+    // Checks that every control sits where the layout puts it, inside the
+    // client area, with room for its caption in the window's font.
+    void ExpectLaidOutUnclipped()
+    {
+        RECT client{};
+        ::GetClientRect(window.Handle(), &client);
+        HDC screen = ::GetDC(nullptr);
+        HGDIOBJ previous = ::SelectObject(
+            screen, reinterpret_cast<HGDIOBJ>(::SendMessageW(window.Control(ControlId::label1), WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(screen, &metrics);
+        for (const ControlSpec& row : ConsoleControls()) {
+            SCOPED_TRACE(testing::Message() << "control " << static_cast<int>(row.id) << " at dpi " << window.Dpi());
+            const RECT expected = ControlRect(row, window.Cell());
+            const RECT actual = RectInParent(window.Control(row.id));
+            EXPECT_TRUE(::EqualRect(&expected, &actual));
+            EXPECT_TRUE(actual.right <= client.right && actual.bottom <= client.bottom);
+
+            SIZE extent{};
+            ::GetTextExtentPoint32W(screen, row.text, static_cast<int>(wcslen(row.text)), &extent);
+            // Room for a button's border, a check box's glyph, a frame's margin.
+            const int decoration = row.kind == ControlKind::Button     ? 8
+                                   : row.kind == ControlKind::CheckBox ? ::MulDiv(19, window.Dpi(), 96)
+                                   : row.kind == ControlKind::Label    ? 0
+                                                                       : 12;
+            EXPECT_LE(extent.cx + decoration, actual.right - actual.left);
+            EXPECT_LE(metrics.tmHeight, actual.bottom - actual.top);
+        }
+        ::SelectObject(screen, previous);
+        ::ReleaseDC(nullptr, screen);
+    }
+
     ConsoleWindow window;
 };
 
-TEST_P(ConsoleWindowAtDpi, CreatesEveryControlWithItsKindTextAndRectangle)
+TEST_P(ConsoleWindowTest, EveryControlIsLaidOutUnclippedAndKeepsItAfterADpiChange)
 {
     window.Show(SW_SHOWNORMAL);
-    RECT client{};
-    ::GetClientRect(window.Handle(), &client);
-    for (const ControlSpec& row : ConsoleControls()) {
-        SCOPED_TRACE(testing::Message() << "control " << std::string(row.name, row.name + wcslen(row.name)));
-        HWND control = window.Control(row.id);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(::GetParent(control), window.Handle());
-        EXPECT_EQ(::GetDlgCtrlID(control), static_cast<int>(row.id));
-        EXPECT_EQ(window.ControlText(row.id), row.text);
-        EXPECT_TRUE(::IsWindowVisible(control));
+    EXPECT_EQ(window.Dpi(), GetParam());
+    EXPECT_NEAR(window.Cell().height * 96.0 / GetParam(), 13.5, 2.0) << "the cell follows the DPI";
+    ExpectLaidOutUnclipped();
 
-        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-        switch (row.kind) {
-        case ControlKind::TextBox:
-            EXPECT_EQ(ClassOf(control), L"Edit");
-            EXPECT_FALSE(style & ES_MULTILINE);
-            break;
-        case ControlKind::Label:
-            EXPECT_EQ(ClassOf(control), L"Static");
-            break;
-        case ControlKind::Button:
-            EXPECT_EQ(ClassOf(control), L"Button");
-            EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
-            break;
-        case ControlKind::CheckBox:
-            EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX);
-            break;
-        case ControlKind::GroupBox:
-            EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
-            break;
-        }
-        const bool tabStop = row.kind != ControlKind::Label && row.kind != ControlKind::GroupBox;
-        EXPECT_EQ((style & WS_TABSTOP) != 0, tabStop);
-
-        const RECT expected = ControlRect(row, window.Cell());
-        const RECT actual = ClientRectOf(control);
-        EXPECT_EQ(actual.left, expected.left);
-        EXPECT_EQ(actual.top, expected.top);
-        EXPECT_EQ(actual.right, expected.right);
-        EXPECT_EQ(actual.bottom, expected.bottom);
-        EXPECT_LE(actual.right, client.right);
-        EXPECT_LE(actual.bottom, client.bottom);
-    }
-    const LONG statusExStyle = ::GetWindowLongW(window.Control(ControlId::StatusMsg), GWL_EXSTYLE);
-    EXPECT_TRUE(statusExStyle & WS_EX_CLIENTEDGE) << "the status line has a sunken border";
-}
-
-TEST_P(ConsoleWindowAtDpi, CaptionsFitTheirControlsUnclipped)
-{
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ previous = ::SelectObject(screen, reinterpret_cast<HGDIOBJ>(::SendMessageW(
-                                                  window.Control(ControlId::label1), WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(screen, &metrics);
-    const int checkGlyph = ::MulDiv(13 + 6, static_cast<int>(window.Dpi()), 96);
-    for (const ControlSpec& row : ConsoleControls()) {
-        SIZE extent{};
-        ::GetTextExtentPoint32W(screen, row.text, static_cast<int>(wcslen(row.text)), &extent);
-        const RECT rect = ControlRect(row, window.Cell());
-        const int width = rect.right - rect.left;
-        const int height = rect.bottom - rect.top;
-        int needed = extent.cx;
-        if (row.kind == ControlKind::Button) {
-            needed += 8;  // the button's border and focus rectangle
-        } else if (row.kind == ControlKind::CheckBox) {
-            needed += checkGlyph;
-        } else if (row.kind == ControlKind::GroupBox || row.kind == ControlKind::TextBox) {
-            needed += 12;
-        }
-        EXPECT_LE(needed, width) << "caption of control " << static_cast<int>(row.id);
-        EXPECT_LE(metrics.tmHeight, height) << "text height of control " << static_cast<int>(row.id);
-    }
-    ::SelectObject(screen, previous);
-    ::ReleaseDC(nullptr, screen);
-}
-
-TEST_P(ConsoleWindowAtDpi, CellGrowsWithTheDpi)
-{
-    const CharCell cell = window.Cell();
-    EXPECT_GE(cell.height * 96, 12 * static_cast<int>(GetParam()));
-    EXPECT_LE(cell.height * 96, 17 * static_cast<int>(GetParam()));
-    EXPECT_GE(cell.width * 96, 4 * static_cast<int>(GetParam()));
-}
-
-TEST_P(ConsoleWindowAtDpi, MovingToAnotherDpiLaysTheControlsOutAgain)
-{
-    const UINT target = GetParam() == 96 ? 144 : 96;
+    const UINT other = GetParam() == 96 ? 144 : 96;
     RECT suggested{10, 10, 400, 300};
-    ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(target, target), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(window.Dpi(), target);
-    RECT client{};
-    ::GetClientRect(window.Handle(), &client);
-    const SIZE needed = ClientSize(window.Cell());
-    EXPECT_GE(client.right, needed.cx);
-    EXPECT_GE(client.bottom, needed.cy);
-    const RECT expected = ControlRect(ControlSpecOf(ControlId::ID_DONE), window.Cell());
-    const RECT actual = ClientRectOf(window.Control(ControlId::ID_DONE));
-    EXPECT_EQ(actual.left, expected.left);
-    EXPECT_EQ(actual.bottom, expected.bottom);
+    ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.Dpi(), other);
+    ExpectLaidOutUnclipped();
 }
 
-INSTANTIATE_TEST_SUITE_P(Dpi, ConsoleWindowAtDpi, ::testing::Values(96u, 144u));
-
-class ConsoleWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
-        ::InitCommonControlsEx(&controls);
-        ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr)));
+TEST_P(ConsoleWindowTest, StylesMakeTabStopsGroupBoxesAndASunkenStatusLine)
+{
+    for (const ControlSpec& row : ConsoleControls()) {
+        const LONG style = ::GetWindowLongW(window.Control(row.id), GWL_STYLE);
+        const bool tabStop = row.kind != ControlKind::Label && row.kind != ControlKind::GroupBox;
+        EXPECT_EQ((style & WS_TABSTOP) != 0, tabStop) << static_cast<int>(row.id);
+        if (row.kind == ControlKind::TextBox) {
+            EXPECT_FALSE(style & ES_MULTILINE);
+        }
+        const LONG type = style & BS_TYPEMASK;
+        if (row.kind == ControlKind::CheckBox) {
+            EXPECT_EQ(type, BS_AUTOCHECKBOX);
+        } else if (row.kind == ControlKind::GroupBox) {
+            EXPECT_EQ(type, BS_GROUPBOX);
+        }
     }
+    EXPECT_TRUE(::GetWindowLongW(window.Control(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
 
-    void SetText(ControlId id, const std::wstring& text)
-    {
-        ::SetWindowTextW(window.Control(id), text.c_str());
-    }
-
-    bool StatusPaintPending()
-    {
-        RECT update{};
-        return ::GetUpdateRect(window.Control(ControlId::StatusMsg), &update, FALSE) != 0;
-    }
-
-    ConsoleWindow window;
-};
-
-TEST_F(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
+TEST_P(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
 {
     EXPECT_FALSE(window.IsChecked(ControlId::UseNestkitCheckBox));
-    EXPECT_FALSE(window.IsChecked(ControlId::BackgroundCheckBox));
     window.Show(SW_SHOWNORMAL);
     EXPECT_TRUE(window.IsChecked(ControlId::UseNestkitCheckBox));
     EXPECT_FALSE(window.IsChecked(ControlId::BackgroundCheckBox));
@@ -192,58 +111,54 @@ TEST_F(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
     EXPECT_FALSE(window.IsChecked(ControlId::UseNestkitCheckBox)) << "the load handler runs once";
 }
 
-TEST_F(ConsoleWindowTest, EmptyBoxesReportTheirNameWithoutImmediatePaint)
-{
-    window.Show(SW_SHOWNORMAL);
-    PumpMessages();
-    std::string text = "stale";
-    SetText(ControlId::ProductNameText, L"");
-    EXPECT_FALSE(window.GetProductName(text));
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"the value is not valid in the control ProductNameText");
-
-    SetText(ControlId::LocaleString, L"");
-    text = "stale";
-    EXPECT_FALSE(window.IsControlValid(ControlId::LocaleString, text));
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"the value is not valid in the control LocaleString");
-
-    SetText(ControlId::CVUID_Text, L"");
-    EXPECT_FALSE(window.IsControlValid(ControlId::CVUID_Text, text));
-    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"the value is not valid in the control CVUID_Text");
-}
-
-TEST_F(ConsoleWindowTest, FilledBoxesReadInTheAnsiCodePageAndLeaveTheStatus)
+TEST_P(ConsoleWindowTest, InputHelpersReadAnsiTextOrNameTheEmptyControl)
 {
     window.SetStatusMessage(L"before");
-    std::string text;
+    std::string text = "stale";
     SetText(ControlId::ProductNameText, L"Nestkit Suite");
     EXPECT_TRUE(window.GetProductName(text));
     EXPECT_EQ(text, "Nestkit Suite");
     EXPECT_TRUE(window.IsControlValid(ControlId::LocaleString, text));
-    EXPECT_EQ(text, "enu") << "initial text of the locale box";
-    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"before");
+    EXPECT_EQ(text, "enu");
+    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"before") << "valid input leaves the status line";
 
-    // Characters the code page lacks become its default character; the
-    // Latin letter is kept where the code page has it.
+    const std::pair<ControlId, const wchar_t*> empties[] = {
+        {ControlId::ProductNameText, L"the value is not valid in the control ProductNameText"},
+        {ControlId::LocaleString, L"the value is not valid in the control LocaleString"},
+        {ControlId::CVUID_Text, L"the value is not valid in the control CVUID_Text"},
+    };
+    for (const auto& [id, status] : empties) {
+        SetText(id, L"");
+        text = "stale";
+        EXPECT_FALSE(id == ControlId::ProductNameText ? window.GetProductName(text) : window.IsControlValid(id, text));
+        EXPECT_EQ(text, "");
+        EXPECT_EQ(window.ControlText(ControlId::StatusMsg), status);
+    }
+
+    // Characters the code page lacks become its default character (the
+    // test prefix runs with the Western code page 1252).
+    ASSERT_EQ(::GetACP(), 1252u);
     SetText(ControlId::ProductNameText, L"caf\u00E9 \u4E2D");
     ASSERT_TRUE(window.GetProductName(text));
-    if (::GetACP() == 1252) {
-        EXPECT_EQ(text, "caf\xE9 ?");
-    } else {
-        EXPECT_EQ(text.substr(0, 3), "caf");
-        EXPECT_GE(text.size(), 6u);
+    EXPECT_EQ(text, "caf\xE9 ?");
+
+    std::wstring longText;
+    while (longText.size() < 60000) {
+        longText += L"x\u00E9\u4E2D,";
     }
+    SetText(ControlId::CVUID_Text, longText);
+    EXPECT_EQ(window.ControlText(ControlId::CVUID_Text), longText);
+    EXPECT_TRUE(window.IsControlValid(ControlId::CVUID_Text, text));
+    EXPECT_GE(text.size(), longText.size());
 }
 
-TEST_F(ConsoleWindowTest, StatusMessagePaintsAtOnceAndKeepsLongTexts)
+TEST_P(ConsoleWindowTest, StatusMessageRepaintsAtOnceAndShowsWhatItIsGiven)
 {
     window.Show(SW_SHOWNORMAL);
-    PumpMessages();
     window.SetStatusMessage(L"Processing...");
     EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"Processing...");
-    EXPECT_FALSE(StatusPaintPending()) << "painted before SetStatusMessage returns";
-
+    RECT pending{};
+    EXPECT_FALSE(::GetUpdateRect(window.Control(ControlId::StatusMsg), &pending, FALSE));
     const std::wstring longText(40000, L'\u4E2D');
     window.SetStatusMessage(longText.c_str());
     EXPECT_EQ(window.ControlText(ControlId::StatusMsg), longText);
@@ -251,61 +166,43 @@ TEST_F(ConsoleWindowTest, StatusMessagePaintsAtOnceAndKeepsLongTexts)
     EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"");
 }
 
-TEST_F(ConsoleWindowTest, TextBoxesTakeArbitrarilyLongText)
-{
-    std::wstring longText;
-    for (int i = 0; longText.size() < 60000; ++i) {
-        longText += L"x\u00E9\u4E2D,";
-    }
-    for (ControlId id : {ControlId::ProductNameText, ControlId::LocaleString, ControlId::CVUID_Text}) {
-        SetText(id, longText);
-        EXPECT_EQ(window.ControlText(id), longText);
-        std::string narrow;
-        EXPECT_TRUE(window.IsControlValid(id, narrow));
-        EXPECT_EQ(narrow.size() >= longText.size(), true);
-    }
-}
-
-TEST_F(ConsoleWindowTest, TabVisitsTheTabStopsInTabIndexOrder)
+TEST_P(ConsoleWindowTest, TabVisitsTheTabStopsInTabIndexOrder)
 {
     window.Show(SW_SHOWNORMAL);
     std::vector<ControlId> visited;
     HWND current = window.Control(ControlId::ProductNameText);
-    for (int step = 0; step < 20; ++step) {
+    do {
         visited.push_back(static_cast<ControlId>(::GetDlgCtrlID(current)));
         current = ::GetNextDlgTabItem(window.Handle(), current, FALSE);
-        if (current == window.Control(ControlId::ProductNameText)) {
-            break;
-        }
-    }
+    } while (current != window.Control(ControlId::ProductNameText) && visited.size() < 30);
+    using enum ControlId;
     const std::vector<ControlId> expected = {
-        ControlId::ProductNameText,  ControlId::HelpPageButton,     ControlId::TracingExeButton,
-        ControlId::HTMLTestPageButton, ControlId::PythonTestsButton, ControlId::ID_DONE,
-        ControlId::BackgroundCheckBox, ControlId::UseNestkitCheckBox, ControlId::InvokeUpdateBtn,
-        ControlId::GetCVID_Btn,      ControlId::LocaleString,       ControlId::CVUID_Text,
-        ControlId::GetUserLangBtn,   ControlId::ButtonGetLocalGUIDs,
+        ProductNameText, HelpPageButton,  TracingExeButton, HTMLTestPageButton, PythonTestsButton,
+        ID_DONE,         BackgroundCheckBox, UseNestkitCheckBox, InvokeUpdateBtn, GetCVID_Btn,
+        LocaleString,    CVUID_Text,      GetUserLangBtn,   ButtonGetLocalGUIDs,
     };
     EXPECT_EQ(visited, expected);
 }
 
-TEST_F(ConsoleWindowTest, ButtonsRunTheirActionAndDoneClosesTheWindow)
+INSTANTIATE_TEST_SUITE_P(Dpi, ConsoleWindowTest, ::testing::Values(96u, 144u));
+
+TEST(ConsoleWindowButtons, RunTheirActionAndDoneClosesTheWindow)
 {
     std::vector<ControlId> clicked;
-    ConsoleWindow withActions([&](ControlId id, ConsoleView& view) {
+    ConsoleWindow window([&](ControlId id, ConsoleView& view) {
         clicked.push_back(id);
         view.SetStatusMessage(L"ran");
     });
-    ASSERT_TRUE(withActions.Create(::GetModuleHandleW(nullptr)));
-    withActions.Show(SW_SHOWNORMAL);
-    ::SendMessageW(withActions.Control(ControlId::GetUserLangBtn), BM_CLICK, 0, 0);
-    ::SendMessageW(withActions.Control(ControlId::ButtonGetLocalGUIDs), BM_CLICK, 0, 0);
+    ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr)));
+    window.Show(SW_SHOWNORMAL);
+    ::SendMessageW(window.Control(ControlId::GetUserLangBtn), BM_CLICK, 0, 0);
+    ::SendMessageW(window.Control(ControlId::ButtonGetLocalGUIDs), BM_CLICK, 0, 0);
     EXPECT_EQ(clicked, (std::vector<ControlId>{ControlId::GetUserLangBtn, ControlId::ButtonGetLocalGUIDs}));
-    EXPECT_EQ(withActions.ControlText(ControlId::StatusMsg), L"ran");
+    EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"ran");
 
-    const HWND handle = withActions.Handle();
-    ::SendMessageW(withActions.Control(ControlId::ID_DONE), BM_CLICK, 0, 0);
+    const HWND handle = window.Handle();
+    ::SendMessageW(window.Control(ControlId::ID_DONE), BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindow(handle));
-    EXPECT_EQ(withActions.Handle(), nullptr);
     EXPECT_EQ(clicked.size(), 2u) << "Done is not an action";
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the message loop ends";

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 
 namespace console {
 namespace {
@@ -59,38 +58,6 @@ TEST(ConsoleLayout, GroupedControlsLieInsideTheirGroupAtEveryScale)
                 << "control " << static_cast<int>(row.id) << " at cell " << cell.width << "x" << cell.height;
         }
     }
-}
-
-TEST(ConsoleLayout, CreationOrderFollowsTabIndexAndKeepsTableOrderForTies)
-{
-    const auto ordered = ControlsInTabOrder();
-    ASSERT_EQ(ordered.size(), ConsoleControls().size());
-    EXPECT_EQ(ordered.front()->id, ControlId::ProductNameText);
-    EXPECT_EQ(ordered.back()->id, ControlId::ButtonGetLocalGUIDs);
-    for (size_t i = 1; i < ordered.size(); ++i) {
-        EXPECT_LE(ordered[i - 1]->tabIndex, ordered[i]->tabIndex);
-    }
-    // The four helper buttons share tab index 10: left to right, as listed.
-    std::vector<ControlId> helpers;
-    for (const ControlSpec* row : ordered) {
-        if (row->tabIndex == 10) {
-            helpers.push_back(row->id);
-        }
-    }
-    EXPECT_EQ(helpers, (std::vector<ControlId>{ControlId::HelpPageButton, ControlId::TracingExeButton,
-                                               ControlId::HTMLTestPageButton, ControlId::PythonTestsButton}));
-}
-
-TEST(ConsoleLayout, EveryControlHasItsOwnIdAndName)
-{
-    std::set<int> ids;
-    std::set<std::wstring> names;
-    for (const ControlSpec& row : ConsoleControls()) {
-        ids.insert(static_cast<int>(row.id));
-        names.insert(row.name);
-    }
-    EXPECT_EQ(ids.size(), 22u);
-    EXPECT_EQ(names.size(), 22u);
 }
 
 }  // namespace

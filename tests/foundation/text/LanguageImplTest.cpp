@@ -1,5 +1,5 @@
 #include "foundation/text/LanguageImpl.h"
-#include "tests/foundation/text/LanguageFileBytes.h"
+#include "foundation/text/TalvaneText.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@ using Language = TalvaneText::LanguageImpl;
 constexpr std::int32_t kEnglish = 4;
 constexpr std::int32_t kGerman = 7;
 
-string8 Bytes(const char* text)
+string8 Bytes(const std::string& text)
 {
-    return string8(reinterpret_cast<const unsigned char*>(text));
+    return string8(text.begin(), text.end());
 }
 
 // Every test leaves the process with the built-in English it found.
@@ -29,41 +29,13 @@ protected:
     testing_support::TempFolder mFolder { L"language" };
 };
 
-TEST(LanguageList, RowsAsTheProductShowsThem)
+TEST_F(LanguageSelection, ListKeepsItsNamesAndRejectsOutOfRangeIndices)
 {
-    const Language& language = TalvaneText::Language();
-    const std::string stems = "CHS CHT DAN NLD ENU FIN FRA DEU ITA JPN KOR NOR PTG PTB ESN SVE ENU";
-    for (std::int32_t i = 0; i < Language::kLanguageCount; ++i) {
-        EXPECT_EQ(language.GetLanguageInfo(i).mStem, stems.substr(i * 4, 3)) << i;
-    }
     EXPECT_STREQ(language.GetLanguageInfo(11).mDisplayName, "Norweigian");
     EXPECT_STREQ(language.GetLanguageInfo(16).mDisplayName, "Default (Embedded English)");
-    EXPECT_THROW(language.GetLanguageInfo(17), std::out_of_range);
-    EXPECT_THROW(TalvaneText::Language().SetLanguage(-1, string8()), std::out_of_range);
-}
-
-TEST_F(LanguageSelection, SameEntriesInEveryEncodingGiveTheSameTable)
-{
-    const std::wstring text = L"; c\r\n12 caf\u00e9 \u20ac\r\n0x1F Hello\r\n-11 Texte\r\n\r\n# 40\r\n40 \u4e2d\n";
-    const string8 asUtf8 = unicode::to_string8(text);
-    const std::string files[] = {
-        "\xEF\xBB\xBF" + std::string(asUtf8.begin(), asUtf8.end()),
-        testing_support::Utf16(text, false),
-        testing_support::Utf16(text, true),
-        // Without a mark the first two bytes are lost: here a line break.
-        testing_support::Utf16(L"\n" + text, false).substr(2),
-    };
-    for (const std::string& bytes : files) {
-        mFolder.WriteFile(L"DEU.txt", bytes);
-        Select(kGerman);
-        ASSERT_EQ(language.GetLanguage(), kGerman);
-        EXPECT_EQ(language.Lookup(12), unicode::to_string8(std::wstring(L"caf\u00e9 \u20ac")));
-        EXPECT_EQ(language.Lookup(31), Bytes("Hello"));
-        EXPECT_EQ(language.Lookup(-11), Bytes("Texte"));
-        EXPECT_EQ(language.Lookup(40), unicode::to_string8(std::wstring(L"\u4e2d")));
-        EXPECT_TRUE(language.Lookup(1).empty());
-        language.SetLanguage(Language::kEmbeddedEnglish, string8());
-    }
+    EXPECT_THROW(language.GetLanguageInfo(Language::kLanguageCount), std::out_of_range);
+    EXPECT_THROW(language.SetLanguage(-1, string8()), std::out_of_range);
+    EXPECT_EQ(language.GetLanguage(), Language::kEmbeddedEnglish);
 }
 
 TEST_F(LanguageSelection, SelectingTheCurrentIndexAgainDoesNothing)
@@ -81,7 +53,7 @@ TEST_F(LanguageSelection, SelectingTheCurrentIndexAgainDoesNothing)
     EXPECT_EQ(language.Lookup(5), Bytes("rewritten"));
 }
 
-TEST_F(LanguageSelection, EmbeddedEnglishAndMissingFilesEmptyTheTable)
+TEST_F(LanguageSelection, EmbeddedEnglishMissingAndTinyFilesLeaveNoEntries)
 {
     Write(L"ENU.txt", "5 five\n");
     for (const std::int32_t fallback : { Language::kEmbeddedEnglish, kGerman }) {
@@ -91,17 +63,26 @@ TEST_F(LanguageSelection, EmbeddedEnglishAndMissingFilesEmptyTheTable)
         EXPECT_EQ(language.GetLanguage(), Language::kEmbeddedEnglish);
         EXPECT_TRUE(language.Lookup(5).empty());
     }
+    for (const std::string& bytes : { std::string(), std::string("7"), std::string("\xFF\xFE") }) {
+        mFolder.WriteFile(L"DEU.txt", bytes);
+        Select(kGerman);
+        EXPECT_EQ(language.GetLanguage(), kGerman) << bytes.size();
+        EXPECT_TRUE(language.Lookup(7).empty()) << bytes.size();
+        Select(Language::kEmbeddedEnglish);
+    }
 }
 
-TEST_F(LanguageSelection, TinyFilesLoadNothing)
+TEST_F(LanguageSelection, TranslatedItemsWinUntilTheTableIsCleared)
 {
-    for (const std::string& bytes : { std::string(), std::string("7"), std::string("\xFF\xFE") }) {
-        mFolder.WriteFile(L"ENU.txt", bytes);
-        Select(kEnglish);
-        EXPECT_EQ(language.GetLanguage(), kEnglish) << bytes.size();
-        EXPECT_TRUE(language.Lookup(7).empty()) << bytes.size();
-        language.SetLanguage(Language::kEmbeddedEnglish, string8());
-    }
+    const TalvaneText translated(9001, "default"), blank(9002, "blank"), other(9003, "other"), reordered(9004, "%0-%1");
+    Write(L"ITA.txt", "9001 tradotto\n9002   \n9004 %1: %0 (%1)\n");
+    Select(8);
+    EXPECT_EQ(translated.GetText(), Bytes("tradotto"));
+    EXPECT_EQ(blank.GetText(), Bytes("blank"));
+    EXPECT_EQ(other.GetText(), Bytes("other"));
+    EXPECT_EQ(reordered.Format({ Bytes("x"), Bytes("y") }), Bytes("y: x (y)"));
+    Select(Language::kEmbeddedEnglish);
+    EXPECT_EQ(translated.GetText(), Bytes("default"));
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
 #include "foundation/text/TalvaneText.h"
-#include "foundation/text/LanguageImpl.h"
-#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +8,18 @@
 
 namespace {
 
-string8 Bytes(const char* text)
+string8 Bytes(const std::string& text)
 {
-    return string8(reinterpret_cast<const unsigned char*>(text));
+    return string8(text.begin(), text.end());
 }
 
-std::vector<string8> Arguments(std::initializer_list<const char*> texts)
+// The texts between '|' as arguments; none for an empty string.
+std::vector<string8> Arguments(const std::string& joined)
 {
     std::vector<string8> result;
-    for (const char* text : texts) {
-        result.push_back(Bytes(text));
+    for (std::size_t start = 0, stop = 0; start < joined.size(); start = stop + 1) {
+        stop = std::min(joined.find('|', start), joined.size());
+        result.push_back(Bytes(joined.substr(start, stop - start)));
     }
     return result;
 }
@@ -44,54 +44,21 @@ TEST(TalvaneTextList, StaysSortedWithTheNewestOfEqualIdsFirst)
     EXPECT_TRUE(listed(items).empty());
 }
 
-struct FormatCase {
-    const char* name;
-    const char* pattern;
-    std::vector<string8> arguments;
-    const char* expected;
-};
-
-class TalvaneTextFormat : public testing::TestWithParam<FormatCase> { };
-
-TEST_P(TalvaneTextFormat, ReplacesPlaceholders)
+TEST(TalvaneTextFormat, ReplacesPlaceholders)
 {
-    const TalvaneText item(424242, GetParam().pattern);
-    EXPECT_EQ(item.Format(GetParam().arguments), Bytes(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, TalvaneTextFormat,
-    testing::Values(FormatCase { "NoArguments", "runtime error: %0", {}, "runtime error: %0" },
-        FormatCase { "TwoArguments", "internal software error: %0, line %1", Arguments({ "x.cpp", "12" }),
-            "internal software error: x.cpp, line 12" },
-        FormatCase { "ArgumentsAreNotExpandedAgain", "%0 and %1", Arguments({ "%1 %0", "%0" }), "%1 %0 and %0" },
-        FormatCase { "ReorderedAndRepeated", "%1 before %0, %1", Arguments({ "a", "b" }), "b before a, b" },
-        FormatCase { "UnmatchedStay", "%0 %2 100% %x", Arguments({ "a", "b" }), "a %2 100% %x" },
-        FormatCase { "TenWithElevenArguments", "%10|%1|%0",
-            Arguments({ "a0", "a1", "a2", "a3", "a4", "a5", "a6", "a7", "a8", "a9", "a10" }), "a10|a1|a0" },
-        FormatCase { "TenWithTwoArguments", "%10", Arguments({ "x", "y" }), "y0" },
-        FormatCase { "LeadingZeroIsOnlyZero", "%01", Arguments({ "a", "b" }), "a1" }),
-    [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
-
-class TalvaneTextTranslation : public testing::Test {
-protected:
-    void TearDown() override { Select(TalvaneText::LanguageImpl::kEmbeddedEnglish); }
-    void Select(std::int32_t index) { TalvaneText::Language().SetLanguage(index, unicode::to_string8(mFolder.path())); }
-    testing_support::TempFolder mFolder { L"translation" };
-};
-
-TEST_F(TalvaneTextTranslation, TableEntryWinsUntilTheTableIsCleared)
-{
-    const TalvaneText translated(9001, "default"), blank(9002, "blank"), other(9003, "other"), reordered(9004, "%0-%1");
-    mFolder.WriteFile(L"ITA.txt",
-        "\xEF\xBB\xBF"
-        "9001 tradotto\n9002   \n9004 %1: %0 (%1)\n");
-    Select(8);
-    EXPECT_EQ(translated.GetText(), Bytes("tradotto"));
-    EXPECT_EQ(blank.GetText(), Bytes("blank"));
-    EXPECT_EQ(other.GetText(), Bytes("other"));
-    EXPECT_EQ(reordered.Format(Arguments({ "x", "y" })), Bytes("y: x (y)"));
-    Select(TalvaneText::LanguageImpl::kEmbeddedEnglish);
-    EXPECT_EQ(translated.GetText(), Bytes("default"));
+    const char* const cases[][3] = {
+        { "runtime error: %0", "", "runtime error: %0" },
+        { "internal software error: %0, line %1", "x.cpp|12", "internal software error: x.cpp, line 12" },
+        { "%0 and %1", "%1 %0|%0", "%1 %0 and %0" },  // inserted text is not expanded again
+        { "%1 before %0, %1", "a|b", "b before a, b" },
+        { "%0 %2 100% %x", "a|b", "a %2 100% %x" },
+        { "%10|%1|%0", "a0|a1|a2|a3|a4|a5|a6|a7|a8|a9|a10", "a10|a1|a0" },
+        { "%10", "x|y", "y0" },
+        { "%01", "a|b", "a1" },
+    };
+    for (const auto& [pattern, arguments, expected] : cases) {
+        EXPECT_EQ(TalvaneText(424242, pattern).Format(Arguments(arguments)), Bytes(expected)) << pattern;
+    }
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -17,37 +16,26 @@ TEST(LocksTest, SameThreadEntersTwiceAndMustLeaveTwice)
     lock.Enter();
     lock.Enter();  // re-entrant: must not deadlock
     lock.Leave();
-
-    std::atomic<bool> otherGotIn{false};
+    std::atomic<bool> otherGotIn { false };
     std::thread other([&] {
-        lock.Enter();
+        TalvaneAutoCriticalSection hold(&lock);
         otherGotIn = true;
-        lock.Leave();
     });
     ::Sleep(150);
     EXPECT_FALSE(otherGotIn) << "one Leave released a lock entered twice";
     lock.Leave();
     other.join();
     EXPECT_TRUE(otherGotIn);
-
-    { TalvaneAutoCriticalSection nothing(nullptr); }  // a null lock is left alone at both ends
+    {
+        TalvaneAutoCriticalSection nothing(nullptr);  // a null lock is left alone at both ends
+    }
 }
-
-// Counts live values, so that a block missing from the chain (never freed)
-// or freed twice shows up.
-struct Tracked {
-    static inline std::atomic<int> live{0};
-    int value;
-    Tracked(int v) : value(v) { ++live; }
-    Tracked(const Tracked& other) : value(other.value) { ++live; }
-    ~Tracked() { --live; }
-};
 
 TEST(TlsDataTest, LastIndexIsValidAndCountThrowsTheFixedText)
 {
     tls_data<unsigned int> slots(3, 9);
     EXPECT_EQ(slots[2], 9u);
-    for (DWORD bad : {DWORD{3}, DWORD{0xFFFFFFFF}}) {
+    for (DWORD bad : { DWORD { 3 }, DWORD { 0xFFFFFFFF } }) {
         try {
             slots[bad];
             ADD_FAILURE() << "index " << bad << " accepted";
@@ -57,50 +45,54 @@ TEST(TlsDataTest, LastIndexIsValidAndCountThrowsTheFixedText)
     }
 }
 
-TEST(TlsDataTest, EachThreadSeesItsOwnSlotsStartingAtTheDefault)
-{
-    tls_data<int> slots(2, -5);
-    EXPECT_EQ(slots[0], -5);
-    EXPECT_EQ(slots[1], -5);
-    slots[1] = 42;
-    EXPECT_EQ(slots[1], 42);
+// Counts live values, so that a block missing from the chain (never freed) or
+// freed twice shows up.
+struct Tracked {
+    static inline std::atomic<int> live { 0 };
+    int value;
+    Tracked(int v)
+        : value(v)
+    {
+        ++live;
+    }
+    Tracked(const Tracked& other)
+        : value(other.value)
+    {
+        ++live;
+    }
+    ~Tracked() { --live; }
+};
 
-    int otherFirst = 0;
-    int otherAfterWrite = 0;
-    std::thread other([&] {
-        otherFirst = slots[1];
-        slots[1] = 7;
-        otherAfterWrite = slots[1];
-    });
-    other.join();
-    EXPECT_EQ(otherFirst, -5);
-    EXPECT_EQ(otherAfterWrite, 7);
-    EXPECT_EQ(slots[1], 42) << "another thread's write reached this thread";
-}
-
-TEST(TlsDataTest, BlocksMadeAtOnceByManyThreadsAreAllFreedWithTheArray)
+TEST(TlsDataTest, ManyThreadsMakeTheirOwnBlocksAtOnceAndAllAreFreedWithTheArray)
 {
     constexpr int kThreads = 24;
     constexpr DWORD kSlots = 3;
     Tracked::live = 0;
     {
-        tls_data<Tracked> slots(kSlots, Tracked(1));
-        const int base = Tracked::live;  // the default value itself
-        std::atomic<int> waiting{kThreads};
+        tls_data<Tracked> slots(kSlots, Tracked(-5));
+        slots[0].value = 100;  // this thread's own block
+        const int base = Tracked::live;
+        std::atomic<int> starting { kThreads }, written { kThreads }, wrong { 0 };
         std::vector<std::thread> threads;
         for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&, t] {
-                --waiting;
-                while (waiting > 0) {
+                for (--starting; starting > 0;) {
                     std::this_thread::yield();
                 }
+                wrong += slots[0].value != -5 ? 1 : 0;  // a new block starts at the default
                 slots[0].value = t;
                 slots[kSlots - 1].value = t;
+                for (--written; written > 0;) {
+                    std::this_thread::yield();
+                }
+                wrong += slots[0].value != t ? 1 : 0;  // no other thread's write shows here
             });
         }
         for (auto& thread : threads) {
             thread.join();  // the blocks outlive their threads
         }
+        EXPECT_EQ(wrong, 0) << "threads shared a block";
+        EXPECT_EQ(slots[0].value, 100);
         EXPECT_EQ(Tracked::live - base, kThreads * static_cast<int>(kSlots));
     }
     EXPECT_EQ(Tracked::live, 0) << "a block was lost from the chain or freed twice";

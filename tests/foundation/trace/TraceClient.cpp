@@ -1,15 +1,14 @@
 // trace_client SCENARIO: runs one tracing scenario in a process of its own,
 // so that tests can watch its debugger output and what reaches a viewer.
-// Exit code 0 means the scenario's own checks held; timing scenarios return
-// milliseconds instead.
-#include "LevelCases.h"
-
+// Exit code 0 means the scenario's own checks held; "deliver" returns milliseconds.
 #include "foundation/trace/FunctionTrace.h"
 #include "foundation/trace/Trace.h"
 #include "foundation/trace/TraceSettings.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -20,28 +19,36 @@ using namespace UTrace;
 
 namespace {
 
-void Enable(std::uint32_t flags, const char* source = "client")
+void Enable(std::uint32_t flags, std::int32_t level = 0, TraceFilter filter = nullptr, const char* source = "client")
 {
     Settings settings;
     settings.enabled = 1;
+    settings.level = level;
     settings.flags = flags;
     settings.source = source;
+    settings.filter = filter;
+    settings.tag = 77;  // carried unchanged in every record
     Configure(settings);
 }
 
-void WriteRaw(const char* source, const char* format, ...)
+void WriteRaw(const char* source, const char* text, ...)
 {
     va_list arguments;
-    va_start(arguments, format);
-    {
-        TalvaneAutoCriticalSection hold(&gTraceLock);
-        WriteLine(source, kTraceMessage, gTraceTag, 0, format, arguments);
-    }
+    va_start(arguments, text);
+    TalvaneAutoCriticalSection hold(&gTraceLock);
+    WriteLine(source, kTraceMessage, gTraceTag, 0, text, arguments);
     va_end(arguments);
 }
 
+bool NoLookupYet()
+{
+    return gViewerState == -1 && gLastViewerLookup == 0 && gViewerWindow == nullptr;
+}
+
+// Starts from the initial settings, which switch tracing off.
 int Off()
 {
+    const bool initial = gTraceEnabled == 0 && gTraceLevel == 0 && gTraceFlags == 3 && gTraceFilter == nullptr;
     Error("error %d", 1);
     Message("message %d", 2);
     unsigned insideDepth = 0;
@@ -49,61 +56,41 @@ int Off()
         Function scope("Off::Scope", nullptr);
         insideDepth = gTraceDepth[0];
     }
-    const bool quiet = gViewerState == -1 && gLastViewerLookup == 0 && gViewerWindow == nullptr;
-    return quiet && insideDepth == 1 && gTraceDepth[0] == 0 ? 0 : 1;
+    return initial && NoLookupYet() && insideDepth == 1 && gTraceDepth[0] == 0 ? 0 : 1;
 }
 
-int Silent()
-{
-    Enable(3);
-    char lookalike[] = "silent";
-    Message(kSilent);
-    Message("%s", "between");
-    Message(lookalike);
-    return 0;
-}
-
+// Each label says what it writes with which settings; the label is the text.
 int Levels()
 {
-    for (const auto& row : trace_tests::kLevelCases) {
-        Settings settings = CurrentSettings();
-        settings.enabled = 1;
-        settings.level = row.level;
-        settings.flags = row.flags;
-        settings.source = "client";
-        Configure(settings);
-        if (row.error) {
-            Error("%s", row.label);
-        } else {
-            Message("%s", row.label);
-        }
+    for (const char* label :
+        { "error level 0 flags 3", "error level 0 flags 1", "error level 1 flags 1", "message level 2 flags 1",
+            "message level 3 flags 1", "message level 0 flags 2", "message level 1 flags 3" }) {
+        std::int32_t level = 0;
+        std::uint32_t flags = 0;
+        std::sscanf(std::strchr(label, ' '), " level %d flags %u", &level, &flags);
+        Enable(flags, level);
+        label[0] == 'e' ? Error("%s", label) : Message("%s", label);
     }
     return 0;
 }
 
-int Long()
+// A text too long for a line, an empty line, sources too long, null and empty,
+// and a stamped line.
+int Records()
 {
     Enable(3);
-    Function scope("Long", kSilent);
-    Message("%s", std::string(1100, 'x').c_str());
-    scope.SetResult(0, kSilent);
-    return 0;
-}
-
-int Empty()
-{
-    Enable(3);
+    {
+        Function scope("Long", nullptr);
+        Message("%s", std::string(1100, 'x').c_str());
+    }
     Message("%s", "");
-    return 0;
-}
-
-int Sources()
-{
-    Enable(3);
-    const std::string seventy = std::string(60, 's') + "0123456789";
-    WriteRaw(seventy.c_str(), "%s", "long source");
-    WriteRaw(nullptr, "%s", "no source");
-    WriteRaw("", "%s", "empty source");
+    WriteRaw((std::string(60, 's') + "0123456789").c_str(), "long source");
+    WriteRaw(nullptr, "no source");
+    WriteRaw("", "empty source");
+    Enable(kTraceToDebugger | kTraceAllLevels | kTraceTimestamp);
+    Function scope("Stamp", kSilent);
+    Message("%s", "stamped");
+    scope.SetResult(0, kSilent);
     return 0;
 }
 
@@ -114,35 +101,25 @@ bool HideSecrets(std::int32_t, const char*, const char* text)
     return std::strstr(text, "secret") == nullptr;
 }
 
+// Bit 1: a lookup made for a refused line; 2: the filter saw the indentation;
+// 4: the next line was not delivered.
 int Filter()
 {
-    Settings settings;
-    settings.enabled = 1;
-    settings.filter = &HideSecrets;
-    Configure(settings);
+    Enable(3, 0, &HideSecrets, "");
     Function scope("Filter", kSilent);
     Message("%s", "secret line");
-    const bool noLookup = gViewerState == -1 && gLastViewerLookup == 0;
+    const bool noLookup = NoLookupYet();
     Message("%s", "open line");
-    const bool filterSawPlainText = gFilterSaw == "open line";
     scope.SetResult(0, kSilent);
-    return (noLookup ? 0 : 1) | (filterSawPlainText ? 0 : 2) | (gViewerState == 1 ? 0 : 4);
+    return (noLookup ? 0 : 1) | (gFilterSaw == "open line" ? 0 : 2) | (gViewerState == 1 ? 0 : 4);
 }
 
+// The source set is cut to 63 characters.
 int NoViewer()
 {
-    Enable(3);
+    Enable(3, 0, nullptr, std::string(80, 'q').c_str());
     Message("%s", "nobody listens");
     return gViewerState == 0 && gLastViewerLookup != 0 ? 0 : 1;
-}
-
-int Stamp()
-{
-    Enable(kTraceToDebugger | kTraceAllLevels | kTraceTimestamp);
-    Function scope("Stamp", kSilent);
-    Message("%s", "stamped");
-    scope.SetResult(0, kSilent);
-    return 0;
 }
 
 void B()
@@ -150,45 +127,30 @@ void B()
     Function trace("B", nullptr);
 }
 
-void A()
-{
-    Function trace("A", nullptr);
-    B();
-}
-
+// Only the marker's own pointer is silent, not its text; then function scopes.
+// Bit 1: SetResult(5) did not return 5; 4: depth left over.
 int Functions()
 {
     Enable(3);
-    int failures = 0;
-    A();
+    char lookalike[] = "silent";
+    Message(kSilent);
+    Message("%s", "between");
+    Message(lookalike);
     {
-        Function trace("Five", nullptr);
-        if (trace.SetResult(5, nullptr) != 5 || trace.GetResult() != 5) {
-            failures |= 1;
-        }
+        Function trace("A", nullptr);
+        B();
     }
-    {
-        Function trace("Seven", nullptr);
-        trace.SetResult(-1, "%d", 7);
-        if (trace.GetResult() != -1) {
-            failures |= 2;
-        }
-    }
+    // Temporaries: scopes that hold nothing but their entry and exit lines.
+    const bool fiveReturned = Function("Five", nullptr).SetResult(5, nullptr) == 5;
+    Function("Seven", nullptr).SetResult(-1, "%d", 7);
     {
         Function trace("QuietEntry", kSilent);
         Message("%s", "inside");
     }
-    {
-        Function trace("QuietExit", nullptr);
-        trace.SetResult(0, kSilent);
-    }
-    {
-        Function trace("Three", "%d", 3);
-    }
-    {
-        Function trace("Percent 100%d", nullptr);
-    }
-    return failures | (gTraceDepth[0] == 0 ? 0 : 4);
+    Function("QuietExit", nullptr).SetResult(0, kSilent);
+    Function("Three", "%d", 3);
+    Function("Percent 100%d", nullptr);
+    return (fiveReturned ? 0 : 1) | (gTraceDepth[0] == 0 ? 0 : 4);
 }
 
 void Throwing()
@@ -211,30 +173,25 @@ int Unwinding()
     return gTraceDepth[0] == 1 ? 0 : 1;
 }
 
-constexpr int kThreads = 8;
-constexpr int kLinesPerThread = 2000;
-
-void Worker(int thread)
-{
-    Function worker("Worker", "%d", thread);
-    for (int i = 0; i < kLinesPerThread; ++i) {
-        if (i % 2 == 0) {
-            Function step("Step", kSilent);
-            Message("t%d i%d", thread, i);
-            step.SetResult(0, kSilent);
-        } else {
-            Message("t%d i%d", thread, i);
-        }
-    }
-    worker.SetResult(thread, "done %d", thread);
-}
-
+// 8 threads of 2,000 lines each; every other line in a silent scope of its own.
 int Threads()
 {
     Enable(kTraceAllLevels);
     std::vector<std::thread> workers;
-    for (int t = 0; t < kThreads; ++t) {
-        workers.emplace_back(Worker, t);
+    for (int t = 0; t < 8; ++t) {
+        workers.emplace_back([t] {
+            Function worker("Worker", "%d", t);
+            for (int i = 0; i < 2000; ++i) {
+                if (i % 2 == 0) {
+                    Function step("Step", kSilent);
+                    Message("t%d i%d", t, i);
+                    step.SetResult(0, kSilent);
+                } else {
+                    Message("t%d i%d", t, i);
+                }
+            }
+            worker.SetResult(t, "done %d", t);
+        });
     }
     for (auto& worker : workers) {
         worker.join();
@@ -242,52 +199,35 @@ int Threads()
     return 0;
 }
 
-int Hung()
+// Traces a line every 50 ms until one reaches a viewer; returns the longest
+// single call in milliseconds, or 100000 when no viewer took a line in 20 s.
+int Deliver()
 {
     Enable(kTraceAllLevels);
-    const DWORD start = ::GetTickCount();
-    for (int i = 0; i < 3; ++i) {
-        Message("hung %d", i);
-    }
-    return static_cast<int>(::GetTickCount() - start);
-}
-
-int Late()
-{
-    Enable(kTraceAllLevels);
-    const DWORD start = ::GetTickCount();
-    for (int i = 0; ::GetTickCount() - start < 12000; ++i) {
-        Message("late %d", i);
+    DWORD longest = 0;
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 20000; ::Sleep(50)) {
+        const DWORD before = ::GetTickCount();
+        Message("%s", "late");
+        longest = std::max(longest, ::GetTickCount() - before);
         if (gViewerState == 1) {
-            return 0;
+            return static_cast<int>(longest);
         }
-        ::Sleep(50);
     }
-    return 1;
+    return 100000;
 }
-
-struct Scenario {
-    const wchar_t* name;
-    int (*run)();
-};
-
-constexpr Scenario kScenarios[] = {
-    {L"off", Off},         {L"silent", Silent},     {L"levels", Levels},     {L"long", Long},
-    {L"empty", Empty},     {L"sources", Sources},   {L"filter", Filter},     {L"noviewer", NoViewer},
-    {L"stamp", Stamp},     {L"functions", Functions}, {L"threads", Threads}, {L"hung", Hung},
-    {L"unwinding", Unwinding},
-    {L"late", Late},
-};
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 2) {
-        return 100;
-    }
-    for (const Scenario& scenario : kScenarios) {
-        if (std::wcscmp(argv[1], scenario.name) == 0) {
+    const struct {
+        const wchar_t* name;
+        int (*run)();
+    } scenarios[] = { { L"off", Off }, { L"levels", Levels }, { L"records", Records }, { L"filter", Filter },
+        { L"noviewer", NoViewer }, { L"functions", Functions }, { L"unwinding", Unwinding }, { L"threads", Threads },
+        { L"deliver", Deliver } };
+    for (const auto& scenario : scenarios) {
+        if (argc > 1 && std::wcscmp(argv[1], scenario.name) == 0) {
             try {
                 return scenario.run();
             } catch (...) {
