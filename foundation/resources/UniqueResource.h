@@ -58,10 +58,12 @@ private:
     type mValue = Traits::Empty();
 };
 
-struct HandleTraits {
-    using type = HANDLE;
-    static HANDLE Empty() noexcept { return nullptr; }
-    static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+// Resources whose empty value is null, released by one call.
+template <typename T, auto CloseFn>
+struct NullEmptyTraits {
+    using type = T;
+    static T Empty() noexcept { return nullptr; }
+    static void Close(T value) noexcept { CloseFn(value); }
 };
 
 // Handles whose empty value is INVALID_HANDLE_VALUE (files, tool-help snapshots).
@@ -71,44 +73,14 @@ struct FileHandleTraits {
     static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
-struct ModuleTraits {
-    using type = HMODULE;
-    static HMODULE Empty() noexcept { return nullptr; }
-    static void Close(HMODULE m) noexcept { ::FreeLibrary(m); }
-};
-
-struct LocalMemTraits {
-    using type = HLOCAL;
-    static HLOCAL Empty() noexcept { return nullptr; }
-    static void Close(HLOCAL p) noexcept { ::LocalFree(p); }
-};
-
-struct CoTaskMemTraits {
-    using type = void*;
-    static void* Empty() noexcept { return nullptr; }
-    static void Close(void* p) noexcept { ::CoTaskMemFree(p); }
-};
-
-struct GdiObjectTraits {
-    using type = HGDIOBJ;
-    static HGDIOBJ Empty() noexcept { return nullptr; }
-    static void Close(HGDIOBJ o) noexcept { ::DeleteObject(o); }
-};
-
-struct WindowTraits {
-    using type = HWND;
-    static HWND Empty() noexcept { return nullptr; }
-    static void Close(HWND w) noexcept { ::DestroyWindow(w); }
-};
-
-using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueHandle = UniqueResource<NullEmptyTraits<HANDLE, &::CloseHandle>>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueSnapshot = UniqueResource<FileHandleTraits>;
-using UniqueModule = UniqueResource<ModuleTraits>;
-using UniqueLocalMem = UniqueResource<LocalMemTraits>;
-using UniqueCoTaskMem = UniqueResource<CoTaskMemTraits>;
-using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
-using UniqueWindow = UniqueResource<WindowTraits>;
+using UniqueModule = UniqueResource<NullEmptyTraits<HMODULE, &::FreeLibrary>>;
+using UniqueLocalMem = UniqueResource<NullEmptyTraits<HLOCAL, &::LocalFree>>;
+using UniqueCoTaskMem = UniqueResource<NullEmptyTraits<void*, &::CoTaskMemFree>>;
+using UniqueGdiObject = UniqueResource<NullEmptyTraits<HGDIOBJ, &::DeleteObject>>;
+using UniqueWindow = UniqueResource<NullEmptyTraits<HWND, &::DestroyWindow>>;
 
 // Initialises COM on the calling thread for the scope of the object.
 class [[nodiscard]] ComApartment {
