@@ -1,5 +1,7 @@
 #include "foundation/text/LanguageFileGrammar.h"
 
+#include <memory>
+
 namespace languagefile {
 namespace {
 
@@ -62,39 +64,26 @@ template <bool BigEndian> unsigned UnitAt(const unsigned char* p) noexcept
     return BigEndian ? (unsigned(p[0]) << 8 | p[1]) : (unsigned(p[1]) << 8 | p[0]);
 }
 
-// Measures the text in one pass and writes it in a second, so that a large
-// file costs one allocation of the exact size.
+// Converts in one pass into a buffer sized for the worst case (three bytes per
+// unit; a surrogate pair's four bytes come from two units), then keeps the
+// bytes written.
 template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const unsigned char* bytes, std::size_t size)
 {
     const std::size_t count = size < 2 ? 0 : (size - 2) / 2;
     const unsigned char* const units = bytes + 2;
-    std::size_t end = 0;
-    std::size_t length = 0;
-    for (; end < count; ++end) {
-        const unsigned code = UnitAt<BigEndian>(units + 2 * end);
-        if (code == 0) {
-            break;
-        }
-        // A surrogate pair gives 4 bytes, a lone surrogate U+FFFD's 3.
-        length += code < 0x80 ? 1 : code < 0x800 ? 2 : 3;
-        if (code >= 0xD800 && code <= 0xDBFF && end + 1 < count) {
-            const unsigned low = UnitAt<BigEndian>(units + 2 * end + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                ++length;
-                ++end;
-            }
-        }
-    }
-    std::basic_string<unsigned char> text(length, 0);
-    unsigned char* out = text.data();
-    for (std::size_t i = 0; i < end; ++i) {
+    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(3 * count + 1);
+    unsigned char* out = buffer.get();
+    for (std::size_t i = 0; i < count; ++i) {
         unsigned code = UnitAt<BigEndian>(units + 2 * i);
         if (code < 0x80) {
+            if (code == 0) {
+                break;
+            }
             *out++ = static_cast<unsigned char>(code);
             continue;
         }
         if (code >= 0xD800 && code <= 0xDFFF) {
-            const unsigned low = i + 1 < end ? UnitAt<BigEndian>(units + 2 * i + 2) : 0;
+            const unsigned low = i + 1 < count ? UnitAt<BigEndian>(units + 2 * i + 2) : 0;
             if (code <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
@@ -114,7 +103,7 @@ template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const uns
         }
         *out++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
     }
-    return text;
+    return std::basic_string<unsigned char>(buffer.get(), out);
 }
 
 void ParseLine(
