@@ -2,6 +2,7 @@
 # Creates the project's Wine prefix once; later calls return at once.
 # Usage: prefix.sh PREFIX DRIVER   (DRIVER: null for headless tests, x11 for a display)
 set -euo pipefail
+source "$(dirname "$0")/env.sh"
 prefix=$(realpath -m "$1")
 driver=${2:-null}
 stamp="$prefix/.probedeck-$driver"
@@ -15,12 +16,12 @@ flock 9
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine's first start writes the registry and then lingers in the background;
 # keep its output away from the caller so no pipe is held open.
-wineboot -i </dev/null >/dev/null 2>&1 || true
+probedeck_wine wineboot -i </dev/null >/dev/null 2>&1 || true
 if [ "$driver" = null ]; then
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+    probedeck_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
 fi
 # No crash dialogs and no debugger attached to a crashing test: it just ends.
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f </dev/null >/dev/null 2>&1 || true
+probedeck_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+probedeck_wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f </dev/null >/dev/null 2>&1 || true
 wineserver -w
 touch "$stamp"
