@@ -26,3 +26,20 @@ function(probedeck_add_test name)
         DISCOVERY_TIMEOUT 120
         PROPERTIES TIMEOUT 120)
 endfunction()
+
+# probedeck_version_resource(TARGET FILE_NAME name.exe DESCRIPTION "text")
+# Gives a shipped program or library the version resource of the project's
+# one version (project(... VERSION ...)).
+function(probedeck_version_resource target)
+    cmake_parse_arguments(ARG "" "FILE_NAME;DESCRIPTION" "" ${ARGN})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+        set(version_file_type VFT_APP)
+    else()
+        set(version_file_type VFT_DLL)
+    endif()
+    get_filename_component(version_internal_name ${ARG_FILE_NAME} NAME_WE)
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/resources/VersionInfo.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -5,6 +5,7 @@
 
 #include "foundation/trace/CriticalSection.h"
 #include "foundation/trace/TlsData.h"
+#include "foundation/trace/TraceProtocol.h"
 
 #include <windows.h>
 
@@ -23,14 +24,6 @@ namespace UTrace {
 constexpr std::uint32_t kTraceToDebugger = 1;
 constexpr std::uint32_t kTraceAllLevels = 2;
 constexpr std::uint32_t kTraceTimestamp = 4;
-
-// Line kinds, as carried in the record and passed to the filter.
-constexpr std::int32_t kTraceError = 1;
-constexpr std::int32_t kTraceMessage = 3;
-constexpr std::int32_t kTraceFunction = 4;
-
-// The viewer's window class.
-constexpr wchar_t kViewerClass[] = L"Talvane Solutions::Trace::1.0";
 
 // The marker format that writes nothing. Only this very pointer counts;
 // another text reading "silent" is an ordinary format.

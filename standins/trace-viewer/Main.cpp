@@ -1,6 +1,6 @@
 // Tracing.exe: shows the trace lines that programs built on the foundation
 // library send to the window class "Talvane Solutions::Trace::1.0".
-#include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceProtocol.h"
 #include "standins/trace-viewer/TraceViewerWindow.h"
 #include "standins/trace-viewer/ViewerControls.h"
 

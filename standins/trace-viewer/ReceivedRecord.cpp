@@ -1,6 +1,6 @@
 #include "standins/trace-viewer/ReceivedRecord.h"
 
-#include "foundation/trace/TraceRecord.h"
+#include "foundation/trace/TraceProtocol.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/FormatBounded.h"
-#include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceProtocol.h"
 #include "standins/trace-viewer/ViewerControls.h"
 
 #include <commctrl.h>

@@ -3,7 +3,7 @@
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/FormatBounded.h"
 #include "foundation/text/Unicode.h"
-#include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceProtocol.h"
 
 #include <algorithm>
 #include <utility>
