@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whichever of the packages this project
-# needs are missing. Usage: install-deps.sh run|test
+# needs are missing. Usage: install-deps.sh run|package|test
 set -euo pipefail
 source "$(dirname "$0")/wine/env.sh"
 purpose=${1:-test}
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb xauth x11-utils imagemagick)
+# Packages: installers with wixl, Authenticode signatures, zips.
+if [ "$purpose" = package ] || [ "$purpose" = test ]; then
+    packages+=(wixl msitools osslsigncode openssl zip unzip)
+fi
 if [ "$purpose" = test ]; then
     packages+=(googletest clang-14 libclang-rt-14-dev)
     # 32-bit Wine runs the 32-bit build's tests, where the kernel can run
