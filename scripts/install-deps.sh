@@ -8,7 +8,8 @@ purpose=${1:-test}
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           wine wine64 xvfb xauth x11-utils imagemagick)
 if [ "$purpose" = test ]; then
-    packages+=(googletest clang-14 libclang-rt-14-dev)
+    # g++ builds the native language-file checker and its tests.
+    packages+=(googletest clang-14 libclang-rt-14-dev g++)
     # 32-bit Wine runs the 32-bit build's tests, where the kernel can run
     # 32-bit programs at all; elsewhere it would install but never start.
     if probedeck_kernel_runs_32bit; then packages+=(wine32:i386); fi
