@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the language-file grammar fuzzer natively (clang, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs it for a bounded time.
+# UndefinedBehaviorSanitizer) and runs it for a bounded time. The fuzzer also
+# runs the language-file checker (tools/langcheck) on every input.
 #   scripts/fuzz-language-file.sh [seconds]     (default 60)
 # Needs clang-14 and libclang-rt-14-dev; installs nothing. Exits non-zero when
 # the fuzzer finds a crash; the crashing input is left in the work folder.
@@ -15,6 +16,7 @@ mkdir -p "$work/corpus" "$work/artifacts"
 "$clang" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$root" \
     "$root/foundation/text/LanguageFileGrammar.cpp" \
+    $(ls "$root"/tools/langcheck/*.cpp | grep -v 'Main\.cpp$') \
     "$root/tests/foundation/text/fuzz/LanguageFileFuzzer.cpp" \
     -o "$work/language-file-fuzzer"
 

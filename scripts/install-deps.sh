@@ -12,7 +12,8 @@ if [ "$purpose" = package ] || [ "$purpose" = test ]; then
     packages+=(wixl msitools osslsigncode openssl zip unzip)
 fi
 if [ "$purpose" = test ]; then
-    packages+=(googletest clang-14 libclang-rt-14-dev)
+    # g++ builds the native language-file checker and its tests.
+    packages+=(googletest clang-14 libclang-rt-14-dev g++)
     # 32-bit Wine runs the 32-bit build's tests, where the kernel can run
     # 32-bit programs at all; elsewhere it would install but never start.
     if probedeck_kernel_runs_32bit; then packages+=(wine32:i386); fi

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything for 64-bit and 32-bit Windows, makes the release
 # packages, and runs the whole test suite under Wine (the packages' tests
-# included); also fuzzes the language-file grammar for a bounded time.
+# included); builds and tests the native language-file checker, whose output
+# must match langcheck.exe's; also fuzzes the language-file grammar for a
+# bounded time.
 # Where this machine cannot run 32-bit programs, the 32-bit build is compiled
 # and linked and its tests are reported as skipped.
 set -uo pipefail
@@ -42,6 +44,21 @@ env -u PROBEDECK_SIGN_PFX -u PROBEDECK_SIGN_PASSWORD scripts/package.sh || faile
 
 echo "== 64-bit tests =="
 run_suite x64-test
+
+echo "== native langcheck build and tests =="
+# Its tests compare the native program with the 64-bit langcheck.exe, run in
+# the 64-bit build's Wine prefix.
+native=$root/build/native
+x64=$root/build/x64-test
+{ cmake -S tools/langcheck/native -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DLANGCHECK_TESTS=ON -DLANGCHECK_SANITIZE=ON \
+      -DLANGCHECK_WINDOWS_PROGRAM="$x64/bin/langcheck.exe" -DLANGCHECK_WINEPREFIX="$x64/wineprefix" >/dev/null \
+  && cmake --build "$native"; } || exit 1
+rm -f "$native/ctest-junit.xml"
+scripts/wine/server.sh start "$x64/wineprefix"
+ctest --test-dir "$native" --output-on-failure --output-junit "$native/ctest-junit.xml" || failed=1
+scripts/wine/server.sh stop "$x64/wineprefix"
+if [ -f "$native/ctest-junit.xml" ]; then count_junit "$native/ctest-junit.xml"; else failed=1; fi
 
 echo "== 32-bit build =="
 { cmake --preset x86-test >/dev/null && cmake --build --preset x86-test; } || exit 1

@@ -1,5 +1,6 @@
 #include "foundation/errors/TalvaneException.h"
 
+#include "foundation/errors/CatalogueDefaults.h"
 #include "foundation/errors/MessageCatalogue.h"
 #include "foundation/errors/StackWalker.h"
 #include "foundation/text/FormatBounded.h"
@@ -11,14 +12,15 @@
 // links it: items in a file of their own would be dropped by the linker when
 // nothing names them, and a language file could then not translate them.
 // Definition order is construction order: -1, -2, -3, -4, -11, -12, -14, -15.
-const TalvaneText gErrMemoryAllocation(-1, "memory allocation error");
-const TalvaneText gErrInternalSoftware(-2, "internal software error: %0, line %1");
-const TalvaneText gErrRuntime(-3, "runtime error: %0");
-const TalvaneText gErrUnknown(-4, "unknown error: %0");
-const TalvaneText gErrOperatingSystem(-11, "operating system error: number = %0 - %1");
-const TalvaneText gErrWin32(-12, "operating system error: number = %0 - %1");
-const TalvaneText gErrHresult(-14, "operating system error: HRESULT = %0 - %1");
-const TalvaneText gErrMmresult(-15, "operating system error: MMRESULT = %0");
+// Ids and texts come from CatalogueDefaults.h, where tools read them too.
+const TalvaneText gErrMemoryAllocation(catalogue::kMemoryAllocation.mId, catalogue::kMemoryAllocation.mText);
+const TalvaneText gErrInternalSoftware(catalogue::kInternalSoftware.mId, catalogue::kInternalSoftware.mText);
+const TalvaneText gErrRuntime(catalogue::kRuntime.mId, catalogue::kRuntime.mText);
+const TalvaneText gErrUnknown(catalogue::kUnknown.mId, catalogue::kUnknown.mText);
+const TalvaneText gErrOperatingSystem(catalogue::kOperatingSystem.mId, catalogue::kOperatingSystem.mText);
+const TalvaneText gErrWin32(catalogue::kWin32.mId, catalogue::kWin32.mText);
+const TalvaneText gErrHresult(catalogue::kHresult.mId, catalogue::kHresult.mText);
+const TalvaneText gErrMmresult(catalogue::kMmresult.mId, catalogue::kMmresult.mText);
 
 TalvaneException::TalvaneException(const TalvaneText& item)
     : std::exception()
