@@ -16,6 +16,7 @@ started=$(date +%s)
 
 passed=0
 failures=0
+phase() { phase "$* (at $(( $(date +%s) - started )) s)"; }
 # Adds one suite's results, read from ctest's JUnit report, to the tally.
 count_junit() {  # count_junit REPORT
     local report=$1 ran bad
@@ -34,18 +35,18 @@ run_suite() {  # run_suite PRESET
     if [ -f "$report" ]; then count_junit "$report"; else failed=1; fi
 }
 
-echo "== 64-bit build =="
+phase "64-bit build"
 { cmake --preset x64-test >/dev/null && cmake --build --preset x64-test; } || exit 1
 
 # The 64-bit suite installs and runs these; they are signed with the
 # throwaway certificate whatever the caller's signing settings are.
-echo "== release packages =="
+phase "release packages"
 env -u PROBEDECK_SIGN_PFX -u PROBEDECK_SIGN_PASSWORD scripts/package.sh || failed=1
 
-echo "== 64-bit tests =="
+phase "64-bit tests"
 run_suite x64-test
 
-echo "== native langcheck build and tests =="
+phase "native langcheck build and tests"
 # Its tests compare the native program with the 64-bit langcheck.exe, run in
 # the 64-bit build's Wine prefix.
 native=$root/build/native
@@ -60,7 +61,7 @@ ctest --test-dir "$native" --output-on-failure --output-junit "$native/ctest-jun
 scripts/wine/server.sh stop "$x64/wineprefix"
 if [ -f "$native/ctest-junit.xml" ]; then count_junit "$native/ctest-junit.xml"; else failed=1; fi
 
-echo "== 32-bit build =="
+phase "32-bit build"
 { cmake --preset x86-test >/dev/null && cmake --build --preset x86-test; } || exit 1
 if [ "$PROBEDECK_WINE32" = yes ]; then
     run_suite x86-test
@@ -68,7 +69,7 @@ else
     echo "SKIPPED: 32-bit tests (the 32-bit build compiled and linked): $PROBEDECK_WINE32_WHY"
 fi
 
-echo "== fuzzing the language-file grammar =="
+phase "fuzzing the language-file grammar"
 fuzz_log=$root/build/fuzz-language-file.log
 mkdir -p "$root/build"
 if scripts/fuzz-language-file.sh "${PROBEDECK_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1; then
