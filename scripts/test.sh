@@ -16,7 +16,7 @@ started=$(date +%s)
 
 passed=0
 failures=0
-phase() { phase "$* (at $(( $(date +%s) - started )) s)"; }
+phase() { echo "== $* (at $(( $(date +%s) - started )) s) =="; }
 # Adds one suite's results, read from ctest's JUnit report, to the tally.
 count_junit() {  # count_junit REPORT
     local report=$1 ran bad
