@@ -1,4 +1,4 @@
-#include "standins/trace-viewer/ReceivedRecord.h"
+#include "viewer/records/ReceivedRecord.h"
 
 #include "foundation/trace/TraceProtocol.h"
 
@@ -17,13 +17,13 @@ std::uint32_t ReadUnsigned(const unsigned char* bytes)
 
 std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const void* data)
 {
-    if (dwData != TraceRecord::kMagic || data == nullptr || cbData < TraceRecord::kMinLength ||
-        cbData > TraceRecord::kMaxLength) {
+    if (dwData != TraceRecord::kMagic || data == nullptr || cbData < TraceRecord::kMinLength
+        || cbData > TraceRecord::kMaxLength) {
         return std::nullopt;
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (ReadUnsigned(bytes + offsetof(TraceRecord, length)) != cbData ||
-        ReadUnsigned(bytes + offsetof(TraceRecord, magic)) != TraceRecord::kMagic) {
+    if (ReadUnsigned(bytes + offsetof(TraceRecord, length)) != cbData
+        || ReadUnsigned(bytes + offsetof(TraceRecord, magic)) != TraceRecord::kMagic) {
         return std::nullopt;
     }
 
@@ -41,8 +41,8 @@ std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const 
     // A source without its NUL is taken as its 64 bytes and no further.
     const auto* source = reinterpret_cast<const char*>(bytes + offsetof(TraceRecord, source));
     const void* sourceEnd = std::memchr(source, '\0', TraceRecord::kSourceSize);
-    record.source.assign(source, sourceEnd != nullptr ? static_cast<const char*>(sourceEnd)
-                                                      : source + TraceRecord::kSourceSize);
+    record.source.assign(
+        source, sourceEnd != nullptr ? static_cast<const char*>(sourceEnd) : source + TraceRecord::kSourceSize);
     record.text.assign(text, static_cast<const char*>(textEnd));
     return record;
 }

@@ -1,15 +1,11 @@
-#include "standins/trace-viewer/ReceivedRecord.h"
-#include "standins/trace-viewer/ViewerLines.h"
+#include "viewer/records/ReceivedRecord.h"
 
-#include "TempFolder.h"
 #include "foundation/trace/TraceRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -61,42 +57,6 @@ TEST(ReceivedRecordTest, AcceptsOnlyWholeRecordsAndNeverReadsPastCbData)
     EXPECT_EQ(record->tag, 9u);
     EXPECT_EQ(record->source, std::string(64, 'z'));
     EXPECT_EQ(record->text, "hello");
-}
-
-ViewerLine Line(const wchar_t* source, const wchar_t* text, std::int32_t kind = 3)
-{
-    return ViewerLine { { 2026, 1, 0, 1, 9, 5, 7, 42 }, 1234, kind, source, text };
-}
-
-TEST(ViewerLinesTest, SavedFileIsUtf8WithTabSeparatedColumns)
-{
-    const std::deque<ViewerLine> lines = { Line(L"app", L"caf\u00e9", 1), Line(L"", L"second", 7) };
-    testing_support::TempFolder folder(L"viewer");
-    const std::wstring path = folder.File(L"saved.txt");
-    ASSERT_TRUE(SaveLines(path, lines, { 0, 1, 5 }));
-    std::ifstream file(path.c_str(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes,
-        "09:05:07.042\t1234\terror\tapp\tcaf\xC3\xA9\r\n"
-        "09:05:07.042\t1234\t7\t\tsecond\r\n");
-    EXPECT_FALSE(SaveLines(folder.File(L"no such folder\\saved.txt"), lines, { 0 }));
-}
-
-TEST(ViewerLinesTest, StoreDropsOldestBeyondCapacityAndClearResetsCounts)
-{
-    LineStore store(3);
-    for (int i = 0; i < 5; ++i) {
-        store.Add(Line(L"s", std::to_wstring(i).c_str()));
-    }
-    store.CountRejected();
-    ASSERT_EQ(store.Size(), 3u);
-    EXPECT_EQ(store.Lines().front().text, L"2");
-    EXPECT_EQ(store.TakeDropped(), 2u);
-    EXPECT_EQ(store.TakeDropped(), 0u);
-    EXPECT_EQ(store.Rejected(), 1u);
-    store.Clear();
-    EXPECT_EQ(store.Size(), 0u);
-    EXPECT_EQ(store.Rejected(), 0u);
 }
 
 }  // namespace

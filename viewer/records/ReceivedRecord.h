@@ -20,4 +20,4 @@ struct ReceivedRecord {
 // The record carried by a WM_COPYDATA message, or nothing when the message is
 // not a well-formed trace record: wrong dwData or magic, cbData outside
 // 82..1105 or unequal to the record's length, no NUL inside the text.
-std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const void* data);
+[[nodiscard]] std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const void* data);
