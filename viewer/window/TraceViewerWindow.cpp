@@ -17,6 +17,14 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 100;
+// Following a fast stream redraws the whole page at every refresh, which
+// costs tens of milliseconds under Wine: refreshes are spaced so that they
+// take at most a fifth of the window thread's time, leaving the rest to
+// messages and the processor to the programs being watched.
+constexpr double kRefreshShare = 0.2;
+// Posted after a refresh: the list scrolls to its end as a step of its own,
+// so that messages waiting meanwhile are answered between the two.
+constexpr UINT kFollowMessage = WM_APP + 1;
 // While another program holds the debug-output buffer, it is tried again this often.
 constexpr ULONGLONG kCaptureRetryMs = 2000;
 
@@ -176,6 +184,12 @@ LRESULT TraceViewerWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
+        return 0;
+    case kFollowMessage:
+        if (mFollowPending && mShown != 0) {
+            ::SendMessageW(mList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(mShown - 1), FALSE);
+        }
+        mFollowPending = false;
         return 0;
     case WM_INITMENUPOPUP:
         OnInitMenu(reinterpret_cast<HMENU>(wParam));
@@ -368,9 +382,12 @@ void TraceViewerWindow::OnTimer()
 void TraceViewerWindow::RefreshList()
 {
     const LineStore::Counts counts = mStore.GetCounts();
-    if (counts.first == mShownFirst && counts.size == mShown) {
+    const ULONGLONG now = ::GetTickCount64();
+    if ((counts.first == mShownFirst && counts.size == mShown) || now < mNextRefresh) {
         return;
     }
+    LARGE_INTEGER start;
+    ::QueryPerformanceCounter(&start);
     // Follow new lines only while the last line is in sight.
     const auto top = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETTOPINDEX, 0, 0));
     const auto perPage = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETCOUNTPERPAGE, 0, 0));
@@ -381,9 +398,16 @@ void TraceViewerWindow::RefreshList()
         shifted ? 0 : LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     mShownFirst = counts.first;
     mShown = counts.size;
-    if (following && counts.size != 0) {
-        ::SendMessageW(mList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(counts.size - 1), FALSE);
+    if (following && counts.size != 0 && !mFollowPending) {
+        mFollowPending = ::PostMessageW(mWindow, kFollowMessage, 0, 0) != FALSE;
     }
+    LARGE_INTEGER end;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&end);
+    ::QueryPerformanceFrequency(&frequency);
+    const double tookMs
+        = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    mNextRefresh = now + static_cast<ULONGLONG>(tookMs / kRefreshShare);
 }
 
 void TraceViewerWindow::KeepCapturing()
@@ -516,6 +540,7 @@ void TraceViewerWindow::Clear()
     mRejected = 0;
     mShown = 0;
     mShownFirst = 0;
+    mNextRefresh = 0;
     ::SendMessageW(mList, LVM_SETITEMCOUNT, 0, 0);
     UpdateStatus();
 }

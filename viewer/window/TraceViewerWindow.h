@@ -97,6 +97,8 @@ private:
     std::uint64_t mShownFirst = 0;
     std::size_t mShown = 0;
     bool mPaused = false;
+    bool mFollowPending = false;
+    ULONGLONG mNextRefresh = 0;  // the list is not refreshed again before this tick
     unsigned long long mRejected = 0;
     ULONGLONG mLastCaptureTry = 0;
     ULONGLONG mLastSweep = 0;
