@@ -316,6 +316,7 @@ double OwnPrivateMB()
 void Memory()
 {
     std::vector<double> perLine;
+    std::vector<double> scanMs;
     double total = 0;
     for (int run = 0; run < 3; ++run) {
         const double before = OwnPrivateMB();
@@ -336,6 +337,18 @@ void Memory()
             const double after = OwnPrivateMB();
             perLine.push_back((after - before) * 1024 * 1024 / kMemoryLines);
             total = std::max(total, after - before);
+
+            // What a search over the held lines starts from: one pass over every text.
+            const double start = Now();
+            const LineStore::Reading reading = store.Read();
+            std::size_t found = 0;
+            for (std::size_t i = 0; i < reading.Size(); ++i) {
+                found += reading.Text(reading.Record(i)).find("line   999999") != std::string_view::npos ? 1 : 0;
+            }
+            scanMs.push_back((Now() - start) * 1000);
+            if (found != 1) {
+                std::printf("  the scan found %zu lines instead of 1\n", found);
+            }
         }
     }
     std::printf("memory at %zu lines  : %7.1f bytes per line (32 of record, 60 of text), %.1f MB for the store "

@@ -120,7 +120,13 @@ void DebugOutputCapture::Run() noexcept
         for (;;) {
             const DWORD woken
                 = ::WaitForMultipleObjects(count, waits, FALSE, joiner.Holding() ? kHeldCheckMs : kSweepMs);
-            if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
+            if (woken == WAIT_FAILED) {
+                // Nobody serves the buffer any more: say so, so that it is let go.
+                mError = ::GetLastError();
+                mState = State::Failed;
+                break;
+            }
+            if (woken == WAIT_OBJECT_0) {
                 break;
             }
             const ULONGLONG tick = ::GetTickCount64();

@@ -40,8 +40,6 @@ public:
     void Stop();
     State GetState() const { return mState; }
     DWORD Error() const { return mError; }
-    // Whether the "Global\" buffer is listened to as well.
-    bool ListensGlobally() const { return mGlobal.view.valid(); }
 
 private:
     struct Listener {
