@@ -114,4 +114,27 @@ TEST_F(TracingProgramTest, ASecondStartLeavesTheFirstViewerAlone)
     EXPECT_EQ(::FindWindowExW(nullptr, mViewer->window(), UTrace::kViewerClass, nullptr), nullptr);
 }
 
+TEST(TracingResources, ManifestAsksForVisualStylesAndPerMonitorDpiAndVersionNamesTheFile)
+{
+    const std::wstring path = testing_support::ProductFile(L"Tracing.exe");
+    const resources::UniqueModule image(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(image.valid());
+    HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image.get(), found))),
+        ::SizeofResource(image.get(), found));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+
+    DWORD ignored = 0;
+    std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\OriginalFilename", &value, &length));
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"Tracing.exe");
+}
+
 }  // namespace
