@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in a release build (preset "bench") and runs them
 # under Wine. Each prints medians of repeated runs next to a baseline
-# measured in the same run.
+# measured in the same run. bench_capture runs four writer processes against
+# Tracing.exe and against a bare listener, and fills the viewer's line store
+# with a million lines.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -18,3 +20,5 @@ echo "== language-file loader =="
 run bench_language_file
 echo "== tracing =="
 run bench_trace
+echo "== debug-output capture =="
+run bench_capture

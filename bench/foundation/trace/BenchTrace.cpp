@@ -3,7 +3,7 @@
 #include "foundation/trace/Trace.h"
 #include "foundation/trace/TraceRecord.h"
 #include "foundation/trace/TraceSettings.h"
-#include "standins/trace-viewer/ViewerControls.h"
+#include "viewer/window/ViewerControls.h"
 
 #include <windows.h>
 

@@ -1,0 +1,376 @@
+// bench_capture [path\to\Tracing.exe]: how fast Tracing.exe takes the debug
+// output of four writer processes, against the same writers served by a
+// bare listener in this process, in alternating rounds of the same run; the
+// window's slowest answer while the writers run; and the private memory
+// Tracing.exe holds per line at 1,000,000 lines. Prints medians.
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/trace/TraceProtocol.h"
+#include "viewer/LineIntake.h"
+#include "viewer/ViewerResources.h"
+#include "viewer/ViewerSettings.h"
+#include "viewer/capture/DebugBuffer.h"
+#include "viewer/log/LogWriter.h"
+#include "viewer/store/LineStore.h"
+#include "viewer/window/ViewerControls.h"
+
+#include <commctrl.h>
+#include <psapi.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kWriters = 4;
+constexpr int kLinesPerWriter = 500;
+constexpr int kRounds = 7;
+constexpr std::size_t kMemoryLines = 1000000;
+
+double Now()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&counter);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::wstring HereFile(const std::wstring& relative)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\')) + L"\\" + relative;
+}
+
+struct Process {
+    resources::UniqueHandle handle;
+    DWORD id = 0;
+};
+
+Process Start(const std::wstring& program, const std::wstring& arguments)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    Process process;
+    if (::CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        resources::UniqueHandle thread(started.hThread);
+        process.handle.reset(started.hProcess);
+        process.id = started.dwProcessId;
+    }
+    return process;
+}
+
+// Four writers, started and waiting; Run lets them go and times them.
+class WriterRound {
+public:
+    explicit WriterRound(int round)
+    {
+        mName = L"probedeck-bench-capture-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(round);
+        mReady.reset(::CreateSemaphoreW(nullptr, 0, kWriters, (mName + L"-ready").c_str()));
+        mStart.reset(::CreateEventW(nullptr, TRUE, FALSE, (mName + L"-start").c_str()));
+        mDone.reset(::CreateSemaphoreW(nullptr, 0, kWriters, (mName + L"-done").c_str()));
+        for (int i = 0; i < kWriters; ++i) {
+            mWriters.push_back(
+                Start(HereFile(L"bench_debug_writer.exe"), std::to_wstring(kLinesPerWriter) + L" " + mName));
+        }
+        for (int i = 0; i < kWriters; ++i) {
+            ::WaitForSingleObject(mReady.get(), 30000);
+        }
+    }
+
+    // Lines per second over all writers.
+    double Run()
+    {
+        const double start = Now();
+        ::SetEvent(mStart.get());
+        for (int i = 0; i < kWriters; ++i) {
+            ::WaitForSingleObject(mDone.get(), 120000);
+        }
+        const double seconds = Now() - start;
+        for (const Process& writer : mWriters) {
+            ::WaitForSingleObject(writer.handle.get(), 30000);
+        }
+        return kWriters * kLinesPerWriter / seconds;
+    }
+
+private:
+    std::wstring mName;
+    resources::UniqueHandle mReady;
+    resources::UniqueHandle mStart;
+    resources::UniqueHandle mDone;
+    std::vector<Process> mWriters;
+};
+
+// The least a listener does: take each write out of the buffer and hand the
+// buffer back.
+class BareListener {
+public:
+    bool Start()
+    {
+        mSection.reset(::CreateFileMappingW(
+            INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, debug_buffer::kBytes, debug_buffer::kSection));
+        if (!mSection || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+            return false;
+        }
+        mBufferReady.reset(::CreateEventW(nullptr, FALSE, FALSE, debug_buffer::kBufferReady));
+        mDataReady.reset(::CreateEventW(nullptr, FALSE, FALSE, debug_buffer::kDataReady));
+        mStop.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        mView.reset(::MapViewOfFile(mSection.get(), FILE_MAP_READ, 0, 0, debug_buffer::kBytes));
+        mThread = std::thread([this] {
+            HANDLE waits[] = { mStop.get(), mDataReady.get() };
+            unsigned char copy[debug_buffer::kBytes];
+            ::SetEvent(mBufferReady.get());
+            while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+                std::memcpy(copy, mView.get(), sizeof copy);
+                ::SetEvent(mBufferReady.get());
+                ++mLines;
+            }
+        });
+        return true;
+    }
+    void Stop()
+    {
+        ::SetEvent(mStop.get());
+        mThread.join();
+        mView.reset();
+        mDataReady.reset();
+        mBufferReady.reset();
+        mSection.reset();
+    }
+    long Lines() const { return mLines; }
+
+private:
+    resources::UniqueHandle mSection;
+    resources::UniqueHandle mBufferReady;
+    resources::UniqueHandle mDataReady;
+    resources::UniqueHandle mStop;
+    viewer_resources::UniqueMappedView mView;
+    std::thread mThread;
+    std::atomic<long> mLines { 0 };
+};
+
+// Pings a window while it lives and keeps the slowest answer.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window)
+        : mThread([this, window] {
+            while (!mStop) {
+                const double start = Now();
+                DWORD_PTR answer = 0;
+                ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+                const double took = (Now() - start) * 1000;
+                mWorstMs = std::max(mWorstMs.load(), took);
+                ::Sleep(10);
+            }
+        })
+    {
+    }
+    ~AnswerWatch()
+    {
+        mStop = true;
+        mThread.join();
+    }
+    double WorstMs() const { return mWorstMs; }
+
+private:
+    std::atomic<bool> mStop { false };
+    std::atomic<double> mWorstMs { 0 };
+    std::thread mThread;
+};
+
+class Viewer {
+public:
+    explicit Viewer(const std::wstring& program)
+        : mProcess(Start(program, L""))
+    {
+        for (int i = 0; i < 300 && mWindow == nullptr; ++i) {
+            ::Sleep(50);
+            mWindow = ::FindWindowW(UTrace::kViewerClass, nullptr);
+        }
+        if (mWindow != nullptr) {
+            mList = ::GetDlgItem(mWindow, kViewerList);
+        }
+    }
+    ~Viewer()
+    {
+        if (mWindow != nullptr) {
+            ::PostMessageW(mWindow, WM_CLOSE, 0, 0);
+        }
+        if (::WaitForSingleObject(mProcess.handle.get(), 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(mProcess.handle.get(), 1);
+        }
+    }
+
+    HWND window() const { return mWindow; }
+    void Command(int id) const { ::SendMessageW(mWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    long Items() const { return static_cast<long>(::SendMessageW(mList, LVM_GETITEMCOUNT, 0, 0)); }
+    bool WaitForItems(long count, DWORD timeoutMs) const
+    {
+        for (const ULONGLONG start = ::GetTickCount64(); Items() < count; ::Sleep(20)) {
+            if (::GetTickCount64() - start > timeoutMs) {
+                return false;
+            }
+        }
+        return true;
+    }
+    double CpuSeconds() const
+    {
+        FILETIME created, ended, kernel, user;
+        ::GetProcessTimes(mProcess.handle.get(), &created, &ended, &kernel, &user);
+        const auto seconds = [](const FILETIME& time) {
+            return static_cast<double>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime)
+                / 1e7;
+        };
+        return seconds(kernel) + seconds(user);
+    }
+
+private:
+    Process mProcess;
+    HWND mWindow = nullptr;
+    HWND mList = nullptr;
+};
+
+void Capture(const Viewer& viewer)
+{
+    std::vector<double> traced;
+    std::vector<double> bare;
+    double worstMs = 0;
+    double bareWorstMs = 0;
+    double cpuSeconds = 0;
+    long lost = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        viewer.Command(kViewerClear);
+        {
+            WriterRound writers(2 * round);
+            AnswerWatch watch(viewer.window());
+            const double cpu = viewer.CpuSeconds();
+            traced.push_back(writers.Run());
+            cpuSeconds += viewer.CpuSeconds() - cpu;
+            worstMs = std::max(worstMs, watch.WorstMs());
+        }
+        if (!viewer.WaitForItems(kWriters * kLinesPerWriter, 10000)) {
+            lost += kWriters * kLinesPerWriter - viewer.Items();
+        }
+
+        // The viewer lets the buffer go while the bare listener has it.
+        viewer.Command(kViewerCapture);
+        BareListener listener;
+        if (!listener.Start()) {
+            std::printf("capture: the bare listener could not take the buffer\n");
+            return;
+        }
+        {
+            // The same pings as in the viewer's rounds, so that both see the same load.
+            WriterRound writers(2 * round + 1);
+            AnswerWatch watch(viewer.window());
+            bare.push_back(writers.Run());
+            bareWorstMs = std::max(bareWorstMs, watch.WorstMs());
+        }
+        listener.Stop();
+        viewer.Command(kViewerCapture);
+    }
+    const double tracedRate = Median(traced);
+    const double bareRate = Median(bare);
+    std::printf(
+        "capture, %d writers     : %7.0f lines/s   bare listener   : %7.0f lines/s   ratio %.2f (aim >= 0.90)\n",
+        kWriters, tracedRate, bareRate, tracedRate / bareRate);
+    std::printf("  window's worst answer : %7.1f ms while the writers ran (aim <= 200); %.1f ms while it idled\n",
+        worstMs, bareWorstMs);
+    std::printf("  Tracing.exe's CPU time: %7.1f us per captured line\n",
+        cpuSeconds * 1e6 / (kRounds * kWriters * kLinesPerWriter));
+    if (lost != 0) {
+        std::printf("  LOST: %ld lines did not reach the list\n", lost);
+    }
+}
+
+double OwnPrivateMB()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(
+        ::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    // The commit charge: private memory. Wine reports it here and leaves PrivateUsage 0.
+    return static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / (1024.0 * 1024.0);
+}
+
+// The viewer's own store, filled here through the same intake as captured
+// debug output: a million lines cost the same memory in Tracing.exe, which
+// holds lines nowhere else, and the debug-output protocol would need ten
+// minutes to bring them there.
+void Memory()
+{
+    std::vector<double> perLine;
+    std::vector<double> scanMs;
+    double total = 0;
+    for (int run = 0; run < 3; ++run) {
+        const double before = OwnPrivateMB();
+        {
+            LineStore store;
+            LogWriter log;  // not started: lines pass it by, as without /log
+            LineIntake intake(store, log);
+            char text[61];
+            for (std::size_t i = 0; i < kMemoryLines; ++i) {
+                std::snprintf(text, sizeof text, "bench writer %10u line %8zu %-22s", 4242u, i, "x");
+                JoinedLine line;
+                line.pid = 4242;
+                line.process = "bench_debug_writer.exe";
+                line.text = text;
+                line.time = ArrivalTimeNow();
+                intake.AddDebugLine(line);
+            }
+            const double after = OwnPrivateMB();
+            perLine.push_back((after - before) * 1024 * 1024 / kMemoryLines);
+            total = std::max(total, after - before);
+
+            // What a search over the held lines starts from: one pass over every text.
+            const double start = Now();
+            const LineStore::Reading reading = store.Read();
+            std::size_t found = 0;
+            for (std::size_t i = 0; i < reading.Size(); ++i) {
+                found += reading.Text(reading.Record(i)).find("line   999999") != std::string_view::npos ? 1 : 0;
+            }
+            scanMs.push_back((Now() - start) * 1000);
+            if (found != 1) {
+                std::printf("  the scan found %zu lines instead of 1\n", found);
+            }
+        }
+    }
+    std::printf("memory at %zu lines  : %7.1f bytes per line (32 of record, 60 of text), %.1f MB for the store "
+                "(aim: under 200 MB)\n",
+        kMemoryLines, Median(perLine), total);
+    std::printf("  one pass over their texts: %5.0f ms\n", Median(scanMs));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    // The viewer's kept settings of an earlier run must not switch capture off.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    const std::wstring program = argc > 1 ? argv[1] : HereFile(L"..\\bin\\Tracing.exe");
+    const Viewer viewer(program);
+    if (viewer.window() == nullptr) {
+        std::printf("capture: Tracing.exe not started (%ls)\n", program.c_str());
+        return 1;
+    }
+    std::printf("medians of %d rounds of %d writers x %d lines, alternating\n", kRounds, kWriters, kLinesPerWriter);
+    Capture(viewer);
+    Memory();
+    return 0;
+}

@@ -1,0 +1,208 @@
+// Tracing.exe capturing the debug output of other processes: writers started
+// from here, the list, status bar, clipboard and log read back.
+#include "tests/viewer/ViewerProgram.h"
+
+#include "foundation/resources/UniqueResource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using viewer_tests::ParseLog;
+using viewer_tests::ViewerProgram;
+
+std::unique_ptr<testing_support::ChildProcess> StartWriter(const std::wstring& arguments)
+{
+    return std::make_unique<testing_support::ChildProcess>(testing_support::TestFile(L"debug_writer.exe"), arguments);
+}
+
+// Runs a writer to its end; its exit code.
+DWORD RunWriter(const std::wstring& arguments)
+{
+    return StartWriter(arguments)->WaitForExit(30000).value_or(0xDEAD);
+}
+
+class CaptureProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { viewer_tests::ForgetSettings(); }
+    void TearDown() override { viewer_tests::ForgetSettings(); }
+
+    std::unique_ptr<ViewerProgram> Start(const std::wstring& arguments = L"")
+    {
+        auto viewer = std::make_unique<ViewerProgram>(arguments);
+        EXPECT_TRUE(viewer->Started()) << "Tracing.exe showed no window";
+        return viewer;
+    }
+};
+
+TEST_F(CaptureProgramTest, LinesOfThreeWritersArriveWholeOnceWithTheirSendersAndAreLogged)
+{
+    testing_support::TempFolder folder(L"viewer");
+    const std::wstring log = folder.File(L"capture.log");
+    auto viewer = Start(L"/log \"" + log + L"\"");
+    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText)) << viewer->Status(kStatusCapture);
+
+    constexpr int kLines = 300;
+    std::vector<std::unique_ptr<testing_support::ChildProcess>> writers;
+    std::map<std::string, DWORD> pidOfTag;
+    for (const char* tag : { "W0", "W1", "W2" }) {
+        writers.push_back(StartWriter(L"lines " + std::wstring(tag, tag + 2) + L" " + std::to_wstring(kLines)));
+        pidOfTag[tag] = writers.back()->id();
+    }
+    for (auto& writer : writers) {
+        ASSERT_EQ(writer->WaitForExit(60000), std::optional<DWORD>(0));
+    }
+    ASSERT_TRUE(testing_support::WaitFor([&] { return viewer->ItemCount() >= 3 * kLines; }, 10000))
+        << viewer->ItemCount();
+
+    const std::string copied = viewer->Copied();
+    std::set<std::string> seen;
+    for (const LogEntry& entry : ParseLog(copied)) {
+        const std::string tag = entry.text.substr(0, 2);
+        if (pidOfTag.count(tag) == 0) {
+            continue;  // another program of the session
+        }
+        EXPECT_EQ(entry.origin, LineOrigin::Debug) << entry.text;
+        EXPECT_EQ(entry.pid, pidOfTag[tag]) << entry.text;
+        EXPECT_EQ(entry.process, "debug_writer.exe") << entry.text;
+        EXPECT_TRUE(seen.insert(entry.text).second) << "twice: " << entry.text;
+    }
+    for (const auto& [tag, pid] : pidOfTag) {
+        for (int i = 0; i < kLines; ++i) {
+            EXPECT_EQ(seen.count(tag + " line " + std::to_string(i)), 1u) << tag << " line " << i;
+        }
+    }
+
+    // Closing flushes the log, which holds the same lines in the same form.
+    ASSERT_TRUE(viewer->Close());
+    EXPECT_EQ(testing_support::ReadFileBytes(log), copied);
+}
+
+TEST_F(CaptureProgramTest, ATracedProgramsRecordsAndDebugOutputBothArrive)
+{
+    auto viewer = Start();
+    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    auto writer = StartWriter(L"trace");
+    const DWORD pid = writer->id();
+    ASSERT_EQ(writer->WaitForExit(30000), std::optional<DWORD>(0));
+    ASSERT_TRUE(viewer->WaitForItems(4));
+
+    std::set<std::string> lines;
+    for (const LogEntry& entry : ParseLog(viewer->Copied())) {
+        const bool debug = entry.origin == LineOrigin::Debug;
+        lines.insert((debug ? "debug " + std::string(entry.pid == pid ? "pid " : "?pid ") + entry.process
+                            : "record " + std::to_string(entry.kind) + " " + entry.source)
+            + ": " + entry.text);
+    }
+    EXPECT_EQ(lines,
+        (std::set<std::string> {
+            "debug pid debug_writer.exe: writer: traced 1",
+            "debug pid debug_writer.exe: writer: failed 2",
+            "record 3 writer: traced 1",
+            "record 1 writer: failed 2",
+        }));
+}
+
+TEST_F(CaptureProgramTest, AnotherListenerKeepsTheBufferWhileRecordsStillArrive)
+{
+    // This process owns the buffer first. It makes no events, so writers pass it by.
+    resources::UniqueHandle other(
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER"));
+    ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a listener is running already";
+    auto viewer = Start();
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureTakenText)) << viewer->Status(kStatusCapture);
+    EXPECT_EQ(viewer->SendLine(UTrace::kTraceMessage, "app", "still here"), TRUE);
+    ASSERT_TRUE(viewer->WaitForItems(1));
+    EXPECT_EQ(viewer->Cell(0, ViewerColumn::Text), L"still here");
+
+    // Once the other listener leaves, the viewer takes the buffer over.
+    other.reset();
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText, 10000)) << viewer->Status(kStatusCapture);
+}
+
+TEST_F(CaptureProgramTest, BrokenWritesAreCutAtTheBuffersEndAndShown)
+{
+    auto viewer = Start();
+    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    for (const wchar_t* kind : { L"raw nonul", L"raw nolineend", L"raw codepage" }) {
+        EXPECT_EQ(RunWriter(kind), 0u) << kind;
+    }
+    // Text without a line end shows once its writer has been quiet for a second.
+    ASSERT_TRUE(viewer->WaitForItems(3, 15000)) << viewer->ItemCount();
+    std::vector<std::string> texts;
+    for (const LogEntry& entry : ParseLog(viewer->Copied())) {
+        texts.push_back(entry.text);
+    }
+    std::sort(texts.begin(), texts.end());
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], std::string(4091, 'L'));
+    EXPECT_EQ(texts[1], std::string(4092, 'N'));
+    EXPECT_EQ(texts[2].substr(0, 3), "cp ");
+    EXPECT_NE(texts[2].find("\xC3\xBF end"), std::string::npos) << texts[2];
+    DWORD_PTR answer = 0;
+    EXPECT_NE(::SendMessageTimeoutW(viewer->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
+}
+
+TEST_F(CaptureProgramTest, PastItsHistorySizeTheOldestLinesGoAndAreCounted)
+{
+    auto viewer = Start(L"/history 50");
+    for (int i = 0; i < 120; ++i) {
+        ASSERT_EQ(viewer->SendLine(UTrace::kTraceMessage, "app", ("line " + std::to_string(i)).c_str()), TRUE);
+    }
+    ASSERT_TRUE(viewer->WaitForItems(50));
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 50    Dropped: 70    Rejected: 0"))
+        << viewer->Status(kStatusCounts);
+    EXPECT_EQ(viewer->Cell(0, ViewerColumn::Text), L"line 70");
+    EXPECT_EQ(viewer->Cell(49, ViewerColumn::Text), L"line 119");
+}
+
+// Whether some program holds the debug-output buffer.
+bool BufferTaken()
+{
+    resources::UniqueHandle probe(
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER"));
+    return ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+DWORD KeptCapture()
+{
+    DWORD value = 99;
+    DWORD size = sizeof value;
+    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kCaptureValue, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+TEST_F(CaptureProgramTest, CaptureTurnedOffLetsTheBufferGoAndStaysOffAfterARestart)
+{
+    auto viewer = Start();
+    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    EXPECT_TRUE(BufferTaken());
+    viewer->Command(kViewerCapture);
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOffText));
+    EXPECT_FALSE(BufferTaken());
+    EXPECT_EQ(KeptCapture(), 0u);
+    ASSERT_TRUE(viewer->Close());
+
+    viewer = Start();
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOffText));
+    EXPECT_FALSE(BufferTaken());
+    viewer->Command(kViewerCapture);
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    EXPECT_EQ(KeptCapture(), 1u);
+    EXPECT_TRUE(BufferTaken());
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "viewer/store/LineStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+LineView Line(
+    std::int64_t time, std::string_view text, std::string_view process = "app.exe", std::string_view source = "")
+{
+    LineView line;
+    line.time = time;
+    line.pid = static_cast<std::uint32_t>(time) + 100;
+    line.origin = source.empty() ? LineOrigin::Debug : LineOrigin::Record;
+    line.kind = source.empty() ? 0 : 3;
+    line.process = process;
+    line.source = source;
+    line.text = text;
+    return line;
+}
+
+std::vector<std::string> Texts(const LineStore& store)
+{
+    std::vector<std::string> texts;
+    const LineStore::Reading reading = store.Read();
+    for (std::size_t i = 0; i < reading.Size(); ++i) {
+        texts.emplace_back(reading.Line(i).text);
+    }
+    return texts;
+}
+
+TEST(LineStoreTest, KeepsEveryFieldOfALine)
+{
+    LineStore store(10);
+    store.Add(Line(1, "first", "one.exe", "src"));
+    store.Add(Line(2, "", "", ""));
+    store.Add(Line(3, "caf\xC3\xA9", "one.exe"));
+    const LineStore::Reading reading = store.Read();
+    ASSERT_EQ(reading.Size(), 3u);
+    const LineView first = reading.Line(0);
+    EXPECT_EQ(first.time, 1);
+    EXPECT_EQ(first.pid, 101u);
+    EXPECT_EQ(first.origin, LineOrigin::Record);
+    EXPECT_EQ(first.kind, 3);
+    EXPECT_EQ(first.process, "one.exe");
+    EXPECT_EQ(first.source, "src");
+    EXPECT_EQ(first.text, "first");
+    EXPECT_EQ(reading.Line(1).process, "");
+    EXPECT_EQ(reading.Line(1).text, "");
+    EXPECT_EQ(reading.Line(2).text, "caf\xC3\xA9");
+    // A program's name is kept once, however many lines carry it.
+    EXPECT_EQ(reading.Record(0).process, reading.Record(2).process);
+}
+
+TEST(LineStoreTest, DropsTheOldestBeyondCapacityAndCountsThem)
+{
+    LineStore store(3);
+    for (int i = 0; i < 5; ++i) {
+        store.Add(Line(i, std::to_string(i)));
+    }
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "2", "3", "4" }));
+    EXPECT_EQ(store.GetCounts().first, 2u);  // the dropped count
+    store.SetCapacity(1);
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "4" }));
+    EXPECT_EQ(store.GetCounts().first, 4u);
+    store.Clear();
+    EXPECT_EQ(store.GetCounts().first, 0u);
+    EXPECT_EQ(store.GetCounts().size, 0u);
+    store.Add(Line(9, "after clear"));
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "after clear" }));
+}
+
+TEST(LineStoreTest, TextsOverManyBlocksStayIntactWhileOldBlocksGo)
+{
+    // Long lines fill a block in a few dozen lines, so the ring wraps over
+    // many blocks, and every held line must still read back as written.
+    constexpr std::size_t kCapacity = 100;
+    LineStore store(kCapacity);
+    const auto textOf = [](int i) { return std::string(30000 + i % 7, static_cast<char>('a' + i % 26)); };
+    for (int i = 0; i < 1000; ++i) {
+        store.Add(Line(i, textOf(i), "p" + std::to_string(i % 3) + ".exe", "s"));
+    }
+    const LineStore::Reading reading = store.Read();
+    ASSERT_EQ(reading.Size(), kCapacity);
+    for (std::size_t i = 0; i < kCapacity; ++i) {
+        const int n = static_cast<int>(900 + i);
+        const LineView line = reading.Line(i);
+        ASSERT_EQ(line.text, textOf(n)) << n;
+        ASSERT_EQ(line.source, "s") << n;
+        ASSERT_EQ(line.process, "p" + std::to_string(n % 3) + ".exe") << n;
+    }
+}
+
+TEST(LineStoreTest, CutsOverlongTextsAtACharacterBoundary)
+{
+    LineStore store(2);
+    // "é" is two bytes: the cut may not fall between them.
+    std::string text(LineStore::kMaxTextBytes - 1, 'x');
+    text += "\xC3\xA9";
+    const std::string source = std::string(LineStore::kMaxSourceBytes - 1, 's') + "\xC3\xA9";
+    store.Add(Line(1, text, "a.exe", source));
+    const LineStore::Reading reading = store.Read();
+    EXPECT_EQ(reading.Line(0).text, std::string(LineStore::kMaxTextBytes - 1, 'x'));
+    EXPECT_EQ(reading.Line(0).source, std::string(LineStore::kMaxSourceBytes - 1, 's'));
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Tracing.exe as a running program, fed trace records from this process: the
+// list, the status bar and the clipboard read back across the process boundary.
+#include "tests/viewer/ViewerProgram.h"
+
+#include "foundation/resources/UniqueResource.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using viewer_tests::ViewerProgram;
+
+class TracingProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        viewer_tests::ForgetSettings();
+        mViewer = std::make_unique<ViewerProgram>();
+        ASSERT_TRUE(mViewer->Started()) << "Tracing.exe showed no window";
+        ASSERT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), mViewer->window());
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(!mViewer || mViewer->Close());
+        viewer_tests::ForgetSettings();
+    }
+
+    std::unique_ptr<ViewerProgram> mViewer;
+};
+
+std::string WithoutTimes(const std::string& text)
+{
+    return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})"), "T");
+}
+
+TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersCountsRejectedOnesAndClears)
+{
+    // A window of this process as the sender: its process is named.
+    const resources::UniqueWindow sender(
+        ::CreateWindowExW(0, L"STATIC", L"sender", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(sender.valid());
+    EXPECT_EQ(mViewer->SendLine(UTrace::kTraceError, "app", "first line"), TRUE);
+    // Malformed records of every sort are the checker's own table; one goes end to end.
+    TraceRecord noNul = TraceRecord::Fill(UTrace::kTraceMessage, 0, 0, "app", "x");
+    noNul.text[1] = 'y';  // where the NUL was: the last byte sent
+    EXPECT_EQ(mViewer->Send(noNul.magic, &noNul, noNul.length), FALSE);
+    EXPECT_EQ(mViewer->SendLine(UTrace::kTraceFunction, nullptr, "  Run - enter", sender.get()), TRUE);
+
+    ASSERT_TRUE(mViewer->WaitForItems(2));
+    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 1"))
+        << mViewer->Status(kStatusCounts);
+    using C = ViewerColumn;
+    const std::vector<std::wstring> cells = {
+        mViewer->Cell(0, C::Pid),
+        mViewer->Cell(0, C::Process),
+        mViewer->Cell(0, C::Kind),
+        mViewer->Cell(0, C::Source),
+        mViewer->Cell(0, C::Text),
+        mViewer->Cell(1, C::Pid),
+        mViewer->Cell(1, C::Process),
+        mViewer->Cell(1, C::Kind),
+        mViewer->Cell(1, C::Text),
+    };
+    EXPECT_EQ(cells,
+        (std::vector<std::wstring> { L"", L"", L"error", L"app", L"first line",
+            std::to_wstring(::GetCurrentProcessId()), L"viewer_tests.exe", L"function", L"  Run - enter" }));
+    EXPECT_TRUE(std::regex_match(mViewer->Cell(0, C::Time), std::wregex(LR"(\d\d:\d\d:\d\d\.\d{3})")));
+
+    mViewer->Command(kViewerClear);
+    EXPECT_EQ(mViewer->ItemCount(), 0);
+    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 0    Dropped: 0    Rejected: 0"));
+
+    // A burst: every line shown and the window still answering.
+    constexpr int kBurst = 5000;
+    for (int i = 0; i < kBurst; ++i) {
+        ASSERT_EQ(mViewer->SendLine(UTrace::kTraceMessage, "burst", ("burst line " + std::to_string(i)).c_str()), TRUE);
+    }
+    ASSERT_TRUE(mViewer->WaitForItems(kBurst));
+    DWORD_PTR answer = 0;
+    EXPECT_NE(::SendMessageTimeoutW(mViewer->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
+    EXPECT_EQ(mViewer->Cell(kBurst - 1, C::Text), L"burst line 4999");
+}
+
+TEST_F(TracingProgramTest, PauseHoldsTheListAndCopyWritesTheLogFormat)
+{
+    mViewer->SendLine(UTrace::kTraceError, "app", "before");
+    ASSERT_TRUE(mViewer->WaitForItems(1));
+    mViewer->Command(kViewerPause);
+    EXPECT_EQ(testing_support::WindowText(testing_support::DirectChild(mViewer->window(), kViewerPause)), L"Resume");
+    mViewer->SendLine(UTrace::kTraceMessage, "app", "dur\ting");
+    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 0    Paused"))
+        << mViewer->Status(kStatusCounts);
+    EXPECT_EQ(mViewer->ItemCount(), 1);
+    mViewer->Command(kViewerPause);
+    ASSERT_TRUE(mViewer->WaitForItems(2));
+
+    EXPECT_EQ(WithoutTimes(mViewer->Copied()), "T\t\t\terror\tapp\tbefore\r\nT\t\t\tmessage\tapp\tdur ing\r\n");
+}
+
+TEST_F(TracingProgramTest, ASecondStartLeavesTheFirstViewerAlone)
+{
+    testing_support::ChildProcess second(testing_support::ProductFile(L"Tracing.exe"));
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), mViewer->window());
+    EXPECT_EQ(::FindWindowExW(nullptr, mViewer->window(), UTrace::kViewerClass, nullptr), nullptr);
+}
+
+TEST(TracingResources, ManifestAsksForVisualStylesAndPerMonitorDpiAndVersionNamesTheFile)
+{
+    const std::wstring path = testing_support::ProductFile(L"Tracing.exe");
+    const resources::UniqueModule image(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(image.valid());
+    HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(image.get(), found))),
+        ::SizeofResource(image.get(), found));
+    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+
+    DWORD ignored = 0;
+    std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\OriginalFilename", &value, &length));
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"Tracing.exe");
+}
+
+}  // namespace

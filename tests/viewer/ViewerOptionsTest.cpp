@@ -1,0 +1,103 @@
+// What the viewer is told before it starts: its command line and its kept settings.
+#include "viewer/CommandLine.h"
+#include "viewer/ViewerSettings.h"
+
+#include "tests/viewer/ViewerProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
+{
+    const struct {
+        const char* name;
+        std::vector<std::wstring> arguments;
+        std::optional<std::wstring> logPath;
+        std::optional<std::uint64_t> limit;
+        std::optional<std::uint32_t> history;
+        std::vector<std::wstring> ignored;
+    } rows[] = {
+        { "nothing", {}, {}, {}, {}, {} },
+        { "all three", { L"/log", L"C:\\a b\\t.log", L"/log-limit", L"2", L"/history", L"500" }, L"C:\\a b\\t.log",
+            std::uint64_t { 2 } << 20, 500u, {} },
+        { "dash and any case", { L"-LOG", L"x.log", L"-History", L"7" }, L"x.log", {}, 7u, {} },
+        { "a fractional limit", { L"/log-limit", L"0.5" }, {}, std::uint64_t { 1 } << 19, {}, {} },
+        { "a limit too small", { L"/log-limit", L"0.001" }, {}, {}, {}, { L"/log-limit 0.001" } },
+        { "a limit not a number", { L"/log-limit", L"1e3" }, {}, {}, {}, { L"/log-limit 1e3" } },
+        { "a history of none", { L"/history", L"0" }, {}, {}, {}, { L"/history 0" } },
+        { "a fractional history", { L"/history", L"2.5" }, {}, {}, {}, { L"/history 2.5" } },
+        { "an option without its value", { L"/log" }, {}, {}, {}, { L"/log" } },
+        { "unknown arguments", { L"/verbose", L"file.txt" }, {}, {}, {}, { L"/verbose", L"file.txt" } },
+    };
+    for (const auto& row : rows) {
+        const CommandLine parsed = ParseCommandLine(row.arguments);
+        EXPECT_EQ(parsed.logPath, row.logPath) << row.name;
+        EXPECT_EQ(parsed.logLimitBytes, row.limit) << row.name;
+        EXPECT_EQ(parsed.historyLines, row.history) << row.name;
+        EXPECT_EQ(parsed.ignored, row.ignored) << row.name;
+    }
+    EXPECT_EQ(SplitArguments(L"Tracing.exe /log \"C:\\a b\\t.log\""),
+        (std::vector<std::wstring> { L"/log", L"C:\\a b\\t.log" }));
+}
+
+class ViewerSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { viewer_tests::ForgetSettings(); }
+    void TearDown() override { viewer_tests::ForgetSettings(); }
+
+    static void Put(const wchar_t* name, DWORD type, const void* data, DWORD size)
+    {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS);
+    }
+};
+
+TEST_F(ViewerSettingsTest, SavedSettingsComeBackAndMissingOnesAreDefaults)
+{
+    const ViewerSettings defaults = LoadSettings();
+    EXPECT_TRUE(defaults.capture);
+    EXPECT_EQ(defaults.historyLines, 1000000u);
+    EXPECT_EQ(defaults.logLimitMB, 64u);
+
+    ViewerSettings changed;
+    changed.capture = false;
+    changed.historyLines = 1234;
+    changed.logLimitMB = 9;
+    ASSERT_TRUE(SaveSettings(changed));
+    const ViewerSettings loaded = LoadSettings();
+    EXPECT_FALSE(loaded.capture);
+    EXPECT_EQ(loaded.historyLines, 1234u);
+    EXPECT_EQ(loaded.logLimitMB, 9u);
+}
+
+TEST_F(ViewerSettingsTest, WrongTypesSizesAndRangesFallBackToDefaults)
+{
+    const DWORD zero = 0;
+    const ULONGLONG wide = 5;
+    const wchar_t text[] = L"1";
+    const DWORD tooMany = ViewerSettings::kMaxHistoryLines + 1;
+    Put(kCaptureValue, REG_SZ, text, sizeof text);  // wrong type
+    Put(kHistoryLinesValue, REG_QWORD, &wide, sizeof wide);  // wrong size
+    Put(kLogLimitValue, REG_DWORD, &zero, sizeof zero);  // out of range
+    Put(L"FutureSetting", REG_DWORD, &zero, sizeof zero);
+    const ViewerSettings loaded = LoadSettings();
+    EXPECT_TRUE(loaded.capture);
+    EXPECT_EQ(loaded.historyLines, 1000000u);
+    EXPECT_EQ(loaded.logLimitMB, 64u);
+
+    Put(kHistoryLinesValue, REG_DWORD, &tooMany, sizeof tooMany);
+    EXPECT_EQ(LoadSettings().historyLines, 1000000u);
+
+    // Saving keeps what this version does not know.
+    ASSERT_TRUE(SaveSettings(loaded));
+    DWORD kept = 1;
+    DWORD size = sizeof kept;
+    EXPECT_EQ(
+        ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"FutureSetting", RRF_RT_REG_DWORD, nullptr, &kept, &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(kept, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// A running Tracing.exe for a test: started with a command line, its window,
+// list and status bar found, read back across the process boundary, and
+// closed (which flushes its log) at the end.
+#pragma once
+
+#include "foundation/trace/TraceProtocol.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/CloseWindowsOfClass.h"
+#include "tests/support/RemoteControls.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/WaitFor.h"
+#include "viewer/ViewerSettings.h"
+#include "viewer/log/LogFormat.h"
+#include "viewer/window/ViewerControls.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace viewer_tests {
+
+// Starts every test from the default settings, and leaves none behind.
+inline void ForgetSettings()
+{
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+class ViewerProgram {
+public:
+    explicit ViewerProgram(const std::wstring& arguments = L"")
+    {
+        // A viewer left running would keep this one from starting.
+        EXPECT_TRUE(testing_support::CloseWindowsOfClass(UTrace::kViewerClass, 5000));
+        mProcess
+            = std::make_unique<testing_support::ChildProcess>(testing_support::ProductFile(L"Tracing.exe"), arguments);
+        mWindow = mProcess->WaitForWindow(kViewerTitle, 15000);
+        mList = testing_support::DirectChild(mWindow, kViewerList);
+        mStatus = testing_support::DirectChild(mWindow, kViewerStatus);
+    }
+    ViewerProgram(const ViewerProgram&) = delete;
+    ViewerProgram& operator=(const ViewerProgram&) = delete;
+    ~ViewerProgram() { Close(); }
+
+    bool Started() const { return mWindow != nullptr && mList != nullptr && mStatus != nullptr; }
+    HWND window() const { return mWindow; }
+    DWORD pid() const { return mProcess->id(); }
+
+    // Ends the program the way the user does; its log is complete afterwards.
+    bool Close()
+    {
+        if (mWindow != nullptr) {
+            ::PostMessageW(mWindow, WM_CLOSE, 0, 0);
+            mWindow = nullptr;
+        }
+        return mProcess->WaitForExit(10000).has_value();
+    }
+
+    void Command(int id) const { ::SendMessageW(mWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    LRESULT Send(ULONG_PTR dwData, const void* record, DWORD cbData, HWND sender = nullptr) const
+    {
+        COPYDATASTRUCT copy = { dwData, cbData, const_cast<void*>(record) };
+        return ::SendMessageW(mWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&copy));
+    }
+    LRESULT SendLine(std::int32_t kind, const char* source, const char* text, HWND sender = nullptr) const
+    {
+        const TraceRecord record = TraceRecord::Fill(kind, 0, 0, source, text);
+        return Send(record.magic, &record, record.length, sender);
+    }
+
+    int ItemCount() const { return static_cast<int>(::SendMessageW(mList, LVM_GETITEMCOUNT, 0, 0)); }
+    bool WaitForItems(int count, DWORD timeoutMs = 10000) const
+    {
+        return testing_support::WaitFor([&] { return ItemCount() == count; }, timeoutMs);
+    }
+    std::wstring Cell(int item, ViewerColumn column) const
+    {
+        return testing_support::ListViewCellText(mList, item, static_cast<int>(column));
+    }
+    std::wstring Status(int part) const { return testing_support::StatusBarPartText(mStatus, part); }
+    bool WaitForStatus(int part, const std::wstring& text, DWORD timeoutMs = 5000) const
+    {
+        return testing_support::WaitFor([&] { return Status(part) == text; }, timeoutMs);
+    }
+    template <typename Condition> bool WaitForStatusThat(int part, Condition condition, DWORD timeoutMs = 5000) const
+    {
+        return testing_support::WaitFor([&] { return condition(Status(part)); }, timeoutMs);
+    }
+
+    // The shown lines (or the selected ones) as Copy puts them on the clipboard.
+    std::string Copied() const
+    {
+        Command(kViewerCopy);
+        std::wstring text;
+        if (::OpenClipboard(nullptr)) {
+            HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+            if (const auto* chars = static_cast<const wchar_t*>(data != nullptr ? ::GlobalLock(data) : nullptr)) {
+                text = chars;
+                ::GlobalUnlock(data);
+            }
+            ::CloseClipboard();
+        }
+        const int bytes = ::WideCharToMultiByte(
+            CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(bytes), '\0');
+        ::WideCharToMultiByte(
+            CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+        return utf8;
+    }
+
+private:
+    std::unique_ptr<testing_support::ChildProcess> mProcess;
+    HWND mWindow = nullptr;
+    HWND mList = nullptr;
+    HWND mStatus = nullptr;
+};
+
+// Entries of a text in the log format; lines that do not parse become
+// entries whose text is "<unparsed> " and the line.
+inline std::vector<LogEntry> ParseLog(const std::string& text)
+{
+    std::vector<LogEntry> entries;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find("\r\n", start);
+        const std::string_view line(text.data() + start, (end == std::string::npos ? text.size() : end) - start);
+        if (auto entry = ParseLogLine(line)) {
+            entries.push_back(std::move(*entry));
+        } else {
+            LogEntry bad;
+            bad.text = "<unparsed> " + std::string(line);
+            entries.push_back(std::move(bad));
+        }
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return entries;
+}
+
+}  // namespace viewer_tests

@@ -1,0 +1,64 @@
+// Makes the viewer the session's debug-output listener: it creates the
+// shared buffer and its events (and their "Global\" twins when it may) and
+// reads them on a thread of its own. Each write is copied out and the buffer
+// handed back to the writers before anything else is done with it, so that
+// writers wait as little as possible. Complete lines go to the handler, on
+// the capture thread.
+#pragma once
+
+#include "foundation/resources/UniqueResource.h"
+#include "viewer/ViewerResources.h"
+#include "viewer/capture/LineJoiner.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+class DebugOutputCapture {
+public:
+    enum class State {
+        Off,
+        Capturing,
+        TakenByOther,  // another listener owns the buffer
+        Failed,  // the buffer could not be created; see Error
+    };
+    // How often ended processes leave the name cache.
+    static constexpr DWORD kSweepMs = 2000;
+
+    using LineHandler = std::function<void(const JoinedLine&)>;
+    explicit DebugOutputCapture(LineHandler handler);
+    DebugOutputCapture(const DebugOutputCapture&) = delete;
+    DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
+    ~DebugOutputCapture();
+
+    // Starts listening unless it already does; the state it ends in.
+    State Start();
+    // Stops listening; held text is handed on as lines first.
+    void Stop();
+    State GetState() const { return mState; }
+    DWORD Error() const { return mError; }
+
+private:
+    struct Listener {
+        resources::UniqueHandle section;
+        resources::UniqueHandle bufferReady;
+        resources::UniqueHandle dataReady;
+        viewer_resources::UniqueMappedView view;
+    };
+    // ERROR_SUCCESS, ERROR_ALREADY_EXISTS when another listener owns the
+    // buffer, or the error that kept it from being made.
+    [[nodiscard]] static DWORD Open(const std::wstring& prefix, Listener& listener);
+    static void Close(Listener& listener);
+    void Run() noexcept;
+
+    LineHandler mHandler;
+    std::atomic<State> mState { State::Off };
+    std::atomic<DWORD> mError { 0 };
+    Listener mLocal;
+    Listener mGlobal;
+    resources::UniqueHandle mStop;
+    std::thread mThread;
+};

@@ -1,0 +1,41 @@
+// The one text form of lines, written by the log file, Save and Copy: one
+// line per entry, ended by "\r\n", with six tab-separated fields
+//   time  pid  process  kind  source  text
+// time is the local arrival time "yyyy-mm-dd hh:mm:ss.mmm"; pid is decimal
+// and process the program's file name, both empty when not known; kind is
+// "error", "message" or "function" for records (the number for other
+// kinds) and "debug" for debug output; source is empty for debug output.
+// In process, source and text every tab, CR or LF becomes a space, so a
+// line of the file is always one whole entry.
+#pragma once
+
+#include "viewer/store/LineStore.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// "debug", "error", "message", "function", or the record's kind as a number.
+std::string KindName(LineOrigin origin, std::int32_t kind);
+
+// Appends "yyyy-mm-dd hh:mm:ss.mmm" for a local FILETIME count.
+void AppendTime(std::string& out, std::int64_t time);
+
+// Appends one entry with its "\r\n".
+void AppendLogLine(std::string& out, const LineView& line);
+
+// One entry read back. Texts are UTF-8, as in the file.
+struct LogEntry {
+    std::int64_t time = 0;
+    std::uint32_t pid = 0;
+    std::string process;
+    LineOrigin origin = LineOrigin::Debug;
+    std::int32_t kind = 0;
+    std::string source;
+    std::string text;
+};
+
+// Reads one entry (a line of the file without its "\r\n"); nothing when the
+// line is not in the form above.
+std::optional<LogEntry> ParseLogLine(std::string_view line);

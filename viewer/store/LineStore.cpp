@@ -1,0 +1,174 @@
+#include "viewer/store/LineStore.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// The longest prefix of text that has at most limit bytes and does not end
+// inside a UTF-8 sequence.
+std::string_view CutUtf8(std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+std::int64_t ArrivalTimeNow() noexcept
+{
+    FILETIME now;
+    FILETIME local;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    ::FileTimeToLocalFileTime(&now, &local);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime);
+}
+
+LineStore::LineStore(std::size_t capacity)
+    : mCapacity(std::max<std::size_t>(capacity, 1))
+{
+}
+
+void LineStore::Add(const LineView& line)
+{
+    const std::string_view source = CutUtf8(line.source, kMaxSourceBytes);
+    const std::string_view text = CutUtf8(line.text, kMaxTextBytes);
+
+    std::lock_guard<std::mutex> hold(mLock);
+    LineRecord record = {};
+    record.time = line.time;
+    record.pid = line.pid;
+    record.kind = line.kind;
+    record.origin = line.origin;
+    record.process = ProcessIndex(line.process);
+    record.sourceBytes = static_cast<std::uint8_t>(source.size());
+    record.textBytes = static_cast<std::uint16_t>(text.size());
+    char* bytes = Room(source.size() + text.size(), record.textAt);
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (!source.empty()) {
+        std::memcpy(bytes, source.data(), source.size());
+    }
+    if (!text.empty()) {
+        std::memcpy(bytes + source.size(), text.data(), text.size());
+    }
+    mRecords.push_back(record);
+    DropBeyondCapacity();
+}
+
+void LineStore::SetCapacity(std::size_t capacity)
+{
+    std::lock_guard<std::mutex> hold(mLock);
+    mCapacity = std::max<std::size_t>(capacity, 1);
+    DropBeyondCapacity();
+}
+
+std::size_t LineStore::Capacity() const
+{
+    std::lock_guard<std::mutex> hold(mLock);
+    return mCapacity;
+}
+
+void LineStore::Clear()
+{
+    std::lock_guard<std::mutex> hold(mLock);
+    // Swapped with empty ones, so that the memory goes back at once.
+    std::deque<LineRecord>().swap(mRecords);
+    std::deque<Block>().swap(mBlocks);
+    mFirst = 0;
+}
+
+LineStore::Counts LineStore::GetCounts() const
+{
+    std::lock_guard<std::mutex> hold(mLock);
+    return { mFirst, mRecords.size() };
+}
+
+std::uint16_t LineStore::ProcessIndex(std::string_view name)
+{
+    // Lines come in runs from the same program: check the last one first.
+    if (name == mProcessNames[mLastProcess]) {
+        return mLastProcess;
+    }
+    std::string key(name);
+    const auto found = mProcessIndex.find(key);
+    if (found != mProcessIndex.end()) {
+        return mLastProcess = found->second;
+    }
+    // So many different programs that the index is full: the name is not kept.
+    if (mProcessNames.size() > std::numeric_limits<std::uint16_t>::max()) {
+        return 0;
+    }
+    const auto index = static_cast<std::uint16_t>(mProcessNames.size());
+    mProcessNames.push_back(key);
+    mProcessIndex.emplace(std::move(key), index);
+    return mLastProcess = index;
+}
+
+char* LineStore::Room(std::size_t bytes, std::uint64_t& textAt)
+{
+    // A line never straddles two blocks, so a block can go as soon as the
+    // oldest line lies beyond it. A full block takes no more lines, not even
+    // empty ones: every textAt lies inside its block.
+    if (mBlocks.empty() || kBlockBytes - mBlocks.back().used <= bytes) {
+        mBlocks.push_back({ std::make_unique_for_overwrite<char[]>(kBlockBytes), mNextBlockStart, 0 });
+        mNextBlockStart += kBlockBytes;
+    }
+    Block& block = mBlocks.back();
+    textAt = block.start + block.used;
+    char* room = block.bytes.get() + block.used;
+    block.used += bytes;
+    return room;
+}
+
+void LineStore::DropBeyondCapacity()
+{
+    if (mRecords.size() <= mCapacity) {
+        return;
+    }
+    const std::size_t excess = mRecords.size() - mCapacity;
+    mRecords.erase(mRecords.begin(), mRecords.begin() + static_cast<std::ptrdiff_t>(excess));
+    mFirst += excess;
+    const std::uint64_t oldest = mRecords.front().textAt;
+    while (mBlocks.size() > 1 && mBlocks.front().start + kBlockBytes <= oldest) {
+        mBlocks.pop_front();
+    }
+}
+
+const char* LineStore::Bytes(const LineRecord& record) const
+{
+    const Block& block = mBlocks[static_cast<std::size_t>((record.textAt - mBlocks.front().start) / kBlockBytes)];
+    return block.bytes.get() + (record.textAt - block.start);
+}
+
+LineView LineStore::Reading::Line(std::size_t index) const
+{
+    const LineRecord& record = Record(index);
+    LineView line;
+    line.time = record.time;
+    line.pid = record.pid;
+    line.origin = record.origin;
+    line.kind = record.kind;
+    line.process = Process(record);
+    line.source = Source(record);
+    line.text = Text(record);
+    return line;
+}
+
+std::string_view LineStore::Reading::Source(const LineRecord& record) const
+{
+    return { mStore->Bytes(record), record.sourceBytes };
+}
+
+std::string_view LineStore::Reading::Text(const LineRecord& record) const
+{
+    return { mStore->Bytes(record) + record.sourceBytes, record.textBytes };
+}

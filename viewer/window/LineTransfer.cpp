@@ -1,0 +1,102 @@
+#include "viewer/window/LineTransfer.h"
+
+#include "foundation/resources/UniqueResource.h"
+#include "viewer/ViewerResources.h"
+#include "viewer/log/LogFormat.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint64_t kLinesPerLock = 4096;
+
+}  // namespace
+
+std::string FormatLines(const LineStore& store, const std::vector<SequenceRange>& ranges)
+{
+    std::string text;
+    for (const SequenceRange& range : ranges) {
+        for (std::uint64_t from = range.from; from < range.to;) {
+            const std::uint64_t to = std::min(range.to, from + kLinesPerLock);
+            const LineStore::Reading reading = store.Read();
+            const std::uint64_t first = reading.First();
+            const std::uint64_t end = first + reading.Size();
+            for (std::uint64_t sequence = std::max(from, first); sequence < std::min(to, end); ++sequence) {
+                AppendLogLine(text, reading.Line(static_cast<std::size_t>(sequence - first)));
+            }
+            from = to;
+        }
+    }
+    return text;
+}
+
+std::wstring Utf8ToWide(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(std::min<std::size_t>(utf8.size(), 0x7FFFFFFF));
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(units, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), units);
+    return wide;
+}
+
+int Utf8IntoBuffer(std::string_view utf8, wchar_t* buffer, int size)
+{
+    if (size <= 0) {
+        return 0;
+    }
+    // No UTF-8 sequence yields more UTF-16 units than it has bytes.
+    std::size_t bytes = std::min(utf8.size(), static_cast<std::size_t>(size - 1));
+    while (bytes < utf8.size() && bytes > 0 && (static_cast<unsigned char>(utf8[bytes]) & 0xC0) == 0x80) {
+        --bytes;
+    }
+    const int units
+        = bytes == 0 ? 0 : ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(bytes), buffer, size - 1);
+    buffer[std::max(units, 0)] = L'\0';
+    return std::max(units, 0);
+}
+
+bool CopyToClipboard(HWND owner, std::string_view utf8)
+{
+    const std::wstring text = Utf8ToWide(utf8);
+    viewer_resources::UniqueGlobalMem memory(::GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+    auto* target = static_cast<wchar_t*>(memory ? ::GlobalLock(memory.get()) : nullptr);
+    if (target == nullptr) {
+        return false;
+    }
+    std::copy(text.begin(), text.end(), target);
+    target[text.size()] = L'\0';
+    ::GlobalUnlock(memory.get());
+    if (!::OpenClipboard(owner)) {
+        return false;
+    }
+    ::EmptyClipboard();
+    // The clipboard owns the memory once it has taken it.
+    const bool taken = ::SetClipboardData(CF_UNICODETEXT, memory.get()) != nullptr;
+    if (taken) {
+        static_cast<void>(memory.release());
+    }
+    ::CloseClipboard();
+    return taken;
+}
+
+bool SaveToFile(const std::wstring& path, std::string_view bytes)
+{
+    resources::UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    // Written in pieces so that no single count exceeds a DWORD.
+    while (!bytes.empty()) {
+        const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), bytes.data(), piece, &written, nullptr) || written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
