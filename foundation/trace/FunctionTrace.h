@@ -2,6 +2,13 @@
 // function body writes "name - enter" and indents every line written until
 // the scope ends; on every way out it puts the thread's depth back and writes
 // "name - return" or the result text set with SetResult.
+//
+// With tracing switched off a scope only keeps the depth: it copies no names
+// and formats no text, so that it can stay in code that runs often. A scope
+// entered while tracing was off still writes its exit line if tracing is on
+// when it ends; it then names the function through the pointer it was given
+// (the qualified name, a literal in the usual calling pattern), and the
+// source set at that time. Every call leaves the last error as it found it.
 #pragma once
 
 #include "foundation/trace/Trace.h"
@@ -22,6 +29,7 @@ public:
     virtual std::int32_t GetResult();
     // format: null for "return = <value>", kSilent for no exit line, or a
     // printf-style format for the exit line's result text. Returns value.
+    // The text is formatted only while tracing is on.
     virtual std::int32_t SetResult(std::int32_t value, const char* format, ...) UTRACE_PRINTF(3, 4);
 
 protected:
@@ -35,6 +43,12 @@ protected:
     std::int32_t mResult;
     unsigned int mSavedDepth;
     bool mQuiet;
+    // The name as given, while mStrFunction has not been filled (the scope
+    // was entered with tracing off); null once it has.
+    const char* mFunctionName;
+    // The calling thread's depth slot, found once at construction: a scope
+    // is left on the thread that made it.
+    unsigned int* mDepth;
 };
 
 class Function : public ITrace {

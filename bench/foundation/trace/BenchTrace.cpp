@@ -2,6 +2,7 @@
 // baseline measured in the same run. Prints medians of repeated runs.
 #include "foundation/trace/FunctionTrace.h"
 #include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceInternals.h"
 #include "foundation/trace/TraceRecord.h"
 #include "foundation/trace/TraceSettings.h"
 #include "standins/trace-viewer/ViewerControls.h"
