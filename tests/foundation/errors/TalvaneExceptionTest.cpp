@@ -3,6 +3,7 @@
 #include "foundation/errors/StackWalker.h"
 #include "foundation/text/LanguageImpl.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +19,7 @@ namespace {
 
 using SystemException::Win32;
 
-string8 Bytes(const std::string& text)
-{
-    return string8(text.begin(), text.end());
-}
+using testing_support::Bytes;
 
 // The system's text for a code, asked for independently of the library.
 std::wstring SystemText(DWORD code)
