@@ -120,7 +120,16 @@ LRESULT CALLBACK ConsoleWindow::WindowProc(HWND window, UINT message, WPARAM wPa
     if (!self) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    // Nothing may unwind through the system's message dispatch: a failure in
+    // any handler is shown to the user, and the window goes on.
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        self->ReportUnhandledFailure(failure.what());
+    } catch (...) {
+        self->ReportUnhandledFailure("unknown failure");
+    }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->mWindow = nullptr;
@@ -254,24 +263,20 @@ void ConsoleWindow::OnCommand(int id, int notification)
         ::SendMessageW(mWindow, WM_CLOSE, 0, 0);
         return;
     }
-    if (!mActions || !Control(control)) {
-        return;
-    }
-    // A failure inside an action must not unwind through the system's
-    // message dispatch; it is shown to the user, and the window goes on.
-    try {
+    if (mActions && Control(control)) {
         mActions(control, *this);
-    } catch (const std::exception& failure) {
-        ReportUnhandledFailure(failure.what());
-    } catch (...) {
-        ReportUnhandledFailure("unknown failure");
     }
 }
 
-void ConsoleWindow::ReportUnhandledFailure(const char* what)
+void ConsoleWindow::ReportUnhandledFailure(const char* what) noexcept
 {
-    const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
-    ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    try {
+        const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
+        ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Too short of memory even for the text: the box itself is the message.
+        ::MessageBoxW(mWindow, L"An action failed.", kTitle, MB_OK | MB_ICONERROR);
+    }
 }
 
 void ConsoleWindow::OnDpiChanged(UINT dpi, const RECT& suggested)

@@ -59,7 +59,7 @@ private:
     void OnLoad();
     void OnCommand(int id, int notification);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void ReportUnhandledFailure(const char* what);
+    void ReportUnhandledFailure(const char* what) noexcept;
 
     ActionHandler mActions;
     HWND mWindow = nullptr;
