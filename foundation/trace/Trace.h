@@ -55,7 +55,7 @@ void WriteLine(const char* source, std::int32_t kind, std::uint32_t tag, std::ui
                va_list arguments);
 
 // Looks the viewer's window up; true when it exists.
-bool FindViewer();
+[[nodiscard]] bool FindViewer();
 
 // Microseconds since the performance counter's origin (or since process start
 // without a counter).

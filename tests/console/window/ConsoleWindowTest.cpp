@@ -41,8 +41,9 @@ protected:
     {
         RECT client{};
         ::GetClientRect(window.Handle(), &client);
-        HDC screen = ::GetDC(nullptr);
-        HGDIOBJ previous = ::SelectObject(
+        const resources::UniqueScreenDc dc(::GetDC(nullptr));
+        const HDC screen = dc.get();
+        const resources::SelectedObject font(
             screen, reinterpret_cast<HGDIOBJ>(::SendMessageW(window.Control(ControlId::label1), WM_GETFONT, 0, 0)));
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(screen, &metrics);
@@ -63,8 +64,6 @@ protected:
             EXPECT_LE(extent.cx + decoration, actual.right - actual.left);
             EXPECT_LE(metrics.tmHeight, actual.bottom - actual.top);
         }
-        ::SelectObject(screen, previous);
-        ::ReleaseDC(nullptr, screen);
     }
 
     ConsoleWindow window;

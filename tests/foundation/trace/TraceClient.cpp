@@ -241,7 +241,7 @@ int LastError()
         }
         TalvaneAutoCriticalSection hold(&gTraceLock);
         ::SetLastError(5);
-        FindViewer();
+        [[maybe_unused]] const bool found = FindViewer();
         changed |= ::GetLastError() == 5 ? 0 : 1 << 30;
     }).join();
     return changed;
