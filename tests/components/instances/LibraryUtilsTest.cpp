@@ -5,8 +5,9 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPaths.h"
 
-#include <comdef.h>
 #include <gtest/gtest.h>
+
+#include <comdef.h>
 
 #include <algorithm>
 #include <iterator>
