@@ -18,3 +18,5 @@ echo "== language-file loader =="
 run bench_language_file
 echo "== tracing =="
 run bench_trace
+echo "== console start-up =="
+run bench_startup
