@@ -23,7 +23,7 @@ resources::UniqueGdiObject CreateDialogFont(UINT dpi)
 
 CharCell MeasureCharCell(HFONT font)
 {
-    TEXTMETRICW metrics{};
+    TEXTMETRICW metrics {};
     SIZE extent{};
     {
         const resources::UniqueScreenDc screen(::GetDC(nullptr));

@@ -17,7 +17,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    WNDCLASSEXW windowClass{};
+    WNDCLASSEXW windowClass {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &WindowProc;
     windowClass.hInstance = instance;
@@ -28,7 +28,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         return 1;
     }
     const HWND window = ::CreateWindowExW(0, L"BareWindow", L"BareWindow", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, 1088, 800, nullptr, nullptr, instance, nullptr);
+        CW_USEDEFAULT, 1088, 800, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
     }

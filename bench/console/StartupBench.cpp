@@ -41,17 +41,17 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 // closed again before this returns.
 double TimeToWindow(const std::wstring& program)
 {
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
+    PROCESS_INFORMATION started {};
     std::wstring commandLine = L"\"" + program + L"\"";
     LARGE_INTEGER start;
     ::QueryPerformanceCounter(&start);
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
+    if (!::CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         return -1;
     }
-    Search search{started.dwProcessId, nullptr};
+    Search search { started.dwProcessId, nullptr };
     LARGE_INTEGER now = start;
     while (search.found == nullptr && Milliseconds(start, now) < 30000) {
         ::EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
@@ -107,6 +107,6 @@ int wmain(int argc, wchar_t** argv)
     const double bareMs = Median(bareTimes);
     std::printf("start to window shown   : %7.1f ms   bare window     : %7.1f ms   ratio %.2f (aim <= 1.5)"
                 "   (medians of %d runs)\n",
-                consoleMs, bareMs, consoleMs / bareMs, runs);
+        consoleMs, bareMs, consoleMs / bareMs, runs);
     return 0;
 }

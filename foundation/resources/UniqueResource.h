@@ -78,8 +78,7 @@ inline void ReleaseScreenDc(HDC dc) noexcept
     ::ReleaseDC(nullptr, dc);
 }
 
-template <typename Interface>
-void ReleaseInterface(Interface* object) noexcept
+template <typename Interface> void ReleaseInterface(Interface* object) noexcept
 {
     object->Release();
 }
@@ -102,7 +101,11 @@ using UniqueInterface = UniqueResource<NullEmptyTraits<Interface*, &ReleaseInter
 // object selected before is put back at the end.
 class [[nodiscard]] SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) noexcept : mDc(dc), mPrevious(::SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : mDc(dc)
+        , mPrevious(::SelectObject(dc, object))
+    {
+    }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject()

@@ -30,8 +30,11 @@ void WriteFunctionLine(const char* source, const char* format, ...)
 }  // namespace
 
 ITrace::ITrace(const char* functionName)
-    : mResult(0), mSavedDepth(0), mQuiet(false), mFunctionName(functionName != nullptr ? functionName : ""),
-      mDepth(nullptr)
+    : mResult(0)
+    , mSavedDepth(0)
+    , mQuiet(false)
+    , mFunctionName(functionName != nullptr ? functionName : "")
+    , mDepth(nullptr)
 {
     const LastErrorKeeper keep;
     mDepth = &gTraceDepth[0];

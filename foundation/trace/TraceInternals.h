@@ -37,7 +37,10 @@ inline bool SwitchedOff() noexcept
 // see its own.
 class [[nodiscard]] LastErrorKeeper {
 public:
-    LastErrorKeeper() noexcept : mError(::GetLastError()) {}
+    LastErrorKeeper() noexcept
+        : mError(::GetLastError())
+    {
+    }
     LastErrorKeeper(const LastErrorKeeper&) = delete;
     LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
     ~LastErrorKeeper() { ::SetLastError(mError); }

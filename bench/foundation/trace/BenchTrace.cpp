@@ -117,7 +117,7 @@ void SwitchedOffScope()
             }
         });
     std::printf("switched-off scope      : %7.2f ns   empty call      : %7.2f ns   ratio %.2f (aim <= 8)\n",
-                scope / kCalls * 1e9, bare / kCalls * 1e9, scope / bare);
+        scope / kCalls * 1e9, bare / kCalls * 1e9, scope / bare);
 }
 
 void SlotAccess()
@@ -140,7 +140,7 @@ void SlotAccess()
         });
     ::TlsFree(index);
     std::printf("tls_data access         : %7.2f ns   bare TlsGetValue: %7.2f ns   ratio %.2f (aim <= 1.5)\n",
-                slot / kCalls * 1e9, bare / kCalls * 1e9, slot / bare);
+        slot / kCalls * 1e9, bare / kCalls * 1e9, slot / bare);
 }
 
 HWND StartViewer(const std::wstring& program, PROCESS_INFORMATION& started)

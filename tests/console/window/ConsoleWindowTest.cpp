@@ -73,8 +73,8 @@ protected:
 TEST_F(ConsoleWindowTest, EveryControlIsLaidOutUnclippedAndKeepsItAfterADpiChange)
 {
     window.Show(SW_SHOWNORMAL);
-    for (const UINT dpi : {96u, 144u, 96u}) {
-        RECT suggested{10, 10, 400, 300};
+    for (const UINT dpi : { 96u, 144u, 96u }) {
+        RECT suggested { 10, 10, 400, 300 };
         ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         EXPECT_EQ(window.Dpi(), dpi);
         EXPECT_NEAR(window.Cell().height * 96.0 / dpi, 13.5, 2.0) << "the cell follows the DPI";

@@ -55,8 +55,7 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
         bool viewer;
         std::string output;
         Texts texts;
-    } rows[] = {
-        // Switched off at first: no output, no lookup, and the depth still moves; a
+    } rows[] = { // Switched off at first: no output, no lookup, and the depth still moves; a
         // scope entered then and left after tracing is switched on ends at its depth.
         { L"off", true, DebuggerLines({ "  inside", "Late - return" }), { "  inside", "Late - return" } },
         // The filter gets the plain text and refuses the viewer only.
