@@ -30,28 +30,38 @@ void WriteFunctionLine(const char* source, const char* format, ...)
 }  // namespace
 
 ITrace::ITrace(const char* functionName)
-    : mResult(0)
-    , mSavedDepth(0)
-    , mQuiet(false)
-    , mFunctionName(functionName != nullptr ? functionName : "")
-    , mDepth(nullptr)
+    : mResult(0), mSavedDepth(0), mQuiet(false), mFunctionName(functionName != nullptr ? functionName : ""),
+      mDepth(nullptr)
 {
-    const LastErrorKeeper keep;
-    mDepth = &gTraceDepth[0];
+    {
+        const LastErrorKeeper keep;
+        mDepth = &gTraceDepth[0];
+    }
     mSavedDepth = *mDepth;
     if (!SwitchedOff()) {
-        mStrSource = gTraceSource;
-        mStrFunction = mFunctionName;
-        mFunctionName = nullptr;
+        KeepNames();
     }
+}
+
+// Apart from the constructor, so that a switched-off scope runs only the few
+// instructions that keep the depth.
+void ITrace::KeepNames()
+{
+    mStrSource = gTraceSource;
+    mStrFunction = mFunctionName;
+    mFunctionName = nullptr;
 }
 
 ITrace::~ITrace()
 {
     *mDepth = mSavedDepth;
-    if (mQuiet || SwitchedOff()) {
-        return;
+    if (!mQuiet && !SwitchedOff()) {
+        WriteExitLine();
     }
+}
+
+void ITrace::WriteExitLine() noexcept
+{
     const LastErrorKeeper keep;
     // Tracing must never take the traced program down: failures while writing
     // the exit line are dropped.

@@ -49,6 +49,10 @@ protected:
     // The calling thread's depth slot, found once at construction: a scope
     // is left on the thread that made it.
     unsigned int* mDepth;
+
+private:
+    [[gnu::noinline]] void KeepNames();
+    [[gnu::noinline]] void WriteExitLine() noexcept;
 };
 
 class Function : public ITrace {
