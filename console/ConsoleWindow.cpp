@@ -173,15 +173,22 @@ LRESULT ConsoleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void ConsoleWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(mWindow, GWLP_HINSTANCE));
+    // The font first, so that each control is made in its place with its font
+    // instead of being moved there afterwards: start-up pays for every message.
+    const UINT dpi = mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow);
+    mDpi = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    mFont = CreateDialogFont(mDpi);
+    mCell = MeasureCharCell(static_cast<HFONT>(mFont.get()));
     // Creation order is the tab order: each new child goes below the ones
     // before it, and dialog navigation walks the children in that order.
     for (const ControlSpec* row : ControlsInTabOrder()) {
         const ControlClass controlClass = ClassFor(*row);
+        const RECT rect = ControlRect(*row, mCell);
         const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, row->text,
-                                               controlClass.style, 0, 0, 0, 0, mWindow,
-                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance,
-                                               nullptr);
+            controlClass.style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, mWindow,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
         mControls[row->id] = control;
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(mFont.get()), FALSE);
         if (row->kind == ControlKind::TextBox) {
             // Accept text of any length, typed or pasted.
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
@@ -193,7 +200,6 @@ void ConsoleWindow::CreateControls()
             ::SetWindowPos(Control(row.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
-    ApplyFont(mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow));
     ResizeToFit();
 }
 
