@@ -52,14 +52,6 @@ void ITrace::KeepNames()
     mFunctionName = nullptr;
 }
 
-ITrace::~ITrace()
-{
-    *mDepth = mSavedDepth;
-    if (!mQuiet && !SwitchedOff()) {
-        WriteExitLine();
-    }
-}
-
 void ITrace::WriteExitLine() noexcept
 {
     const LastErrorKeeper keep;

@@ -13,6 +13,7 @@
 
 #include "foundation/trace/Trace.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -24,7 +25,14 @@ public:
     ITrace& operator=(const ITrace&) = delete;
     // Restores the depth found at construction (never just one level up, so
     // that scopes left out of order still end right) and writes the exit line.
-    virtual ~ITrace();
+    // Inline, so that a switched-off scope ends in two stores and a test.
+    virtual ~ITrace()
+    {
+        *mDepth = mSavedDepth;
+        if (!mQuiet && std::atomic_ref<std::int32_t>(gTraceEnabled).load(std::memory_order_relaxed) != 0) {
+            WriteExitLine();
+        }
+    }
 
     virtual std::int32_t GetResult();
     // format: null for "return = <value>", kSilent for no exit line, or a
