@@ -121,14 +121,17 @@ LRESULT CALLBACK ConsoleWindow::WindowProc(HWND window, UINT message, WPARAM wPa
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
     // Nothing may unwind through the system's message dispatch: a failure in
-    // any handler is shown to the user, and the window goes on.
+    // any handler is shown to the user, and the window goes on, unless it
+    // failed while making its controls: then it is not made at all.
     LRESULT result = 0;
     try {
         result = self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& failure) {
         self->ReportUnhandledFailure(failure.what());
+        result = message == WM_CREATE ? -1 : 0;
     } catch (...) {
         self->ReportUnhandledFailure("unknown failure");
+        result = message == WM_CREATE ? -1 : 0;
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);

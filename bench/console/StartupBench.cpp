@@ -2,6 +2,8 @@
 // against a bare Win32 program that registers one class and shows one window.
 // The two start in turn, so that drift on a shared machine hits both; the
 // medians of the runs are printed (default 15).
+#include "foundation/resources/UniqueResource.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -51,6 +53,8 @@ double TimeToWindow(const std::wstring& program)
             program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         return -1;
     }
+    const resources::UniqueHandle process(started.hProcess);
+    const resources::UniqueHandle thread(started.hThread);
     Search search { started.dwProcessId, nullptr };
     LARGE_INTEGER now = start;
     while (search.found == nullptr && Milliseconds(start, now) < 30000) {
@@ -63,11 +67,9 @@ double TimeToWindow(const std::wstring& program)
     if (search.found != nullptr) {
         ::PostMessageW(search.found, WM_CLOSE, 0, 0);
     }
-    if (::WaitForSingleObject(started.hProcess, 10000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(started.hProcess, 1);
+    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
     }
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
     return search.found != nullptr ? Milliseconds(start, now) : -1;
 }
 

@@ -27,7 +27,9 @@ std::wstring ClassOf(HWND window)
 
 class ConsoleProcess : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Start(); }
+
+    void Start()
     {
         process = std::make_unique<ChildProcess>(ProductFile(L"Probedeck.exe"));
         window = process->WaitForWindow(L"ConsoleWindow", 30000);
@@ -75,7 +77,7 @@ TEST_F(ConsoleProcess, DoneAndClosingTheFrameEndTheProcessWithExitCodeZero)
 {
     ::PostMessageW(Child(ControlId::ID_DONE), BM_CLICK, 0, 0);
     EXPECT_EQ(process->WaitForExit(20000), std::optional<DWORD>(0));
-    SetUp();
+    ASSERT_NO_FATAL_FAILURE(Start());
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(process->WaitForExit(20000), std::optional<DWORD>(0));
 }
