@@ -17,10 +17,10 @@ public:
 
     // Text of ProductNameText in the ANSI code page; false (and a status
     // text naming the control, painted later) when the box is empty.
-    virtual bool GetProductName(std::string& productName) = 0;
+    [[nodiscard]] virtual bool GetProductName(std::string& productName) = 0;
 
     // The same rule for any text box.
-    virtual bool IsControlValid(ControlId control, std::string& textValue) = 0;
+    [[nodiscard]] virtual bool IsControlValid(ControlId control, std::string& textValue) = 0;
 
     // Whether a check box is checked.
     virtual bool IsChecked(ControlId control) const = 0;

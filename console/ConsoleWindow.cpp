@@ -120,7 +120,19 @@ LRESULT CALLBACK ConsoleWindow::WindowProc(HWND window, UINT message, WPARAM wPa
     if (!self) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    // Nothing may unwind through the system's message dispatch: a failure in
+    // any handler is shown to the user, and the window goes on, unless it
+    // failed while making its controls: then it is not made at all.
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        self->ReportUnhandledFailure(failure.what());
+        result = message == WM_CREATE ? -1 : 0;
+    } catch (...) {
+        self->ReportUnhandledFailure("unknown failure");
+        result = message == WM_CREATE ? -1 : 0;
+    }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->mWindow = nullptr;
@@ -164,15 +176,22 @@ LRESULT ConsoleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void ConsoleWindow::CreateControls()
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(mWindow, GWLP_HINSTANCE));
+    // The font first, so that each control is made in its place with its font
+    // instead of being moved there afterwards: start-up pays for every message.
+    const UINT dpi = mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow);
+    mDpi = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
+    mFont = CreateDialogFont(mDpi);
+    mCell = MeasureCharCell(static_cast<HFONT>(mFont.get()));
     // Creation order is the tab order: each new child goes below the ones
     // before it, and dialog navigation walks the children in that order.
     for (const ControlSpec* row : ControlsInTabOrder()) {
         const ControlClass controlClass = ClassFor(*row);
+        const RECT rect = ControlRect(*row, mCell);
         const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, row->text,
-                                               controlClass.style, 0, 0, 0, 0, mWindow,
-                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance,
-                                               nullptr);
+            controlClass.style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, mWindow,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
         mControls[row->id] = control;
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(mFont.get()), FALSE);
         if (row->kind == ControlKind::TextBox) {
             // Accept text of any length, typed or pasted.
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
@@ -184,7 +203,6 @@ void ConsoleWindow::CreateControls()
             ::SetWindowPos(Control(row.id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
-    ApplyFont(mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow));
     ResizeToFit();
 }
 
@@ -254,24 +272,20 @@ void ConsoleWindow::OnCommand(int id, int notification)
         ::SendMessageW(mWindow, WM_CLOSE, 0, 0);
         return;
     }
-    if (!mActions || !Control(control)) {
-        return;
-    }
-    // A failure inside an action must not unwind through the system's
-    // message dispatch; it is shown to the user, and the window goes on.
-    try {
+    if (mActions && Control(control)) {
         mActions(control, *this);
-    } catch (const std::exception& failure) {
-        ReportUnhandledFailure(failure.what());
-    } catch (...) {
-        ReportUnhandledFailure("unknown failure");
     }
 }
 
-void ConsoleWindow::ReportUnhandledFailure(const char* what)
+void ConsoleWindow::ReportUnhandledFailure(const char* what) noexcept
 {
-    const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
-    ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    try {
+        const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
+        ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Too short of memory even for the text: the box itself is the message.
+        ::MessageBoxW(mWindow, L"An action failed.", kTitle, MB_OK | MB_ICONERROR);
+    }
 }
 
 void ConsoleWindow::OnDpiChanged(UINT dpi, const RECT& suggested)

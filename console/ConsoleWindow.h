@@ -39,8 +39,8 @@ public:
     UINT Dpi() const { return mDpi; }
 
     void SetStatusMessage(const wchar_t* msg) override;
-    bool GetProductName(std::string& productName) override;
-    bool IsControlValid(ControlId control, std::string& textValue) override;
+    [[nodiscard]] bool GetProductName(std::string& productName) override;
+    [[nodiscard]] bool IsControlValid(ControlId control, std::string& textValue) override;
     bool IsChecked(ControlId control) const override;
     std::wstring ControlText(ControlId control) const override;
 
@@ -59,7 +59,7 @@ private:
     void OnLoad();
     void OnCommand(int id, int notification);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void ReportUnhandledFailure(const char* what);
+    void ReportUnhandledFailure(const char* what) noexcept;
 
     ActionHandler mActions;
     HWND mWindow = nullptr;

@@ -23,17 +23,17 @@ resources::UniqueGdiObject CreateDialogFont(UINT dpi)
 
 CharCell MeasureCharCell(HFONT font)
 {
-    HDC screen = ::GetDC(nullptr);
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(screen, &metrics);
-    // The average width over the Latin letters, rounded, as dialog base units
-    // are computed; tmAveCharWidth is too coarse for proportional fonts.
-    static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    TEXTMETRICW metrics {};
     SIZE extent{};
-    ::GetTextExtentPoint32W(screen, kLetters, 52, &extent);
-    ::SelectObject(screen, previous);
-    ::ReleaseDC(nullptr, screen);
+    {
+        const resources::UniqueScreenDc screen(::GetDC(nullptr));
+        const resources::SelectedObject selected(screen.get(), font);
+        ::GetTextMetricsW(screen.get(), &metrics);
+        // The average width over the Latin letters, rounded, as dialog base
+        // units are computed; tmAveCharWidth is too coarse for proportional fonts.
+        static constexpr wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        ::GetTextExtentPoint32W(screen.get(), kLetters, 52, &extent);
+    }
     CharCell cell{(extent.cx / 26 + 1) / 2, static_cast<int>(metrics.tmHeight)};
     if (cell.width <= 0 || cell.height <= 0) {
         cell = kBaseCell;

@@ -22,3 +22,5 @@ echo "== tracing =="
 run bench_trace
 echo "== debug-output capture =="
 run bench_capture
+echo "== console start-up =="
+run bench_startup

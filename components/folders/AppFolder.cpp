@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-std::string GetAppFolder()
+std::wstring GetAppFolderWide()
 {
     // Null when the program file is named differently, which then means the
     // main program anyway.
@@ -19,5 +19,10 @@ std::string GetAppFolder()
     if (slash != std::wstring::npos) {
         folder.resize(slash + 1);
     }
-    return unicode::to_string(folder);
+    return folder;
+}
+
+std::string GetAppFolder()
+{
+    return unicode::to_string(GetAppFolderWide());
 }

@@ -29,7 +29,7 @@ public:
     // otherwise the component's own result code unchanged. Throws _com_error
     // with E_POINTER when the export reports success without a factory.
     // *object holds whatever the factory stored there.
-    HRESULT TalvaneCreateInstance(
+    [[nodiscard]] HRESULT TalvaneCreateInstance(
         const GUID& clsid, IUnknown* outer, const std::wstring& path, const GUID& iid, void** object);
 
     // The file loaded by the latest creation, null when none was loaded.

@@ -29,7 +29,7 @@ public:
     // Creates the object of class clsid from the component file at path,
     // asking for T. An object held from an earlier call is released first;
     // its file stays loaded with the creator.
-    HRESULT Create(const GUID& clsid, const std::wstring& path)
+    [[nodiscard]] HRESULT Create(const GUID& clsid, const std::wstring& path)
     {
         if (T* previous = mInterface.Detach()) {
             previous->Release();

@@ -14,7 +14,7 @@ struct ProfileIdResult {
 
 // Profile id of the online service for a long user id; return code 2 and an
 // empty id when the component or its entry is missing.
-ProfileIdResult GetCorvellaProfileID(const std::string& strLongUserID);
+[[nodiscard]] ProfileIdResult GetCorvellaProfileID(const std::string& strLongUserID);
 
 struct LocalGuidsResult {
     uint32_t count = 0;  // as the component reports it
@@ -22,6 +22,6 @@ struct LocalGuidsResult {
 };
 
 // Identifier strings of the component; count 0 when it or its entry is missing.
-LocalGuidsResult GetLocalGUIDs();
+[[nodiscard]] LocalGuidsResult GetLocalGUIDs();
 
 }  // namespace VantorelUtils

@@ -12,6 +12,6 @@ using MUI_ReturnCode = int32_t;
 
 // Asks the component which of the listed codes is the user's language; it
 // sets lang. An empty list returns 0 without loading anything.
-MUI_ReturnCode GetUserLanguage(const std::vector<std::string>& vAppInstalledLangCodeList, uint16_t& lang);
+[[nodiscard]] MUI_ReturnCode GetUserLanguage(const std::vector<std::string>& vAppInstalledLangCodeList, uint16_t& lang);
 
 }  // namespace Vantorel::TalvaneMUI

@@ -15,12 +15,11 @@ namespace {
 // from being read past its end.
 size_t BlockSize(void* block)
 {
-    IMalloc* allocator = nullptr;
-    if (FAILED(::CoGetMalloc(1, &allocator)) || allocator == nullptr) {
+    resources::UniqueInterface<IMalloc> allocator;
+    if (FAILED(::CoGetMalloc(1, allocator.put())) || !allocator) {
         return SIZE_MAX;
     }
-    const SIZE_T size = allocator->GetSize(block);
-    allocator->Release();
+    const SIZE_T size = allocator.get()->GetSize(block);
     return size == static_cast<SIZE_T>(-1) ? SIZE_MAX : size;
 }
 

@@ -17,11 +17,11 @@ namespace MEV {
 
 // Asks the component whether an update or a message is available for the
 // product; false when the component or its entry is missing.
-bool IsUpdateOrMessageAvailable(const std::string& strMEVProductName, const std::string& strLocale);
+[[nodiscard]] bool IsUpdateOrMessageAvailable(const std::string& strMEVProductName, const std::string& strLocale);
 
 // The component's result unchanged (it may lie outside the named values);
 // eUpdate_Error_Install when the component or its entry is missing.
-eUpdatesReturnCode InvokeUpdate(
+[[nodiscard]] eUpdatesReturnCode InvokeUpdate(
     const std::string& strMEVProductName, const std::string& strLocale, bool bRunInBackground);
 
 }  // namespace MEV

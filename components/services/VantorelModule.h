@@ -22,10 +22,10 @@ public:
 
     // The process-wide component, loaded on first success; null while it
     // cannot be found or loaded, and tried again on the next call.
-    static HMODULE Singleton();
+    [[nodiscard]] static HMODULE Singleton();
 
     // Loads the component unless already loaded; returns it or null.
-    HMODULE InitInstance();
+    [[nodiscard]] HMODULE InitInstance();
 
     bool bInitialized = false;
     resources::UniqueModule hModule;

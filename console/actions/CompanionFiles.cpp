@@ -1,7 +1,6 @@
 #include "console/actions/CompanionFiles.h"
 
 #include "components/folders/AppFolder.h"
-#include "foundation/text/Unicode.h"
 
 #include <windows.h>
 
@@ -11,15 +10,15 @@
 
 namespace console {
 
-void OpenCompanionFile(const char* fileName)
+void OpenCompanionFile(const wchar_t* fileName)
 {
-    const std::string folder = GetAppFolder();
+    const std::wstring folder = GetAppFolderWide();
     if (folder.empty()) {
         return;  // a bare name would be looked up in the current directory
     }
     // Quoted, because the program folder may contain spaces.
-    const std::string file = "\"" + folder + fileName + "\"";
-    ::ShellExecuteW(nullptr, L"open", unicode::to_wstring(file).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::wstring file = L"\"" + folder + fileName + L"\"";
+    ::ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace console

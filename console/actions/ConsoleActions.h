@@ -7,6 +7,6 @@ namespace console {
 
 // Runs the action of button to completion on the calling thread; false when
 // button has no action here (e.g. ID_DONE, or a control that is no button).
-bool RunConsoleAction(ControlId button, ConsoleView& view);
+[[nodiscard]] bool RunConsoleAction(ControlId button, ConsoleView& view);
 
 }  // namespace console

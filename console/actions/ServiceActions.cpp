@@ -44,7 +44,7 @@ void GetUserLanguageAction(ConsoleView& view)
 {
     // An empty box goes on with an empty text, which asks for "ENU".
     std::string localeText;
-    view.IsControlValid(ControlId::LocaleString, localeText);
+    static_cast<void>(view.IsControlValid(ControlId::LocaleString, localeText));
     const std::vector<std::string> codes = SplitLocaleList(localeText);
     uint16_t selected = 0;
     const Vantorel::TalvaneMUI::MUI_ReturnCode result = Vantorel::TalvaneMUI::GetUserLanguage(codes, selected);
@@ -69,8 +69,9 @@ void InvokeUpdateAction(ConsoleView& view)
         view.SetStatusMessage(L"Please enter a valid Product Name!");
         return;
     }
+    // An empty locale is passed on as it is.
     std::string locale;
-    view.IsControlValid(ControlId::LocaleString, locale);
+    static_cast<void>(view.IsControlValid(ControlId::LocaleString, locale));
     if (!Vantorel::MEV::IsUpdateOrMessageAvailable(productName, locale)) {
         view.SetStatusMessage(L"MEV::IsUpdateOrMessageAvailable returned false");
         return;

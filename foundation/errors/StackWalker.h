@@ -2,8 +2,6 @@
 // can capture stack traces.
 #pragma once
 
-#include "foundation/errors/CountedPtr.h"
-
 namespace StackWalker {
 
 class StackWalker_IF {
@@ -18,7 +16,9 @@ public:
 };
 
 // Installs the walker that exceptions call from now on (takes ownership);
-// null returns to the built-in one that captures nothing.
+// the walker already installed again changes nothing, and null returns to the
+// built-in one that captures nothing. Safe while other threads walk: a walker
+// being replaced lives until the last walk through it has returned.
 void SetStackWalker(StackWalker_IF* walker);
 
 // Calls the installed walker, else the built-in one.

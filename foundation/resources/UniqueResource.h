@@ -73,6 +73,16 @@ struct FileHandleTraits {
     static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+inline void ReleaseScreenDc(HDC dc) noexcept
+{
+    ::ReleaseDC(nullptr, dc);
+}
+
+template <typename Interface> void ReleaseInterface(Interface* object) noexcept
+{
+    object->Release();
+}
+
 using UniqueHandle = UniqueResource<NullEmptyTraits<HANDLE, &::CloseHandle>>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueSnapshot = UniqueResource<FileHandleTraits>;
@@ -81,6 +91,34 @@ using UniqueLocalMem = UniqueResource<NullEmptyTraits<HLOCAL, &::LocalFree>>;
 using UniqueCoTaskMem = UniqueResource<NullEmptyTraits<void*, &::CoTaskMemFree>>;
 using UniqueGdiObject = UniqueResource<NullEmptyTraits<HGDIOBJ, &::DeleteObject>>;
 using UniqueWindow = UniqueResource<NullEmptyTraits<HWND, &::DestroyWindow>>;
+// The screen's device context, from GetDC(nullptr).
+using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, &ReleaseScreenDc>>;
+// One reference on a COM interface.
+template <typename Interface>
+using UniqueInterface = UniqueResource<NullEmptyTraits<Interface*, &ReleaseInterface<Interface>>>;
+
+// An object selected into a device context for the scope of the holder; the
+// object selected before is put back at the end.
+class [[nodiscard]] SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : mDc(dc)
+        , mPrevious(::SelectObject(dc, object))
+    {
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject()
+    {
+        if (mPrevious != nullptr && mPrevious != HGDI_ERROR) {
+            ::SelectObject(mDc, mPrevious);
+        }
+    }
+
+private:
+    HDC mDc;
+    HGDIOBJ mPrevious;
+};
 
 // Initialises COM on the calling thread for the scope of the object.
 class [[nodiscard]] ComApartment {

@@ -1,6 +1,7 @@
 #include "foundation/text/LanguageFileGrammar.h"
 
-#include <memory>
+#include <bit>
+#include <cstring>
 
 namespace languagefile {
 namespace {
@@ -22,6 +23,66 @@ int DigitValue(unsigned char c, bool hex) noexcept
         return c - 'A' + 10;
     }
     return -1;
+}
+
+// Eight bytes at a time, for the two scans that take most of the time on a
+// large file: finding each line's end and telling ASCII runs of UTF-16 apart.
+using Word = std::uint64_t;
+constexpr Word kOnes = 0x0101010101010101u;
+constexpr Word kHighs = 0x8080808080808080u;
+constexpr bool kWordScan = std::endian::native == std::endian::little;
+
+Word LoadWord(const unsigned char* p) noexcept
+{
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// The lowest set high bit marks the first zero byte exactly; the bits above
+// it may be false alarms, so only the lowest one is ever read.
+constexpr Word ZeroBytes(Word word) noexcept
+{
+    return (word - kOnes) & ~word & kHighs;
+}
+
+// The first CR, LF or NUL in [p, end), or end.
+const unsigned char* FindLineStop(const unsigned char* p, const unsigned char* end) noexcept
+{
+    if constexpr (kWordScan) {
+        for (; end - p >= static_cast<std::ptrdiff_t>(sizeof(Word)); p += sizeof(Word)) {
+            const Word word = LoadWord(p);
+            const Word stops = ZeroBytes(word) | ZeroBytes(word ^ (kOnes * '\r')) | ZeroBytes(word ^ (kOnes * '\n'));
+            if (stops != 0) {
+                return p + std::countr_zero(stops) / 8;
+            }
+        }
+    }
+    while (p != end && *p != '\r' && *p != '\n' && *p != '\0') {
+        ++p;
+    }
+    return p;
+}
+
+constexpr bool IsLineBreak(unsigned char c) noexcept
+{
+    return c == '\r' || c == '\n';
+}
+
+// How many lines [p, end) holds: bytes other than CR and LF that start the
+// content or follow a CR or LF. Reserving that many entries up front saves
+// the copies and fresh pages of a growing index on a large file.
+std::size_t CountLines(const unsigned char* p, const unsigned char* end) noexcept
+{
+    if (p == end) {
+        return 0;
+    }
+    std::size_t lines = IsLineBreak(*p) ? 0 : 1;
+    const std::size_t size = static_cast<std::size_t>(end - p);
+    for (std::size_t i = 1; i < size; ++i) {
+        lines += static_cast<std::size_t>(IsLineBreak(p[i - 1]) & !IsLineBreak(p[i]));
+    }
+    return lines;
 }
 
 // The number after an optional sign, following the C++ library's integer
@@ -64,23 +125,36 @@ template <bool BigEndian> unsigned UnitAt(const unsigned char* p) noexcept
     return BigEndian ? (unsigned(p[0]) << 8 | p[1]) : (unsigned(p[1]) << 8 | p[0]);
 }
 
-// Converts in one pass into a buffer sized for the worst case (three bytes per
-// unit; a surrogate pair's four bytes come from two units), then keeps the
-// bytes written.
-template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const unsigned char* bytes, std::size_t size)
+// Walks the units up to the first zero unit and hands each code point to
+// sink: ASCII four units at a time where it can, an unpaired surrogate as
+// U+FFFD. Run once to size the result exactly and once to fill it, so that a
+// large file costs one buffer of the final size and no copy of it.
+template <bool BigEndian, typename Sink> void DecodeUtf16(const unsigned char* units, std::size_t count, Sink& sink)
 {
-    const std::size_t count = size < 2 ? 0 : (size - 2) / 2;
-    const unsigned char* const units = bytes + 2;
-    const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(3 * count + 1);
-    unsigned char* out = buffer.get();
     for (std::size_t i = 0; i < count; ++i) {
-        unsigned code = UnitAt<BigEndian>(units + 2 * i);
-        if (code < 0x80) {
-            if (code == 0) {
-                break;
+        if constexpr (kWordScan) {
+            constexpr Word kNotAscii = 0xFF80FF80FF80FF80u;
+            constexpr Word kUnitOnes = 0x0001000100010001u;
+            constexpr Word kUnitHighs = 0x8000800080008000u;
+            while (count - i >= 4) {
+                Word word = LoadWord(units + 2 * i);
+                if constexpr (BigEndian) {
+                    word = (word >> 8 & 0x00FF00FF00FF00FFu) | (word << 8 & 0xFF00FF00FF00FF00u);
+                }
+                // A unit at or above 0x80, or a zero unit: one at a time below.
+                if ((word & kNotAscii) != 0 || ((word - kUnitOnes) & ~word & kUnitHighs) != 0) {
+                    break;
+                }
+                sink.Ascii4(word);
+                i += 4;
             }
-            *out++ = static_cast<unsigned char>(code);
-            continue;
+            if (i == count) {
+                return;
+            }
+        }
+        unsigned code = UnitAt<BigEndian>(units + 2 * i);
+        if (code == 0) {
+            return;
         }
         if (code >= 0xD800 && code <= 0xDFFF) {
             const unsigned low = i + 1 < count ? UnitAt<BigEndian>(units + 2 * i + 2) : 0;
@@ -90,6 +164,48 @@ template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const uns
             } else {
                 code = 0xFFFD;
             }
+        }
+        sink.Code(code);
+    }
+}
+
+// Counts the UTF-8 bytes, and how far the text ever runs ahead of the units it
+// comes from: slack is the gap between the next unit to read and the next byte
+// to write, 2 at first (the mark). While it never drops below 0 the text can
+// be written over the units in place.
+struct Utf8Length {
+    std::size_t bytes = 0;
+    std::ptrdiff_t slack = 2;
+    bool fitsInPlace = true;
+    void Ascii4(Word) noexcept
+    {
+        bytes += 4;
+        slack += 4;
+    }
+    void Code(unsigned code) noexcept
+    {
+        const int length = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        bytes += static_cast<std::size_t>(length);
+        slack += (code < 0x10000 ? 2 : 4) - length;
+        fitsInPlace = fitsInPlace && slack >= 0;
+    }
+};
+
+struct Utf8Writer {
+    unsigned char* out;
+    void Ascii4(Word word) noexcept
+    {
+        out[0] = static_cast<unsigned char>(word);
+        out[1] = static_cast<unsigned char>(word >> 16);
+        out[2] = static_cast<unsigned char>(word >> 32);
+        out[3] = static_cast<unsigned char>(word >> 48);
+        out += 4;
+    }
+    void Code(unsigned code) noexcept
+    {
+        if (code < 0x80) {
+            *out++ = static_cast<unsigned char>(code);
+            return;
         }
         if (code < 0x800) {
             *out++ = static_cast<unsigned char>(0xC0 | code >> 6);
@@ -103,7 +219,33 @@ template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const uns
         }
         *out++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
     }
-    return std::basic_string<unsigned char>(buffer.get(), out);
+};
+
+template <bool BigEndian> std::basic_string<unsigned char> Utf16ToUtf8(const unsigned char* bytes, std::size_t size)
+{
+    const std::size_t count = size < 2 ? 0 : (size - 2) / 2;
+    Utf8Length length;
+    DecodeUtf16<BigEndian>(bytes + 2, count, length);
+    std::basic_string<unsigned char> text(length.bytes, 0);
+    Utf8Writer writer { text.data() };
+    DecodeUtf16<BigEndian>(bytes + 2, count, writer);
+    return text;
+}
+
+template <bool BigEndian> void Utf16ToUtf8InPlace(std::basic_string<unsigned char>& bytes)
+{
+    const std::size_t count = bytes.size() < 2 ? 0 : (bytes.size() - 2) / 2;
+    Utf8Length length;
+    DecodeUtf16<BigEndian>(bytes.data() + 2, count, length);
+    if (!length.fitsInPlace) {
+        bytes = Utf16ToUtf8<BigEndian>(bytes.data(), bytes.size());
+        return;
+    }
+    // Each unit is read before the bytes made from it are written, and the
+    // writing never reaches a unit not yet read.
+    Utf8Writer writer { bytes.data() };
+    DecodeUtf16<BigEndian>(bytes.data() + 2, count, writer);
+    bytes.resize(length.bytes);
 }
 
 void ParseLine(
@@ -148,16 +290,16 @@ void ParseContent(const unsigned char* base, std::size_t begin, std::size_t end,
 {
     const unsigned char* p = base + begin;
     const unsigned char* const stop = base + end;
+    entries.reserve(entries.size() + CountLines(p, stop));
     while (p != stop) {
         if (*p == '\r' || *p == '\n') {
             ++p;
             continue;
         }
         const unsigned char* line = p;
-        while (p != stop && *p != '\r' && *p != '\n' && *p != '\0') {
-            ++p;
-        }
+        p = FindLineStop(p, stop);
         const unsigned char* lineEnd = p;
+        // A NUL ends the line's usable part; the rest up to the break is skipped.
         while (p != stop && *p != '\r' && *p != '\n') {
             ++p;
         }
@@ -168,6 +310,11 @@ void ParseContent(const unsigned char* base, std::size_t begin, std::size_t end,
 std::basic_string<unsigned char> Utf16ToUtf8(const unsigned char* bytes, std::size_t size, bool bigEndian)
 {
     return bigEndian ? Utf16ToUtf8<true>(bytes, size) : Utf16ToUtf8<false>(bytes, size);
+}
+
+void Utf16ToUtf8InPlace(std::basic_string<unsigned char>& bytes, bool bigEndian)
+{
+    bigEndian ? Utf16ToUtf8InPlace<true>(bytes) : Utf16ToUtf8InPlace<false>(bytes);
 }
 
 }  // namespace languagefile

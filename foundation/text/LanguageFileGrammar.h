@@ -38,4 +38,9 @@ void ParseContent(const unsigned char* base, std::size_t begin, std::size_t end,
 // as the system's own conversion makes it.
 std::basic_string<unsigned char> Utf16ToUtf8(const unsigned char* bytes, std::size_t size, bool bigEndian);
 
+// The same conversion of a whole file (mark included) that leaves the text in
+// bytes: written over the units where it never outgrows them (text mostly below
+// U+0800), so that a large file needs no second buffer; else in a fresh one.
+void Utf16ToUtf8InPlace(std::basic_string<unsigned char>& bytes, bool bigEndian);
+
 }  // namespace languagefile

@@ -60,10 +60,9 @@ void LoadContent(string8 bytes, LanguageTable& table)
         ParseContent(bytes.data(), 3, bytes.size(), entries);
         table.Assign(std::move(bytes), std::move(entries));
     } else {
-        string8 content = Utf16ToUtf8(bytes.data(), bytes.size(), encoding == Encoding::Utf16BigEndian);
-        string8().swap(bytes);
-        ParseContent(content.data(), 0, content.size(), entries);
-        table.Assign(std::move(content), std::move(entries));
+        Utf16ToUtf8InPlace(bytes, encoding == Encoding::Utf16BigEndian);
+        ParseContent(bytes.data(), 0, bytes.size(), entries);
+        table.Assign(std::move(bytes), std::move(entries));
     }
 }
 

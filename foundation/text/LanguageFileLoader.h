@@ -10,7 +10,7 @@ namespace languagefile {
 
 // Reads the whole file in one read. False when it cannot be opened; the bytes
 // actually read count as the file.
-bool ReadWholeFile(const std::wstring& path, string8& bytes);
+[[nodiscard]] bool ReadWholeFile(const std::wstring& path, string8& bytes);
 
 // Decodes a file's bytes (UTF-8 with signature, else UTF-16 after a two-byte
 // mark) and fills table with its entries.

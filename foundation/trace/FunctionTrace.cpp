@@ -1,6 +1,7 @@
 #include "foundation/trace/FunctionTrace.h"
 
 #include "foundation/text/FormatBounded.h"
+#include "foundation/trace/TraceInternals.h"
 
 #include <exception>
 
@@ -8,23 +9,10 @@ namespace UTrace {
 
 namespace {
 
-// The function name leads the line's format; a '%' in it is doubled so that
-// it is shown as it stands instead of being read as a conversion.
-std::string FormatFrom(const std::string& functionName, const char* rest)
-{
-    std::string format;
-    format.reserve(functionName.size() + 16);
-    for (char c : functionName) {
-        format += c;
-        if (c == '%') {
-            format += '%';
-        }
-    }
-    format += " - ";
-    format += rest;
-    return format;
-}
+void WriteFunctionLine(const char* source, const char* format, ...) UTRACE_PRINTF(2, 3);
 
+// The function name goes in as an argument, never as part of the format, so
+// that a '%' in it is shown as it stands.
 void WriteFunctionLine(const char* source, const char* format, ...)
 {
     va_list arguments;
@@ -42,26 +30,40 @@ void WriteFunctionLine(const char* source, const char* format, ...)
 }  // namespace
 
 ITrace::ITrace(const char* functionName)
-    : mStrSource(gTraceSource),
-      mStrFunction(functionName != nullptr ? functionName : ""),
-      mResult(0),
-      mSavedDepth(gTraceDepth[0]),
-      mQuiet(false)
+    : mResult(0), mSavedDepth(0), mQuiet(false), mFunctionName(functionName != nullptr ? functionName : ""),
+      mDepth(nullptr)
 {
+    {
+        const LastErrorKeeper keep;
+        mDepth = &gTraceDepth[0];
+    }
+    mSavedDepth = *mDepth;
+    if (!SwitchedOff()) {
+        KeepNames();
+    }
 }
 
-ITrace::~ITrace()
+// Apart from the constructor, so that a switched-off scope runs only the few
+// instructions that keep the depth.
+void ITrace::KeepNames()
 {
+    mStrSource = gTraceSource;
+    mStrFunction = mFunctionName;
+    mFunctionName = nullptr;
+}
+
+void ITrace::WriteExitLine() noexcept
+{
+    const LastErrorKeeper keep;
     // Tracing must never take the traced program down: failures while writing
     // the exit line are dropped.
     try {
-        gTraceDepth[0] = mSavedDepth;
-        if (!mQuiet) {
-            if (mStrResult.empty()) {
-                WriteFunctionLine(mStrSource.c_str(), FormatFrom(mStrFunction, "return").c_str());
-            } else {
-                WriteFunctionLine(mStrSource.c_str(), FormatFrom(mStrFunction, "%s").c_str(), mStrResult.c_str());
-            }
+        const char* source = mFunctionName != nullptr ? gTraceSource : mStrSource.c_str();
+        const char* name = mFunctionName != nullptr ? mFunctionName : mStrFunction.c_str();
+        if (mStrResult.empty()) {
+            WriteFunctionLine(source, "%s - return", name);
+        } else {
+            WriteFunctionLine(source, "%s - %s", name, mStrResult.c_str());
         }
     } catch (const std::exception&) {
     }
@@ -76,7 +78,8 @@ std::int32_t ITrace::SetResult(std::int32_t value, const char* format, ...)
 {
     if (format == kSilent) {
         mQuiet = true;
-    } else {
+    } else if (!SwitchedOff()) {
+        const LastErrorKeeper keep;
         char text[1024];
         if (format == nullptr) {
             FormatBounded(text, sizeof text, "return = %ld", static_cast<long>(value));
@@ -94,23 +97,25 @@ std::int32_t ITrace::SetResult(std::int32_t value, const char* format, ...)
 
 Function::Function(const char* functionName, const char* entryFormat, ...) : ITrace(functionName)
 {
-    if (entryFormat != kSilent) {
-        va_list arguments;
-        va_start(arguments, entryFormat);
+    // Written only by a scope that found tracing on (it then holds the names).
+    if (entryFormat != kSilent && mFunctionName == nullptr) {
+        const LastErrorKeeper keep;
+        char text[1024] = "enter";
+        if (entryFormat != nullptr) {
+            va_list arguments;
+            va_start(arguments, entryFormat);
+            VFormatBounded(text, sizeof text, entryFormat, arguments);
+            va_end(arguments);
+        }
+        // The line is cut as one: "name - text" to 1023 characters.
         try {
-            const std::string format = FormatFrom(mStrFunction, entryFormat != nullptr ? entryFormat : "enter");
-            TalvaneAutoCriticalSection hold(&gTraceLock);
-            WriteLine(mStrSource.c_str(), kTraceFunction, gTraceTag, 0, format.c_str(), arguments);
+            WriteFunctionLine(mStrSource.c_str(), "%s - %s", mStrFunction.c_str(), text);
         } catch (const std::exception&) {
         }
-        va_end(arguments);
     }
     // Raised also when the entry line was skipped or failed, so that the exit
     // line's restore always matches.
-    try {
-        ++gTraceDepth[0];
-    } catch (const std::exception&) {
-    }
+    ++*mDepth;
 }
 
 }  // namespace UTrace

@@ -44,26 +44,19 @@ public:
         }
     }
 
-    // Slot index of the calling thread's block, made on first use. The
-    // reference is used without the lock: only the owning thread reaches its
-    // block through thread-local storage.
+    // Slot index of the calling thread's block, made on first use. Once the
+    // block exists no lock is taken: only its own thread reaches a block
+    // through thread-local storage, and the chain changes only when a block
+    // is made, under the lock. Like TlsGetValue, it clears the last error.
     T& operator[](DWORD index)
     {
         if (index >= mCount) {
             throw std::out_of_range("tls_data::operator[index] - invalid index");
         }
-        TalvaneAutoCriticalSection hold(this);
-        auto* block = static_cast<Block*>(::TlsGetValue(mIndex));
-        if (block == nullptr) {
-            std::unique_ptr<Block, BlockDeleter> fresh(MakeBlock(), BlockDeleter{mCount});
-            if (!::TlsSetValue(mIndex, fresh.get())) {
-                tls_detail::ThrowWin32(::GetLastError());
-            }
-            block = fresh.release();
-            block->mNext = mBlocks;
-            mBlocks = block;
+        if (auto* block = static_cast<Block*>(::TlsGetValue(mIndex))) {
+            return block->Slots()[index];
         }
-        return block->Slots()[index];
+        return NewBlock()->Slots()[index];
     }
 
     DWORD Count() const noexcept { return mCount; }
@@ -96,6 +89,20 @@ private:
     struct MemoryDeleter {
         void operator()(void* memory) const noexcept { ::operator delete(memory); }
     };
+
+    // Makes the calling thread's block and links it into the chain.
+    [[gnu::noinline]] Block* NewBlock()
+    {
+        TalvaneAutoCriticalSection hold(this);
+        std::unique_ptr<Block, BlockDeleter> fresh(MakeBlock(), BlockDeleter { mCount });
+        if (!::TlsSetValue(mIndex, fresh.get())) {
+            tls_detail::ThrowWin32(::GetLastError());
+        }
+        Block* block = fresh.release();
+        block->mNext = mBlocks;
+        mBlocks = block;
+        return block;
+    }
 
     Block* MakeBlock() const
     {

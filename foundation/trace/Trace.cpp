@@ -1,9 +1,9 @@
 #include "foundation/trace/Trace.h"
 
 #include "foundation/text/FormatBounded.h"
+#include "foundation/trace/TraceInternals.h"
 #include "foundation/trace/TraceRecord.h"
 
-#include <atomic>
 #include <ctime>
 #include <string>
 
@@ -28,13 +28,6 @@ TalvaneCriticalSection gTraceLock;
 tls_data<unsigned int> gTraceDepth(1, 0);
 
 namespace {
-
-// The switch is read without the lock on the fast path of Error and Message,
-// so that a switched-off line costs no more than a test of one value.
-bool SwitchedOff() noexcept
-{
-    return std::atomic_ref<std::int32_t>(gTraceEnabled).load(std::memory_order_relaxed) == 0;
-}
 
 bool LevelPasses(std::int32_t threshold) noexcept
 {
@@ -90,6 +83,7 @@ void Error(const char* format, ...)
     if (SwitchedOff()) {
         return;
     }
+    const LastErrorKeeper keep;
     va_list arguments;
     va_start(arguments, format);
     try {
@@ -106,6 +100,7 @@ void Message(const char* format, ...)
     if (SwitchedOff()) {
         return;
     }
+    const LastErrorKeeper keep;
     va_list arguments;
     va_start(arguments, format);
     try {
@@ -123,6 +118,7 @@ void WriteLine(const char* source, std::int32_t kind, std::uint32_t tag, std::ui
     if (gTraceEnabled == 0 || format == kSilent) {
         return;
     }
+    const LastErrorKeeper keep;
 
     char message[1024];
     VFormatBounded(message, sizeof message, format, arguments);
@@ -156,6 +152,7 @@ void WriteLine(const char* source, std::int32_t kind, std::uint32_t tag, std::ui
 
 bool FindViewer()
 {
+    const LastErrorKeeper keep;
     gLastViewerLookup = ::GetTickCount();
     gViewerWindow = ::FindWindowW(kViewerClass, nullptr);
     return gViewerWindow != nullptr;
@@ -163,6 +160,7 @@ bool FindViewer()
 
 std::uint64_t Microseconds()
 {
+    const LastErrorKeeper keep;
     LARGE_INTEGER frequency;
     LARGE_INTEGER counter;
     if (::QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0 && ::QueryPerformanceCounter(&counter)) {

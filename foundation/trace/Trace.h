@@ -1,13 +1,12 @@
 // Trace lines: indented by the calling thread's nesting depth, optionally
 // stamped, written to the debugger output and delivered to the trace viewer.
-// All trace text is narrow and passed through unchanged.
+// All trace text is narrow and passed through unchanged. Every call leaves
+// the calling thread's last error as it found it.
 #pragma once
 
 #include "foundation/trace/CriticalSection.h"
 #include "foundation/trace/TlsData.h"
 #include "foundation/trace/TraceProtocol.h"
-
-#include <windows.h>
 
 #include <cstdarg>
 #include <cstdint>
@@ -40,20 +39,11 @@ extern TraceFilter gTraceFilter;     // when set, a line reaches the viewer only
 extern std::uint32_t gTraceTag;      // carried unchanged in every record
 extern std::uint32_t gTraceFlags;    // kTraceToDebugger | kTraceAllLevels at first
 
-// Viewer presence: -1 undetermined, 0 absent, 1 present. Touched only under gTraceLock.
-extern std::int32_t gViewerState;
-extern HWND gViewerWindow;
-extern DWORD gLastViewerLookup;
-
-// Keeps lines of different threads apart; always taken before gTraceDepth's own lock.
+// Keeps lines of different threads apart; always taken before gTraceDepth's own
+// lock (which a thread takes only to make its block, on its first access).
 extern TalvaneCriticalSection gTraceLock;
 // Slot 0: the calling thread's function nesting depth.
 extern tls_data<unsigned int> gTraceDepth;
-
-// How long one delivery may wait for the viewer before it counts as failed.
-constexpr DWORD kDeliveryTimeoutMs = 1000;
-// While the viewer is absent, it is looked up again at most this often.
-constexpr DWORD kViewerLookupIntervalMs = 3000;
 
 // An error line (kind 1), written when gTraceLevel >= 1 or kTraceAllLevels is set.
 void Error(const char* format, ...) UTRACE_PRINTF(1, 2);
@@ -65,18 +55,10 @@ void WriteLine(const char* source, std::int32_t kind, std::uint32_t tag, std::ui
                va_list arguments);
 
 // Looks the viewer's window up; true when it exists.
-bool FindViewer();
+[[nodiscard]] bool FindViewer();
 
 // Microseconds since the performance counter's origin (or since process start
 // without a counter).
 std::uint64_t Microseconds();
-
-// counter x 1,000,000 / perSecond, without the 64-bit overflow of forming the
-// product first (perSecond > 0).
-std::uint64_t CounterToMicroseconds(std::uint64_t counter, std::uint64_t perSecond);
-
-// The stamp "h:m:s.mmm : " for a microsecond count, into buffer (NUL-terminated,
-// cut to size). Returns the number of characters written.
-int FormatStamp(std::uint64_t microseconds, char* buffer, std::size_t size);
 
 }  // namespace UTrace

@@ -1,11 +1,14 @@
 #include "foundation/trace/TraceSettings.h"
 
+#include "foundation/trace/TraceInternals.h"
+
 #include <atomic>
 
 namespace UTrace {
 
 Settings CurrentSettings()
 {
+    const LastErrorKeeper keep;
     TalvaneAutoCriticalSection hold(&gTraceLock);
     Settings settings;
     settings.enabled = gTraceEnabled;
@@ -19,6 +22,7 @@ Settings CurrentSettings()
 
 void Configure(const Settings& settings)
 {
+    const LastErrorKeeper keep;
     TalvaneAutoCriticalSection hold(&gTraceLock);
     gTraceLevel = settings.level;
     const std::size_t sourceLength = settings.source.copy(gTraceSource, sizeof gTraceSource - 1);

@@ -1,7 +1,7 @@
 // The stand-in services component: the five entry points the console calls,
 // with fixed, documented answers that vantorelconfig.ini beside the file can
 // change (see README.md). Nothing here may throw across the C boundary.
-#include "StandinSettings.h"
+#include "standins/services/StandinSettings.h"
 
 #include <windows.h>
 

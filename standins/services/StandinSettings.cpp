@@ -1,4 +1,4 @@
-#include "StandinSettings.h"
+#include "standins/services/StandinSettings.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "TestPaths.h"
+#include "tests/support/TestPaths.h"
 
 #include <windows.h>
 

@@ -5,6 +5,8 @@
 #include "foundation/text/TalvaneText.h"
 #include "foundation/text/Unicode.h"
 
+#include <process.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <process.h>
 #include <string>
 #include <vector>
 

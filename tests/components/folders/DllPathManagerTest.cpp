@@ -1,10 +1,9 @@
 #include "components/folders/DllPathManager.h"
 #include "components/folders/AppFolder.h"
 #include "foundation/text/Unicode.h"
-
-#include "ProcessEnvironment.h"
-#include "TempFolder.h"
-#include "TestPaths.h"
+#include "tests/support/ProcessEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 

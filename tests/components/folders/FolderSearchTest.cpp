@@ -2,11 +2,10 @@
 // program into folders of its own and reads back what it found.
 #include "components/folders/DllPathManager.h"
 #include "foundation/text/Unicode.h"
-
-#include "ChildProcess.h"
-#include "ProcessEnvironment.h"
-#include "TempFolder.h"
-#include "TestPaths.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProcessEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 

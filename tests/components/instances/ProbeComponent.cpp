@@ -1,6 +1,6 @@
 // A component whose factory and object report every AddRef and Release, and the file's loads and
 // unloads, to the counter of the program that loaded it.
-#include "ProbeProtocol.h"
+#include "tests/components/instances/ProbeProtocol.h"
 
 #include <iterator>
 #include <memory>

@@ -1,15 +1,13 @@
 #include "components/services/VantorelModule.h"
 #include "foundation/text/Unicode.h"
-
-#include "ProcessEnvironment.h"
-#include "TempFolder.h"
-#include "TestPaths.h"
+#include "tests/support/ProcessEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-
-#include <fstream>
 
 using testing_support::CurrentDirectory;
 using testing_support::PathPrefix;
@@ -27,12 +25,7 @@ std::wstring Install(const TempFolder& temp, const std::wstring& folder, const s
 // The lines the double at dll has logged (none when it was never loaded).
 std::vector<std::string> Logged(const std::wstring& dll)
 {
-    std::vector<std::string> lines;
-    std::ifstream in(unicode::to_string(dll + L".log"), std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line.substr(0, line.find('\r')));
-    }
-    return lines;
+    return testing_support::ReadLines(dll + L".log");
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b)

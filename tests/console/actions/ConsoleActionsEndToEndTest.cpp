@@ -3,17 +3,17 @@
 // buttons clicked with BM_CLICK, the status line and the double's log read back.
 #include "console/ControlId.h"
 #include "foundation/text/Unicode.h"
-
-#include "ChildProcess.h"
-#include "TempFolder.h"
-#include "TestPaths.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProcessEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestPaths.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,31 +26,17 @@ namespace {
 
 constexpr wchar_t kComponent[] = L"App\\vantorelconfig.dll";
 
-Lines ReadLines(const std::wstring& file)
-{
-    Lines lines;
-    std::ifstream in(unicode::to_string(file), std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
-    }
-    return lines;
-}
+using testing_support::ReadLines;
 
-// Puts a folder at the front of PATH for this process and the console it starts.
-struct PathPrefix {
-    explicit PathPrefix(const std::wstring& folder)
-        : old(32767, L'\0')
-    {
-        old.resize(::GetEnvironmentVariableW(L"PATH", old.data(), static_cast<DWORD>(old.size())));
-        ::SetEnvironmentVariableW(L"PATH", (folder + L";" + old).c_str());
-    }
-    ~PathPrefix() { ::SetEnvironmentVariableW(L"PATH", old.c_str()); }
-    std::wstring old;
-};
-
-// Paths below are relative to temp: the console lies in App and runs in Work.
+// Paths below are relative to temp: the console lies in App (or the folder
+// named) and runs in Work.
 struct Console {
-    Console() { temp.CopyIn(testing_support::ProductFile(L"Probedeck.exe"), L"App\\Probedeck.exe"); }
+    explicit Console(const std::wstring& appName = L"App")
+        : app(appName)
+    {
+        temp.MakeFolder(app);
+        temp.CopyIn(testing_support::ProductFile(L"Probedeck.exe"), app + L"\\Probedeck.exe");
+    }
 
     // The recording double, or a variant lacking one entry point, with its settings.
     std::wstring Install(
@@ -66,7 +52,7 @@ struct Console {
 
     void Start()
     {
-        process = std::make_unique<testing_support::ChildProcess>(temp.File(L"App\\Probedeck.exe"), L"", work);
+        process = std::make_unique<testing_support::ChildProcess>(temp.File(app + L"\\Probedeck.exe"), L"", work);
         ASSERT_NE(window = process->WaitForWindow(L"ConsoleWindow", 30000), nullptr);
     }
 
@@ -96,7 +82,8 @@ struct Console {
     std::string LastCall() const { return Calls().empty() ? std::string() : Calls().back(); }
 
     TempFolder temp { L"console" };
-    const std::wstring app = temp.MakeFolder(L"App"), work = temp.MakeFolder(L"Work");
+    const std::wstring app;  // relative to temp
+    const std::wstring work = temp.MakeFolder(L"Work");
     std::unique_ptr<testing_support::ChildProcess> process;
     HWND window = nullptr;
 };
@@ -123,7 +110,7 @@ TEST(ConsoleActions, MissingComponentGivesFixedResultsAndPlantedLibrariesAreNeve
     // Decoys lie in the console's current directory and, for the companion, beside the console;
     // the real pair appears later on the search path and is loaded without a restart.
     Console console;
-    const PathPrefix path(console.temp.MakeFolder(L"Shared"));
+    const testing_support::PathPrefix path(console.temp.MakeFolder(L"Shared"));
     const std::wstring decoys[] = { console.Install(L"Work\\vantorelconfig.dll"), console.Install(L"App\\bcsl.dll") };
     console.Start();
     console.Type(ControlId::ProductNameText, L"Prod");
@@ -258,14 +245,17 @@ TEST(ConsoleActions, IdentifierListShowsOnlyTheStringsReceived)
     }
 }
 
-TEST(ConsoleActions, EveryButtonWorksWithTheStandinComponent)
+// The console in a folder whose name the ANSI code page (1252) cannot spell,
+// as user profile folders often are, with the stand-in component beside it
+// and a marker program in the viewer's place.
+TEST(ConsoleActions, EveryButtonWorksWithTheStandinComponentFromAFolderOutsideTheCodePage)
 {
-    Console console;
+    Console console(L"App \u4E2D\u0416\u03A9");
     for (const wchar_t* file : { L"vantorelconfig.dll", L"bcsl.dll" }) {
-        console.temp.CopyIn(testing_support::ProductFile(file), std::wstring(L"App\\") + file);
+        console.temp.CopyIn(testing_support::ProductFile(file), console.app + L"\\" + file);
     }
     const std::wstring viewer
-        = console.temp.CopyIn(testing_support::TestFile(L"folder_probe.exe"), L"App\\Tracing.exe");
+        = console.temp.CopyIn(testing_support::TestFile(L"folder_probe.exe"), console.app + L"\\Tracing.exe");
     console.Start();
     console.Type(ControlId::ProductNameText, L"Probedeck");
     EXPECT_EQ(console.Click(ControlId::InvokeUpdateBtn), L"MEV::InvokeUpdate returned 0 : eUpdate_NoError");
@@ -275,7 +265,7 @@ TEST(ConsoleActions, EveryButtonWorksWithTheStandinComponent)
     EXPECT_EQ(console.Click(ControlId::ButtonGetLocalGUIDs),
         L"GetLocalGUIDs returns 2, , {6A1F3C52-0B7E-4D8A-9C21-5E3B7F0A1D44}, {D0E9B6A3-47C1-4F25-8E6B-19A2C3D4E5F6}");
     console.temp.WriteFile(
-        L"App\\vantorelconfig.ini", "[Updates]\r\nAvailable=0\r\n[Language]\r\nUserLanguage=DEU\r\n");
+        console.app + L"\\vantorelconfig.ini", "[Updates]\r\nAvailable=0\r\n[Language]\r\nUserLanguage=DEU\r\n");
     EXPECT_EQ(console.Click(ControlId::InvokeUpdateBtn), L"MEV::IsUpdateOrMessageAvailable returned false");
     console.Type(ControlId::LocaleString, L"enu,deu");
     const std::wstring language = L"TalvaneMUI::GetUserLanguage() returns 0, Selected Lang 1 out of enu,deu";

@@ -1,6 +1,6 @@
 // What Probedeck.exe carries for the system: manifest, icon, version.
-#include "TestPaths.h"
 #include "foundation/resources/UniqueResource.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,22 +3,23 @@
 #include "foundation/errors/StackWalker.h"
 #include "foundation/text/LanguageImpl.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
 using SystemException::Win32;
 
-string8 Bytes(const std::string& text)
-{
-    return string8(text.begin(), text.end());
-}
+using testing_support::Bytes;
 
 // The system's text for a code, asked for independently of the library.
 std::wstring SystemText(DWORD code)
@@ -123,32 +124,68 @@ TEST(TalvaneExceptionWhat, OutsideTheCodePageGivesReplacementCharacters)
     EXPECT_EQ(error.what(), error.what());  // cached
 }
 
+// Marks itself dead when destroyed, so that a walk through a freed walker shows.
 struct CountingWalker : StackWalker::StackWalker_IF {
-    static inline int walks = 0, deaths = 0;
-    ~CountingWalker() override { ++deaths; }
-    void Walk() override { ++walks; }
+    static constexpr int kAlive = 0x5A5A5A5A;
+    static inline std::atomic<int> walks = 0, deaths = 0, walksOnDead = 0;
+    volatile int alive = kAlive;
+    ~CountingWalker() override
+    {
+        alive = 0;
+        ++deaths;
+    }
+    void Walk() override
+    {
+        walksOnDead += alive == kAlive ? 0 : 1;
+        ++walks;
+    }
 };
 
 TEST(StackWalkerHook, InstalledWalkerRunsForNewExceptionsOnly)
 {
+    CountingWalker::walks = CountingWalker::deaths = 0;
     auto* walker = new CountingWalker;
     StackWalker::SetStackWalker(walker);
     StackWalker::SetStackWalker(walker);  // the same object again: kept, not freed
     const Win32 error(5);
     const std::unique_ptr<TalvaneException> clone(error.Clone());
     EXPECT_EQ(CountingWalker::walks, 1);
-    StackWalker::SetStackWalker(nullptr);
+    StackWalker::SetStackWalker(new CountingWalker);  // the replaced one goes
     EXPECT_EQ(CountingWalker::deaths, 1);
+    StackWalker::SetStackWalker(nullptr);
+    EXPECT_EQ(CountingWalker::deaths, 2);
     const TalvaneException after(gErrRuntime);
     EXPECT_EQ(CountingWalker::walks, 1);
+}
 
-    StackWalker::CountedPtr<StackWalker::StackWalker_IF> first(new CountingWalker);
-    {
-        const auto second = first;
-        EXPECT_EQ(first.UseCount(), 2);
+// Two threads install walkers while two others build exceptions: a walk never
+// reaches a walker that has been freed, and every walker is freed once.
+TEST(StackWalkerHook, WalkersReplacedWhileOtherThreadsWalk)
+{
+    CountingWalker::walks = CountingWalker::deaths = 0;
+    constexpr int kRounds = 50000;
+    std::atomic<int> installed = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < kRounds; ++i) {
+                StackWalker::SetStackWalker(new CountingWalker);
+                ++installed;
+            }
+        });
+        threads.emplace_back([] {
+            for (int i = 0; i < kRounds; ++i) {
+                StackWalker::WalkCurrentStack();
+            }
+        });
     }
-    first.Assign(new CountingWalker);
-    EXPECT_EQ(CountingWalker::deaths, 2);
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    StackWalker::SetStackWalker(nullptr);
+    EXPECT_EQ(CountingWalker::walksOnDead, 0);
+    EXPECT_EQ(CountingWalker::deaths, installed);
+    EXPECT_LE(CountingWalker::walks, 2 * kRounds);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "foundation/text/LanguageImpl.h"
 #include "foundation/text/TalvaneText.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,7 @@ using Language = TalvaneText::LanguageImpl;
 constexpr std::int32_t kEnglish = 4;
 constexpr std::int32_t kGerman = 7;
 
-string8 Bytes(const std::string& text)
-{
-    return string8(text.begin(), text.end());
-}
+using testing_support::Bytes;
 
 // Every test leaves the process with the built-in English it found.
 class LanguageSelection : public testing::Test {

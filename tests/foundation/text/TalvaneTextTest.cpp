@@ -1,4 +1,5 @@
 #include "foundation/text/TalvaneText.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,7 @@
 
 namespace {
 
-string8 Bytes(const std::string& text)
-{
-    return string8(text.begin(), text.end());
-}
+using testing_support::Bytes;
 
 // The texts between '|' as arguments; none for an empty string.
 std::vector<string8> Arguments(const std::string& joined)

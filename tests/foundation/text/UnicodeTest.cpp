@@ -1,13 +1,11 @@
 #include "foundation/text/Unicode.h"
+#include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-string8 Bytes(const std::string& text)
-{
-    return string8(text.begin(), text.end());
-}
+using testing_support::Bytes;
 
 TEST(Unicode, EmptySourcesAndEmbeddedNuls)
 {

@@ -14,7 +14,6 @@ struct DebugRun {
     bool finished = false;  // the process ended within the time given
     DWORD exitCode = 0;
     std::string output;  // every debug string, joined as written
-    int outputCalls = 0;
 };
 
 // Starts "program arguments" with the calling thread as its debugger and runs
@@ -52,7 +51,6 @@ inline DebugRun RunUnderDebugger(const std::wstring& program, const std::wstring
             resources::UniqueHandle(event.u.LoadDll.hFile).reset();
             break;
         case OUTPUT_DEBUG_STRING_EVENT:
-            ++run.outputCalls;
             if (!text.fUnicode) {
                 std::string bytes(text.nDebugStringLength, '\0');
                 ::ReadProcessMemory(process.get(), text.lpDebugStringData, bytes.data(), bytes.size(), nullptr);

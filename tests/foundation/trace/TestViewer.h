@@ -2,10 +2,9 @@
 // class, on a thread of its own, that keeps every WM_COPYDATA it receives.
 #pragma once
 
-#include "CloseWindowsOfClass.h"
 #include "foundation/resources/UniqueResource.h"
-#include "foundation/trace/Trace.h"
-#include "foundation/trace/TraceRecord.h"
+#include "foundation/trace/TraceProtocol.h"
+#include "tests/support/CloseWindowsOfClass.h"
 
 #include <windows.h>
 

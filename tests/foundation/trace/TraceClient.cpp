@@ -3,6 +3,7 @@
 // Exit code 0 means the scenario's own checks held; "deliver" returns milliseconds.
 #include "foundation/trace/FunctionTrace.h"
 #include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceInternals.h"
 #include "foundation/trace/TraceSettings.h"
 
 #include <windows.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -56,7 +59,13 @@ int Off()
         Function scope("Off::Scope", nullptr);
         insideDepth = gTraceDepth[0];
     }
-    return initial && NoLookupYet() && insideDepth == 1 && gTraceDepth[0] == 0 ? 0 : 1;
+    const bool quiet = initial && NoLookupYet() && insideDepth == 1 && gTraceDepth[0] == 0;
+    {
+        Function late("Late", nullptr);
+        Enable(3);
+        Message("%s", "inside");
+    }
+    return quiet && gTraceDepth[0] == 0 ? 0 : 1;
 }
 
 // Each label says what it writes with which settings; the label is the text.
@@ -199,6 +208,45 @@ int Threads()
     return 0;
 }
 
+// Each step runs with the last error set to a value of its own, which it must
+// leave in place; bit n of the result: step n changed it (steps 0-9 with
+// tracing off, 16-25 with it on). On a thread of its own, so that the first
+// step makes the thread's depth block.
+int LastError()
+{
+    int changed = 0;
+    std::thread([&] {
+        for (const bool on : { false, true }) {
+            std::optional<Function> scope;
+            const std::function<void()> steps[] = {
+                [&] { on ? Enable(3) : Configure(Settings {}); },
+                [&] { scope.emplace("Kept", nullptr); },
+                [&] { Error("%s", "error"); },
+                [&] { Message("%s", "message"); },
+                [&] { scope->SetResult(5, nullptr); },
+                [&] { WriteRaw("client", "raw"); },
+                [&] { Microseconds(); },
+                [&] { scope.reset(); },
+                [&] { Function("Temporary", "%d", 1).SetResult(1, "%s", "one"); },
+                [&] { CurrentSettings(); },
+            };
+            int bit = on ? 16 : 0;
+            for (const auto& step : steps) {
+                const DWORD mine = 0xE0000100u + static_cast<DWORD>(bit);
+                ::SetLastError(mine);
+                step();
+                changed |= ::GetLastError() == mine ? 0 : 1 << bit;
+                ++bit;
+            }
+        }
+        TalvaneAutoCriticalSection hold(&gTraceLock);
+        ::SetLastError(5);
+        [[maybe_unused]] const bool found = FindViewer();
+        changed |= ::GetLastError() == 5 ? 0 : 1 << 30;
+    }).join();
+    return changed;
+}
+
 // Traces a line every 50 ms until one reaches a viewer; returns the longest
 // single call in milliseconds, or 100000 when no viewer took a line in 20 s.
 int Deliver()
@@ -225,7 +273,7 @@ int wmain(int argc, wchar_t** argv)
         int (*run)();
     } scenarios[] = { { L"off", Off }, { L"levels", Levels }, { L"records", Records }, { L"filter", Filter },
         { L"noviewer", NoViewer }, { L"functions", Functions }, { L"unwinding", Unwinding }, { L"threads", Threads },
-        { L"deliver", Deliver } };
+        { L"deliver", Deliver }, { L"lasterror", LastError } };
     for (const auto& scenario : scenarios) {
         if (argc > 1 && std::wcscmp(argv[1], scenario.name) == 0) {
             try {

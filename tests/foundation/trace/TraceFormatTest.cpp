@@ -1,4 +1,4 @@
-#include "foundation/trace/Trace.h"
+#include "foundation/trace/TraceInternals.h"
 #include "foundation/trace/TraceRecord.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +24,6 @@ TEST(TraceStampTest, SplitsMicrosecondsAndScalesLongUptimesWithoutWrapping)
     EXPECT_EQ(UTrace::CounterToMicroseconds(30000000000000ull, 10000000ull), 3000000000000ull);
     EXPECT_EQ(UTrace::CounterToMicroseconds(14318180ull + 3579545ull, 3579545ull * 4), 1250000ull);
     EXPECT_EQ(UTrace::CounterToMicroseconds(0xFFFFFFFFFFFFFFFFull, 1000000ull), 0xFFFFFFFFFFFFFFFFull);
-    const std::uint64_t before = UTrace::Microseconds();
-    ::Sleep(50);
-    const std::uint64_t elapsed = UTrace::Microseconds() - before;
-    EXPECT_GE(elapsed, 40000u);
-    EXPECT_LT(elapsed, 2000000u);
 }
 
 // Cutting is checked on the lines a client sends; here the layout on the wire.

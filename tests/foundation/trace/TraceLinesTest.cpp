@@ -1,17 +1,18 @@
 // Trace lines as another process sees them: the client scenario runs under a
 // test debugger that collects its debugger output, and a stand-in viewer
 // window in this process keeps the records it receives.
-#include "TestDebugger.h"
-#include "TestViewer.h"
-
-#include "ChildProcess.h"
-#include "TestPaths.h"
+#include "foundation/trace/TraceInternals.h"
+#include "tests/foundation/trace/TestDebugger.h"
+#include "tests/foundation/trace/TestViewer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <future>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -54,8 +55,9 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
         bool viewer;
         std::string output;
         Texts texts;
-    } rows[] = { // Switched off at first: no output, no lookup, and the depth still moves.
-        { L"off", true, "", {} },
+    } rows[] = { // Switched off at first: no output, no lookup, and the depth still moves; a
+        // scope entered then and left after tracing is switched on ends at its depth.
+        { L"off", true, DebuggerLines({ "  inside", "Late - return" }), { "  inside", "Late - return" } },
         // The filter gets the plain text and refuses the viewer only.
         { L"filter", true, DebuggerLines({ "  secret line", "  open line" }, ": "), { "  open line" } },
         { L"levels", true,
@@ -80,9 +82,6 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_EQ(Unstamped(run.output), row.output);
-        if (row.output.empty()) {
-            EXPECT_EQ(run.outputCalls, 0);
-        }
         if (!viewer) {
             continue;
         }
@@ -110,6 +109,29 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
                 (decltype(kindsAndSources) { { function, client }, { message, client }, { function, client },
                     { message, client }, { message, cut }, { message, "" }, { message, "" }, { message, client } }));
         }
+    }
+}
+
+// Tracing runs inside its callers' error paths, so no call may change what
+// GetLastError() says: tracing off and on, the viewer there and not, with and
+// without a debugger taking the debugger output. Bit n of the client's exit
+// code names step n of its table.
+TEST(TraceLastErrorTest, EveryCallLeavesTheCallersLastError)
+{
+    for (const bool withViewer : { false, true }) {
+        SCOPED_TRACE(withViewer ? "viewer, debugger" : "no viewer, no debugger");
+        auto viewer = withViewer ? std::make_unique<TestViewer>() : std::unique_ptr<TestViewer>();
+        std::optional<DWORD> exitCode;
+        if (withViewer) {
+            const DebugRun run = RunClient(L"lasterror");
+            exitCode = run.finished ? std::optional<DWORD>(run.exitCode) : std::nullopt;
+            EXPECT_FALSE(viewer->Records().empty());
+        } else {
+            exitCode = testing_support::ChildProcess(testing_support::TestFile(L"trace_client.exe"), L"lasterror")
+                           .WaitForExit(60000);
+        }
+        ASSERT_TRUE(exitCode.has_value());
+        EXPECT_EQ(*exitCode, 0u) << "steps that changed it, as bits: 0x" << std::hex << *exitCode;
     }
 }
 

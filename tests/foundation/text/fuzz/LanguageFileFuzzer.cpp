@@ -93,8 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using languagefile::Encoding;
     const Encoding encoding = languagefile::DetectEncoding(data, size);
     if (encoding == Encoding::Utf16LittleEndian || encoding == Encoding::Utf16BigEndian) {
-        const auto text = languagefile::Utf16ToUtf8(data, size, encoding == Encoding::Utf16BigEndian);
+        const bool bigEndian = encoding == Encoding::Utf16BigEndian;
+        const auto text = languagefile::Utf16ToUtf8(data, size, bigEndian);
         CheckParse(text.data(), 0, text.size());
+        // The loader's conversion over the file's own buffer gives the same text.
+        std::basic_string<unsigned char> inPlace(data, size);
+        languagefile::Utf16ToUtf8InPlace(inPlace, bigEndian);
+        if (inPlace != text) {
+            std::abort();
+        }
     }
     // Every input also reaches the line grammar as UTF-8, signature or not.
     CheckParse(data, encoding == Encoding::Utf8 ? 3 : 0, size);
