@@ -19,18 +19,21 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         std::optional<std::uint64_t> limit;
         std::optional<std::uint32_t> history;
         std::vector<std::wstring> ignored;
+        std::optional<std::wstring> openPath;
     } rows[] = {
-        { "nothing", {}, {}, {}, {}, {} },
+        { "nothing", {}, {}, {}, {}, {}, {} },
         { "all three", { L"/log", L"C:\\a b\\t.log", L"/log-limit", L"2", L"/history", L"500" }, L"C:\\a b\\t.log",
-            std::uint64_t { 2 } << 20, 500u, {} },
-        { "dash and any case", { L"-LOG", L"x.log", L"-History", L"7" }, L"x.log", {}, 7u, {} },
-        { "a fractional limit", { L"/log-limit", L"0.5" }, {}, std::uint64_t { 1 } << 19, {}, {} },
-        { "a limit too small", { L"/log-limit", L"0.001" }, {}, {}, {}, { L"/log-limit 0.001" } },
-        { "a limit not a number", { L"/log-limit", L"1e3" }, {}, {}, {}, { L"/log-limit 1e3" } },
-        { "a history of none", { L"/history", L"0" }, {}, {}, {}, { L"/history 0" } },
-        { "a fractional history", { L"/history", L"2.5" }, {}, {}, {}, { L"/history 2.5" } },
-        { "an option without its value", { L"/log" }, {}, {}, {}, { L"/log" } },
-        { "unknown arguments", { L"/verbose", L"file.txt" }, {}, {}, {}, { L"/verbose", L"file.txt" } },
+            std::uint64_t { 2 } << 20, 500u, {}, {} },
+        { "dash and any case", { L"-LOG", L"x.log", L"-History", L"7" }, L"x.log", {}, 7u, {}, {} },
+        { "a fractional limit", { L"/log-limit", L"0.5" }, {}, std::uint64_t { 1 } << 19, {}, {}, {} },
+        { "a limit too small", { L"/log-limit", L"0.001" }, {}, {}, {}, { L"/log-limit 0.001" }, {} },
+        { "a limit not a number", { L"/log-limit", L"1e3" }, {}, {}, {}, { L"/log-limit 1e3" }, {} },
+        { "a history of none", { L"/history", L"0" }, {}, {}, {}, { L"/history 0" }, {} },
+        { "a fractional history", { L"/history", L"2.5" }, {}, {}, {}, { L"/history 2.5" }, {} },
+        { "an option without its value", { L"/log" }, {}, {}, {}, { L"/log" }, {} },
+        { "an unknown option and a log to show", { L"/verbose", L"file.txt" }, {}, {}, {}, { L"/verbose" },
+            L"file.txt" },
+        { "a second log to show", { L"a.log", L"-history", L"9", L"b.log" }, {}, {}, 9u, { L"b.log" }, L"a.log" },
     };
     for (const auto& row : rows) {
         const CommandLine parsed = ParseCommandLine(row.arguments);
@@ -38,6 +41,7 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         EXPECT_EQ(parsed.logLimitBytes, row.limit) << row.name;
         EXPECT_EQ(parsed.historyLines, row.history) << row.name;
         EXPECT_EQ(parsed.ignored, row.ignored) << row.name;
+        EXPECT_EQ(parsed.openPath, row.openPath) << row.name;
     }
     EXPECT_EQ(SplitArguments(L"Tracing.exe /log \"C:\\a b\\t.log\""),
         (std::vector<std::wstring> { L"/log", L"C:\\a b\\t.log" }));
