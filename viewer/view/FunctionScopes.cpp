@@ -93,8 +93,8 @@ void FunctionScopes::Clear()
 
 FunctionScopes::Scope* FunctionScopes::At(std::uint64_t sequence)
 {
-    const auto found = std::lower_bound(
-        mScopes.begin(), mScopes.end(), sequence, [](const Scope& scope, std::uint64_t at) { return scope.entry < at; });
+    const auto found = std::lower_bound(mScopes.begin(), mScopes.end(), sequence,
+        [](const Scope& scope, std::uint64_t at) { return scope.entry < at; });
     return found != mScopes.end() && found->entry == sequence ? &*found : nullptr;
 }
 

@@ -39,7 +39,8 @@ bool ContainsText(std::string_view haystack, std::string_view needle, bool match
         const auto remaining = static_cast<std::size_t>(last - at) + 1;
         const char* lowerHit = static_cast<const char*>(std::memchr(at, first, remaining));
         const char* upperHit = upper == first ? nullptr : static_cast<const char*>(std::memchr(at, upper, remaining));
-        const char* hit = lowerHit == nullptr ? upperHit : (upperHit == nullptr ? lowerHit : std::min(lowerHit, upperHit));
+        const char* hit
+            = lowerHit == nullptr ? upperHit : (upperHit == nullptr ? lowerHit : std::min(lowerHit, upperHit));
         if (hit == nullptr) {
             return false;
         }

@@ -19,11 +19,11 @@ const std::vector<HighlightColours> kHighlightColours = {
 
 namespace {
 
-constexpr const wchar_t* kFieldNames[] = { L"Whole line", L"Line", L"Time", L"PID", L"Process", L"Kind", L"Source",
-    L"Text" };
+constexpr const wchar_t* kFieldNames[]
+    = { L"Whole line", L"Line", L"Time", L"PID", L"Process", L"Kind", L"Source", L"Text" };
 static_assert(std::size(kFieldNames) == static_cast<std::size_t>(RuleField::Count));
-constexpr const wchar_t* kFilterActions[] = { L"Keep the lines that match (include)",
-    L"Hide the lines that match (exclude)" };
+constexpr const wchar_t* kFilterActions[]
+    = { L"Keep the lines that match (include)", L"Hide the lines that match (exclude)" };
 constexpr wchar_t kKeptColours[] = L"As before";
 
 struct RuleEdit {
@@ -94,8 +94,8 @@ bool ReadRuleDialog(HWND dialog, RuleEdit& edit)
         rule.backColour = kHighlightColours[static_cast<std::size_t>(action)].back;
     }
     const int field = ComboBox_GetCurSel(::GetDlgItem(dialog, IDC_RULE_FIELD));
-    rule.field = field >= 0 && field < static_cast<int>(RuleField::Count) ? static_cast<RuleField>(field)
-                                                                          : RuleField::Text;
+    rule.field
+        = field >= 0 && field < static_cast<int>(RuleField::Count) ? static_cast<RuleField>(field) : RuleField::Text;
     rule.regex = ComboBox_GetCurSel(::GetDlgItem(dialog, IDC_RULE_MODE)) == 1;
     rule.matchCase = ::IsDlgButtonChecked(dialog, IDC_RULE_CASE) == BST_CHECKED;
     rule.pattern = WideToUtf8(WindowString(::GetDlgItem(dialog, IDC_RULE_PATTERN)));

@@ -108,7 +108,8 @@ void OpenInNewWindow(const std::wstring& path)
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
-    if (::CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+    if (::CreateProcessW(
+            program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         const resources::UniqueHandle process(started.hProcess);
         const resources::UniqueHandle thread(started.hThread);
     }
@@ -418,8 +419,8 @@ void TraceViewerWindow::FitTextColumn(int width)
     for (const ColumnRow& row : kColumnRows) {
         fixed += row.column == ViewerColumn::Text ? 0 : Scale(row.width);
     }
-    mFittedTextWidth = std::max(Scale(kColumnRows[text].width),
-        width - fixed - ::GetSystemMetricsForDpi(SM_CXVSCROLL, mDpi) - Scale(4));
+    mFittedTextWidth = std::max(
+        Scale(kColumnRows[text].width), width - fixed - ::GetSystemMetricsForDpi(SM_CXVSCROLL, mDpi) - Scale(4));
     ::SendMessageW(mList, LVM_SETCOLUMNWIDTH, text, mFittedTextWidth);
 }
 
@@ -432,8 +433,8 @@ void TraceViewerWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
         ::SendMessageW(
             mList, LVM_SETCOLUMNWIDTH, column, ::MulDiv(width, static_cast<int>(mDpi), static_cast<int>(old)));
     }
-    mFittedTextWidth = static_cast<int>(
-        ::SendMessageW(mList, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Text), 0));
+    mFittedTextWidth
+        = static_cast<int>(::SendMessageW(mList, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Text), 0));
     ApplyFont();
     LayoutBar();
     ::SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -443,8 +444,8 @@ void TraceViewerWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
 LRESULT TraceViewerWindow::OnCopyData(WPARAM sender, const COPYDATASTRUCT* data)
 {
     // Only appended here: the list catches up on the next timer tick.
-    const auto record = data != nullptr && Live() ? CheckRecord(data->dwData, data->cbData, data->lpData)
-                                                  : std::nullopt;
+    const auto record
+        = data != nullptr && Live() ? CheckRecord(data->dwData, data->cbData, data->lpData) : std::nullopt;
     if (!record) {
         ++mRejected;
         return FALSE;
@@ -931,7 +932,8 @@ void TraceViewerWindow::FindNext(bool forward)
         ::MessageBeep(MB_ICONINFORMATION);
     } else {
         SelectPosition(*position);
-        mFindStatus = L"Match " + std::to_wstring(mFinder.NumberOf(*match)) + L" of " + std::to_wstring(mFinder.Count());
+        mFindStatus
+            = L"Match " + std::to_wstring(mFinder.NumberOf(*match)) + L" of " + std::to_wstring(mFinder.Count());
     }
     UpdateStatus();
 }
@@ -946,8 +948,7 @@ void TraceViewerWindow::SetTimeMode(TimeMode mode)
 void TraceViewerWindow::EditRules(bool filters)
 {
     std::vector<TextRule>& rules = filters ? mSettings.filters : mSettings.highlights;
-    const auto chosen
-        = ShowRulesDialog(mInstance, mWindow, filters ? RuleKind::Filter : RuleKind::Highlight, rules);
+    const auto chosen = ShowRulesDialog(mInstance, mWindow, filters ? RuleKind::Filter : RuleKind::Highlight, rules);
     if (!chosen || *chosen == rules) {
         return;
     }
