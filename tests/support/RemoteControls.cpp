@@ -39,6 +39,10 @@ public:
     {
         return ::WriteProcessMemory(mProcess.get(), mAddress + offset, bytes, size, nullptr) != FALSE;
     }
+    bool Read(std::size_t offset, void* bytes, std::size_t size) const
+    {
+        return ::ReadProcessMemory(mProcess.get(), mAddress + offset, bytes, size, nullptr) != FALSE;
+    }
     std::wstring ReadText(std::size_t offset, std::size_t chars) const
     {
         std::wstring text(chars, L'\0');
@@ -73,6 +77,41 @@ std::wstring ListViewCellText(HWND list, int item, int column)
     ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(block.address()),
         SMTO_ABORTIFHUNG, 5000, &chars);
     return block.ReadText(sizeof(LVITEMW), chars);
+}
+
+RECT ListViewCellRect(HWND list, int item, int column)
+{
+    RemoteBlock block(list, sizeof(RECT));
+    RECT rect = { LVIR_BOUNDS, column, 0, 0 };
+    DWORD_PTR found = 0;
+    if (block.address() == nullptr || !block.Write(0, &rect, sizeof rect)
+        || ::SendMessageTimeoutW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &found)
+            == 0
+        || found == 0 || !block.Read(0, &rect, sizeof rect)) {
+        return {};
+    }
+    return rect;
+}
+
+bool ListViewSelectOnly(HWND list, int item)
+{
+    RemoteBlock block(list, sizeof(LVITEMW));
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    DWORD_PTR done = 0;
+    if (block.address() == nullptr || !block.Write(0, &state, sizeof state)
+        || ::SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &done)
+            == 0) {
+        return false;
+    }
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    return block.Write(0, &state, sizeof state)
+        && ::SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &done)
+        != 0
+        && done != 0;
 }
 
 std::wstring StatusBarPartText(HWND status, int part)

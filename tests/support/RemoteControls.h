@@ -12,6 +12,13 @@ namespace testing_support {
 // The text of a list-view cell (item, column), or "<unreadable>".
 std::wstring ListViewCellText(HWND list, int item, int column);
 
+// The rectangle of a list-view cell (item, column) in the list's client
+// coordinates; empty when it cannot be read.
+RECT ListViewCellRect(HWND list, int item, int column);
+
+// Selects and focuses one item of a list-view, and only that one.
+bool ListViewSelectOnly(HWND list, int item);
+
 // The text of one part of a status bar.
 std::wstring StatusBarPartText(HWND status, int part);
 
