@@ -35,8 +35,9 @@ template <typename T> std::optional<T> ReadBinary(HKEY key, const wchar_t* name)
     return value;
 }
 
-// The rules of a REG_MULTI_SZ value; nothing when it is missing or of another
-// type. Entries that do not read as rules are skipped.
+// The rules of a REG_MULTI_SZ value; nothing when it is missing, of another
+// type, or holds entries of which none reads as a rule. Entries that do not
+// read as rules are skipped.
 std::optional<std::vector<TextRule>> ReadRules(HKEY key, const wchar_t* name)
 {
     DWORD size = 0;
@@ -50,14 +51,20 @@ std::optional<std::vector<TextRule>> ReadRules(HKEY key, const wchar_t* name)
     }
     chars.resize(size / sizeof(wchar_t));
     std::vector<TextRule> rules;
+    bool unread = false;
     for (std::size_t start = 0; start < chars.size();) {
         const std::size_t end = std::min(chars.find(L'\0', start), chars.size());
         if (end > start) {
             if (auto rule = RuleFromText(WideToUtf8(std::wstring_view(chars).substr(start, end - start)))) {
                 rules.push_back(std::move(*rule));
+            } else {
+                unread = true;
             }
         }
         start = end + 1;
+    }
+    if (rules.empty() && unread) {
+        return std::nullopt;
     }
     return rules;
 }

@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -285,6 +287,136 @@ TEST_F(ViewProgramTest, ABadRegularExpressionIsRefusedWithItsReasonAndTheViewerL
     EXPECT_TRUE(filters.Done(true));
     ASSERT_TRUE(viewer.WaitForItems(3)) << viewer.ItemCount();
     EXPECT_EQ(viewer.Texts(), ScenarioTexts({ 0, 9, 10 }, {}));
+}
+
+void SendScenario(const ViewerProgram& viewer)
+{
+    for (const ScenarioLine& line : kScenario) {
+        ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text), TRUE);
+    }
+}
+
+int ColumnWidth(const ViewerProgram& viewer, ViewerColumn column)
+{
+    return static_cast<int>(::SendMessageW(viewer.list(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+bool IsClockTime(const std::wstring& text)
+{
+    return text.size() == 12 && text[2] == L':' && text[5] == L':' && text[8] == L'.';
+}
+
+TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
+{
+    RECT placed = {};
+    {
+        ViewerProgram viewer;
+        ASSERT_TRUE(viewer.Started());
+        SendScenario(viewer);
+        ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
+        EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
+        viewer.Command(kViewerTimeSinceFirst);
+        EXPECT_EQ(viewer.Cell(0, ViewerColumn::Time), L"+0.000");
+        ::SendMessageW(viewer.list(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Process), 151);
+        ::SetWindowPos(viewer.window(), nullptr, 40, 30, 700, 420, SWP_NOZORDER);
+        ::GetWindowRect(viewer.window(), &placed);
+        FiltersDialog filters(viewer);
+        ASSERT_TRUE(filters.Open());
+        EXPECT_EQ(filters.Add(true, RuleField::Text, false, L"waiting"), L"");
+        EXPECT_TRUE(filters.Done(true));
+        ASSERT_TRUE(viewer.WaitForItems(kScenarioLines - 1));
+        ASSERT_TRUE(viewer.Close());
+    }
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    SendScenario(viewer);
+    ASSERT_TRUE(viewer.WaitForItems(kScenarioLines - 1)) << "the filter is kept";
+    EXPECT_EQ(viewer.Cell(1, ViewerColumn::Time).substr(0, 1), L"+");
+    EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 151);
+    EXPECT_EQ(viewer.RowStyle(5), 1) << "the error line keeps its highlight";
+    RECT again = {};
+    ::GetWindowRect(viewer.window(), &again);
+    EXPECT_EQ(again.left, placed.left);
+    EXPECT_EQ(again.top, placed.top);
+    EXPECT_EQ(again.right - again.left, placed.right - placed.left);
+}
+
+TEST_F(ViewProgramTest, CorruptSettingsFallBackToTheDefaultsAndUnknownOnesStay)
+{
+    const auto put = [](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS) << name;
+    };
+    const wchar_t two[] = L"2";
+    const std::uint64_t wide = 1;
+    const int shortWidths[3] = { 500, 500, 500 };
+    const int repeatedOrder[ViewerSettings::kColumns] = { 0, 0, 1, 2, 3, 4, 5, 6 };
+    const DWORD number = 3;
+    const wchar_t notARule[] = L"exclude everything\0";
+    const wchar_t future[] = L"keep me";
+    put(kTimeModeValue, REG_SZ, two, sizeof two);
+    put(kCaptureValue, REG_QWORD, &wide, sizeof wide);
+    put(kColumnWidthsValue, REG_BINARY, shortWidths, sizeof shortWidths);
+    put(kColumnOrderValue, REG_BINARY, repeatedOrder, sizeof repeatedOrder);
+    put(kPlacementValue, REG_BINARY, shortWidths, sizeof shortWidths);
+    put(kFiltersValue, REG_DWORD, &number, sizeof number);
+    put(kHighlightsValue, REG_MULTI_SZ, notARule, sizeof notARule);
+    put(L"ComingLater", REG_SZ, future, sizeof future);
+
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    SendScenario(viewer);
+    ASSERT_TRUE(viewer.WaitForItems(kScenarioLines)) << "no filter";
+    EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
+    EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 110);
+    EXPECT_EQ(viewer.Status(kStatusCapture) == kCaptureOffText, false);
+    // The highlights value held nothing that reads as a rule: the default highlights hold.
+    EXPECT_EQ(viewer.RowStyle(6), 1);
+    ASSERT_TRUE(viewer.Close());
+
+    wchar_t kept[32] = L"";
+    DWORD size = sizeof kept;
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ComingLater", RRF_RT_REG_SZ, nullptr, kept, &size),
+        ERROR_SUCCESS);
+    EXPECT_STREQ(kept, future);
+}
+
+TEST_F(ViewProgramTest, AnOpenedLogOfAHundredThousandLinesKeepsItsMalformedLines)
+{
+    testing_support::TempFolder folder(L"viewer");
+    constexpr int kLines = 100000;
+    const int malformedAt[] = { 0, 54321, kLines - 1 };
+    std::string text;
+    text.reserve(kLines * 90);
+    for (int i = 0; i < kLines; ++i) {
+        if (std::find(std::begin(malformedAt), std::end(malformedAt), i) != std::end(malformedAt)) {
+            text += "malformed " + std::to_string(i) + "\tonly two fields\r\n";
+            continue;
+        }
+        const std::string line = "  line " + std::to_string(i);
+        LineView view;
+        view.time = 133000000000000000 + std::int64_t { i } * 10000;
+        view.pid = 4000 + static_cast<std::uint32_t>(i % 3);
+        view.process = "big.exe";
+        view.origin = LineOrigin::Record;
+        view.kind = kMessage;
+        view.source = "big";
+        view.text = line;
+        AppendLogLine(text, view);
+    }
+    const std::wstring path = folder.WriteFile(L"big.log", text);
+
+    ViewerProgram viewer(L"\"" + path + L"\"", L"big.log - Tracing");
+    ASSERT_TRUE(viewer.Started());
+    ASSERT_TRUE(viewer.WaitForItems(kLines, 60000)) << viewer.ItemCount();
+    EXPECT_TRUE(viewer.WaitForStatus(kStatusCapture, L"Read 100000 lines, 3 not in the log format"))
+        << viewer.Status(kStatusCapture);
+    for (int i : malformedAt) {
+        EXPECT_EQ(viewer.Cell(i, ViewerColumn::Text), L"malformed " + std::to_wstring(i) + L"\tonly two fields");
+        EXPECT_EQ(viewer.Cell(i, ViewerColumn::Kind), L"debug");
+    }
+    EXPECT_EQ(viewer.Cell(54322, ViewerColumn::Text), L"  line 54322");
+    EXPECT_EQ(viewer.Cell(54322, ViewerColumn::Pid), std::to_wstring(4000 + 54322 % 3));
+    EXPECT_EQ(viewer.Cell(kLines - 2, ViewerColumn::Line), std::to_wstring(kLines - 1));
 }
 
 }  // namespace

@@ -104,4 +104,43 @@ TEST_F(ViewerSettingsTest, WrongTypesSizesAndRangesFallBackToDefaults)
     EXPECT_EQ(kept, 0u);
 }
 
+TEST_F(ViewerSettingsTest, RulesComeBackAndUnreadableRuleListsGiveTheDefaults)
+{
+    TextRule hide;
+    hide.exclude = true;
+    hide.pattern = "noise";
+    const struct {
+        const char* name;
+        std::wstring value;  // a REG_MULTI_SZ's characters, without the closing NUL
+        std::vector<TextRule> filters;
+        std::vector<TextRule> highlights;
+    } rows[] = {
+        { "emptied by the user", std::wstring(1, L'\0'), {}, {} },
+        { "nothing readable", std::wstring(L"what\0ever\0", 10), {}, ViewerSettings::DefaultHighlights() },
+        { "one readable of two", std::wstring(L"ex\t7\t000000\tFFFFFF\tnoise\0junk\0", 30), { hide }, { hide } },
+    };
+    for (const auto& row : rows) {
+        const std::wstring chars = row.value + L'\0';
+        const auto bytes = static_cast<DWORD>(chars.size() * sizeof(wchar_t));
+        Put(kFiltersValue, REG_MULTI_SZ, chars.data(), bytes);
+        Put(kHighlightsValue, REG_MULTI_SZ, chars.data(), bytes);
+        const ViewerSettings loaded = LoadSettings();
+        EXPECT_EQ(loaded.filters, row.filters) << row.name;
+        EXPECT_EQ(loaded.highlights, row.highlights) << row.name;
+    }
+    ViewerSettings changed;
+    changed.filters = { hide, hide };
+    changed.highlights = {};
+    changed.timeMode = TimeMode::SincePrevious;
+    changed.columnWidths = std::array<int, ViewerSettings::kColumns> { 1, 2, 3, 4, 5, 6, 7, 8 };
+    changed.columnOrder = std::array<int, ViewerSettings::kColumns> { 7, 6, 5, 4, 3, 2, 1, 0 };
+    ASSERT_TRUE(SaveViewSettings(changed));
+    const ViewerSettings loaded = LoadSettings();
+    EXPECT_EQ(loaded.filters, changed.filters);
+    EXPECT_TRUE(loaded.highlights.empty());
+    EXPECT_EQ(loaded.timeMode, TimeMode::SincePrevious);
+    EXPECT_EQ(loaded.columnWidths, changed.columnWidths);
+    EXPECT_EQ(loaded.columnOrder, changed.columnOrder);
+}
+
 }  // namespace

@@ -296,7 +296,7 @@ bool TraceViewerWindow::CreateBar()
     for (const BarControl& row : kBarControls) {
         HWND control = nullptr;
         if (!row.liveOnly || Live()) {
-            control = ::CreateWindowExW(row.windowClass == WC_EDITW ? WS_EX_CLIENTEDGE : 0, row.windowClass, row.text,
+            control = ::CreateWindowExW(row.id == kViewerFindText ? WS_EX_CLIENTEDGE : 0, row.windowClass, row.text,
                 WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0, 0, mWindow,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), mInstance, nullptr);
             if (control == nullptr) {
@@ -788,8 +788,13 @@ void TraceViewerWindow::KeepColumnsAndPlacement()
         const auto width = static_cast<int>(::SendMessageW(mList, LVM_GETCOLUMNWIDTH, i, 0));
         widths[i] = std::clamp(::MulDiv(width, 96, static_cast<int>(mDpi)), 0, ViewerSettings::kMaxColumnWidth);
     }
-    // Widths the window fitted by itself are not the user's.
-    if (!mFitText || mSettings.columnWidths) {
+    // Widths the window set by itself are not the user's: they are kept
+    // once the user has sized any column.
+    bool sized = !mFitText || mSettings.columnWidths.has_value();
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        sized = sized || (kColumnRows[i].column != ViewerColumn::Text && widths[i] != kColumnRows[i].width);
+    }
+    if (sized) {
         mSettings.columnWidths = widths;
     }
     std::array<int, ViewerSettings::kColumns> order {};
