@@ -419,4 +419,59 @@ TEST_F(ViewProgramTest, AnOpenedLogOfAHundredThousandLinesKeepsItsMalformedLines
     EXPECT_EQ(viewer.Cell(kLines - 2, ViewerColumn::Line), std::to_wstring(kLines - 1));
 }
 
+bool LastLineInSight(const ViewerProgram& viewer)
+{
+    const auto top = static_cast<int>(::SendMessageW(viewer.list(), LVM_GETTOPINDEX, 0, 0));
+    const auto page = static_cast<int>(::SendMessageW(viewer.list(), LVM_GETCOUNTPERPAGE, 0, 0));
+    return page > 0 && top + page >= viewer.ItemCount();
+}
+
+bool Following(const ViewerProgram& viewer)
+{
+    return ::SendMessageW(testing_support::DirectChild(viewer.window(), kViewerFollow), BM_GETCHECK, 0, 0)
+        == BST_CHECKED;
+}
+
+void SendNumbered(const ViewerProgram& viewer, int from, int to)
+{
+    for (int i = from; i < to; ++i) {
+        ASSERT_EQ(viewer.SendLine(kMessage, "app", ("line " + std::to_string(i)).c_str()), TRUE);
+    }
+}
+
+TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenAndEndResumesIt)
+{
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    SendNumbered(viewer, 0, 300);
+    ASSERT_TRUE(viewer.WaitForItems(300));
+    EXPECT_TRUE(WaitFor([&] { return LastLineInSight(viewer); }, 5000));
+    EXPECT_TRUE(Following(viewer));
+
+    ASSERT_TRUE(testing_support::ListViewSelectOnly(viewer.list(), 10));
+    EXPECT_TRUE(WaitFor([&] { return !Following(viewer); }, 5000));
+    SendNumbered(viewer, 300, 600);
+    ASSERT_TRUE(viewer.WaitForItems(600));
+    ::Sleep(300);  // a refresh or two
+    EXPECT_FALSE(LastLineInSight(viewer));
+    EXPECT_EQ(viewer.Selected(), 10);
+    // Copy takes the chosen lines, in the log format.
+    const std::vector<LogEntry> copied = viewer_tests::ParseLog(viewer.Copied());
+    ASSERT_EQ(copied.size(), 1u);
+    EXPECT_EQ(copied[0].text, "line 10");
+
+    // The time since the previous line.
+    viewer.Command(kViewerTimeSincePrevious);
+    const std::wstring since = viewer.Cell(11, ViewerColumn::Time);
+    EXPECT_TRUE(since.size() >= 6 && since[0] == L'+' && since[since.size() - 4] == L'.') << since;
+
+    viewer.Key(VK_END);
+    EXPECT_TRUE(WaitFor([&] { return Following(viewer); }, 5000));
+    SendNumbered(viewer, 600, 650);
+    ASSERT_TRUE(viewer.WaitForItems(650));
+    EXPECT_TRUE(WaitFor([&] { return LastLineInSight(viewer); }, 5000));
+    viewer.Command(kViewerFollow);
+    EXPECT_FALSE(Following(viewer));
+}
+
 }  // namespace
