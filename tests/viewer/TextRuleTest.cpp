@@ -35,6 +35,12 @@ TEST(TextRuleTest, PlainTextAndRegularExpressionsMatchAsAsked)
         { "^file", true, true, "File OPENED", false },
         { "\\d{3}", true, false, "code 404", true },
         { "(a|b)+c", true, false, "xxabababx", false },
+        { "ab+c", true, false, "xABBBC", true },
+        { "x\\.y", true, false, "x.y", true },
+        { "x\\.y", true, false, "xzy", false },
+        { "colou?r", true, false, "COLOR", true },
+        { "\\x41bc", true, true, "Abc", true },
+        { "a|zz", true, false, "a", true },
     };
     for (const auto& row : rows) {
         TextRule rule;
@@ -45,6 +51,40 @@ TEST(TextRuleTest, PlainTextAndRegularExpressionsMatchAsAsked)
         const auto matcher = RuleMatcher::Compile(rule, error);
         ASSERT_TRUE(matcher) << row.pattern << ": " << error;
         EXPECT_EQ(matcher->Matches(row.text), row.matches) << row.pattern << " in " << row.text;
+    }
+}
+
+TEST(TextRuleTest, TheTextEveryMatchHoldsIsFoundOnlyWhereItIsSure)
+{
+    const struct {
+        const char* pattern;
+        const char* required;
+    } rows[] = {
+        { "^ *Token - (enter|return)", "Token - " },
+        { "\\t40[0-3]2\\t", "\t40" },
+        { "plain", "plain" },
+        { "a|bcd", "" },
+        { "(abc)+", "" },
+        { "abc?", "ab" },
+        { "ab+cde", "cde" },
+        { "abc*d", "ab" },
+        { "x\\.y", "x.y" },
+        { "\\x41BC", "BC" },
+        { "\\u0041BC", "BC" },
+        { "\\d+ms", "ms" },
+        { "\\bword\\b", "word" },
+        { "(a)\\12b", "b" },
+        { "[abc]def", "def" },
+        { "[^\\]x]yz", "yz" },
+        { "[]a]bc", "" },
+        { "a{0}bc", "bc" },
+        { "ab{2,3}", "a" },
+        { "a.b", "a" },
+        { "(?:ab|cd)ef", "ef" },
+        { "(?!no)yes", "yes" },
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(RequiredText(row.pattern), row.required) << row.pattern;
     }
 }
 

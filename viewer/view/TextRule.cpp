@@ -56,6 +56,147 @@ bool ContainsText(std::string_view haystack, std::string_view needle, bool match
     return false;
 }
 
+namespace {
+
+// The character an escape stands for when it is a plain one; its length in length.
+std::optional<char> EscapedCharacter(std::string_view pattern, std::size_t at, std::size_t& length)
+{
+    const char escaped = pattern[at + 1];
+    length = 2;
+    switch (escaped) {
+    case 't':
+        return '\t';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 'f':
+        return '\f';
+    case 'v':
+        return '\v';
+    case 'x':
+        length = 4;
+        return std::nullopt;
+    case 'u':
+        length = 6;
+        return std::nullopt;
+    case 'c':
+        length = 3;
+        return std::nullopt;
+    default:
+        break;
+    }
+    if (escaped >= '0' && escaped <= '9') {
+        while (at + length < pattern.size() && pattern[at + length] >= '0' && pattern[at + length] <= '9') {
+            ++length;
+        }
+        return std::nullopt;
+    }
+    const bool letter = (escaped >= 'a' && escaped <= 'z') || (escaped >= 'A' && escaped <= 'Z');
+    return letter ? std::nullopt : std::optional<char>(escaped);
+}
+
+}  // namespace
+
+std::string RequiredText(std::string_view pattern)
+{
+    std::string best;
+    std::string run;
+    const auto endRun = [&] {
+        if (run.size() > best.size()) {
+            best = run;
+        }
+        run.clear();
+    };
+    int depth = 0;
+    for (std::size_t at = 0; at < pattern.size();) {
+        const char c = pattern[at];
+        std::optional<char> literal;
+        std::size_t length = 1;
+        switch (c) {
+        case '|':
+            if (depth == 0) {
+                return {};
+            }
+            endRun();
+            break;
+        case '(':
+            ++depth;
+            endRun();
+            break;
+        case ')':
+            if (--depth < 0) {
+                return {};
+            }
+            endRun();
+            break;
+        case '[': {
+            // A class is one character of several: it ends the run.
+            std::size_t close = at + 1;
+            if (close < pattern.size() && pattern[close] == '^') {
+                ++close;
+            }
+            if (close < pattern.size() && pattern[close] == ']') {
+                return {};  // read differently by different dialects
+            }
+            while (close < pattern.size() && pattern[close] != ']') {
+                close += pattern[close] == '\\' ? 2 : 1;
+            }
+            if (close >= pattern.size()) {
+                return {};
+            }
+            length = close + 1 - at;
+            endRun();
+            break;
+        }
+        case '{': {
+            const std::size_t close = pattern.find('}', at);
+            if (close == std::string_view::npos) {
+                return {};
+            }
+            length = close + 1 - at;
+            endRun();
+            break;
+        }
+        case '\\':
+            if (at + 1 >= pattern.size()) {
+                return {};
+            }
+            literal = EscapedCharacter(pattern, at, length);
+            if (!literal) {
+                endRun();
+            }
+            break;
+        case '.':
+        case '^':
+        case '$':
+        case '*':
+        case '+':
+        case '?':
+            endRun();
+            break;
+        default:
+            literal = c;
+            break;
+        }
+        at += length;
+        if (!literal) {
+            continue;
+        }
+        const char quantifier = at < pattern.size() ? pattern[at] : '\0';
+        if (quantifier == '*' || quantifier == '?' || quantifier == '{' || depth != 0) {
+            endRun();  // the character may be left out, or belongs to a group
+            continue;
+        }
+        run += *literal;
+        if (quantifier == '+') {
+            endRun();  // there once, perhaps more: what follows is not next to it
+        }
+    }
+    endRun();
+    return best;
+}
+
 std::optional<RuleMatcher> RuleMatcher::Compile(const TextRule& rule, std::string& error)
 {
     error.clear();
@@ -77,6 +218,10 @@ std::optional<RuleMatcher> RuleMatcher::Compile(const TextRule& rule, std::strin
             flags |= std::regex::icase;
         }
         matcher.mExpression = std::make_shared<const std::regex>(rule.pattern, flags);
+        matcher.mRequired = RequiredText(rule.pattern);
+        if (!rule.matchCase) {
+            matcher.mRequired = LowerAscii(matcher.mRequired);
+        }
     } catch (const std::regex_error& failure) {
         error = std::string("The regular expression is not valid: ") + failure.what();
         return std::nullopt;
@@ -91,6 +236,9 @@ bool RuleMatcher::Matches(std::string_view text) const noexcept
 {
     if (!mRegex) {
         return ContainsText(text, mText, mMatchCase);
+    }
+    if (!mRequired.empty() && !ContainsText(text, mRequired, mMatchCase)) {
+        return false;
     }
     try {
         return std::regex_search(text.begin(), text.end(), *mExpression);

@@ -45,11 +45,20 @@ private:
     bool mMatchCase = false;
     std::string mText;  // plain text; lower case unless mMatchCase
     std::shared_ptr<const std::regex> mExpression;
+    // Text every match of mExpression holds (lower case unless mMatchCase):
+    // lines without it are passed over without running the expression.
+    std::string mRequired;
 };
 
 // Plain-text search; without matchCase, ASCII letters match either case and
 // needle must be in lower case. Other characters match themselves only.
 bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept;
+
+// The longest run of plain characters that every match of an ECMAScript
+// pattern must contain, or empty when there is none that is sure (an
+// alternative at the top level, say). Runs inside groups, and characters a
+// quantifier may leave out, do not count.
+std::string RequiredText(std::string_view pattern);
 
 // ASCII letters in lower case; other bytes unchanged.
 std::string LowerAscii(std::string_view text);
