@@ -67,6 +67,28 @@ TEST(ScopeLineTest, StampAndIndentationAreReadApart)
         EXPECT_EQ(line.name, row.name) << row.text;
         EXPECT_TRUE(line.function) << row.text;
     }
+    // Debug output: behind its source, if there is one.
+    const struct {
+        const char* text;
+        std::uint32_t depth;
+        bool enter;
+        const char* name;
+        bool traced;
+    } debugRows[] = {
+        { "demo: Open - enter", 0, true, "Open", true },
+        { "demo: 1:2:3.004 :     Read - return", 2, false, "Read", true },
+        { ": Open - enter", 0, true, "Open", true },
+        { "two words: x - enter", 0, true, "two words: x", false },
+        { "1:2:3.004 :   x - enter", 1, true, "x", false },
+    };
+    for (const auto& row : debugRows) {
+        const ScopeLine line = ReadScopeLine(LineOrigin::Debug, 0, row.text);
+        EXPECT_EQ(line.depth, row.depth) << row.text;
+        EXPECT_EQ(line.enter, row.enter) << row.text;
+        EXPECT_EQ(line.name, row.name) << row.text;
+        EXPECT_EQ(line.traced, row.traced) << row.text;
+        EXPECT_FALSE(line.function) << row.text;
+    }
     EXPECT_FALSE(ReadScopeLine(LineOrigin::Debug, F, "A - enter").function);
     EXPECT_FALSE(ReadScopeLine(LineOrigin::Record, M, "A - enter").function);
 }
@@ -124,6 +146,22 @@ TEST(ShownLinesTest, FoldedScopesHideTheirSendersLinesUpToTheirExit)
         shown.Refold();
         EXPECT_EQ(Shown(shown), row.shown) << row.name;
     }
+}
+
+TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
+{
+    LineStore store;
+    Fill(store,
+        { { 0, 0, "demo: Run - enter" }, { 0, 0, "demo:   Step - enter" }, { 0, 0, "demo:     working" },
+            { 0, 0, "demo:   Step - return" }, { 0, 0, "demo: Run - return = 0" }, { 0, 0, "demo: idle" } });
+    ShownLines shown(store);
+    static_cast<void>(shown.CatchUp());
+    shown.Scopes().SetFolded(*shown.Scopes().At(1), true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 1, 4, 5 }));
+    shown.Scopes().SetAllFolded(true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 5 }));
 }
 
 TEST(ShownLinesTest, ScopesEndAtTheirExitOrStayOpen)

@@ -37,12 +37,22 @@ ScopeLine ReadScopeLine(LineOrigin origin, std::int32_t kind, std::string_view t
 {
     constexpr std::string_view kEnter = " - enter";
     constexpr std::string_view kSeparator = " - ";
+    bool traced = origin == LineOrigin::Record && kind == 4;
+    if (origin == LineOrigin::Debug) {
+        // "SOURCE: " with a source of no spaces (an empty one gives ": ").
+        const std::size_t colon = text.find(": ");
+        if (colon != std::string_view::npos && text.substr(0, colon).find(' ') == std::string_view::npos) {
+            text.remove_prefix(colon + 2);
+            traced = true;
+        }
+    }
     text.remove_prefix(StampLength(text));
     const std::size_t spaces = std::min(text.find_first_not_of(' '), text.size());
     text.remove_prefix(spaces);
     ScopeLine line;
     line.depth = static_cast<std::uint32_t>(spaces / 2);
     line.function = origin == LineOrigin::Record && kind == 4;
+    line.traced = traced;
     line.enter = text.size() > kEnter.size() && text.substr(text.size() - kEnter.size()) == kEnter;
     line.name = text.substr(0, std::min(text.find(kSeparator), text.size()));
     return line;
@@ -58,7 +68,7 @@ void FunctionScopes::Add(std::uint64_t sequence, const LineRecord& record, std::
     // one at d ends with this line when it is that function's exit line.
     while (!sender.open.empty() && sender.open.back().depth >= line.depth) {
         const Open& open = sender.open.back();
-        const bool isExit = !exit && open.depth == line.depth && line.function && !line.enter && line.name == open.name;
+        const bool isExit = !exit && open.depth == line.depth && line.traced && !line.enter && line.name == open.name;
         if (Scope* scope = At(open.entry)) {
             scope->end = isExit ? sequence : sender.last;
         }

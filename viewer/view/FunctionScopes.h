@@ -19,10 +19,13 @@
 #include <unordered_map>
 #include <vector>
 
-// How a line reads as part of a call tree.
+// How a line reads as part of a call tree. The tracing facility's debug
+// output carries the same line behind its source, "SOURCE: ", which is
+// passed over.
 struct ScopeLine {
     std::uint32_t depth = 0;  // indentation / 2, the timestamp not counted
-    bool function = false;  // a record of the function kind
+    bool function = false;  // a record of the function kind: an entry or an exit
+    bool traced = false;  // a function record, or debug output behind a source: it may be an exit
     bool enter = false;  // the message ends with " - enter"
     std::string_view name;  // the message up to its first " - "
 };

@@ -30,10 +30,10 @@ void LineRules::SetHighlights(const std::vector<TextRule>& highlights)
 }
 
 bool LineRules::AnyMatches(const std::vector<Compiled>& rules, const LineStore::Reading& reading,
-    const LineRecord& record, std::uint64_t sequence, int* which) const
+    const LineRecord& record, std::uint64_t sequence, std::string& scratch, int* which) const
 {
     for (const Compiled& rule : rules) {
-        if (rule.matcher.Matches(FieldText(reading, record, sequence, rule.matcher.Field(), mScratch))) {
+        if (rule.matcher.Matches(FieldText(reading, record, sequence, rule.matcher.Field(), scratch))) {
             if (which != nullptr) {
                 *which = rule.index;
             }
@@ -43,16 +43,17 @@ bool LineRules::AnyMatches(const std::vector<Compiled>& rules, const LineStore::
     return false;
 }
 
-bool LineRules::Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
+bool LineRules::Passes(
+    const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence, std::string& scratch) const
 {
-    if (AnyMatches(mExcludes, reading, record, sequence, nullptr)) {
+    if (AnyMatches(mExcludes, reading, record, sequence, scratch, nullptr)) {
         return false;
     }
-    return mIncludes.empty() || AnyMatches(mIncludes, reading, record, sequence, nullptr);
+    return mIncludes.empty() || AnyMatches(mIncludes, reading, record, sequence, scratch, nullptr);
 }
 
 int LineRules::Highlight(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
 {
     int which = -1;
-    return AnyMatches(mHighlights, reading, record, sequence, &which) ? which : -1;
+    return AnyMatches(mHighlights, reading, record, sequence, mScratch, &which) ? which : -1;
 }
