@@ -30,10 +30,10 @@ void LineRules::SetHighlights(const std::vector<TextRule>& highlights)
 }
 
 bool LineRules::AnyMatches(const std::vector<Compiled>& rules, const LineStore::Reading& reading,
-    const LineRecord& record, std::uint64_t sequence, std::string& scratch, int* which) const
+    const LineRecord& record, std::uint64_t sequence, int* which) const
 {
     for (const Compiled& rule : rules) {
-        if (rule.matcher.Matches(FieldText(reading, record, sequence, rule.matcher.Field(), scratch))) {
+        if (rule.matcher.Matches(FieldText(reading, record, sequence, rule.matcher.Field(), mScratch))) {
             if (which != nullptr) {
                 *which = rule.index;
             }
@@ -43,17 +43,16 @@ bool LineRules::AnyMatches(const std::vector<Compiled>& rules, const LineStore::
     return false;
 }
 
-bool LineRules::Passes(
-    const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence, std::string& scratch) const
+bool LineRules::Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
 {
-    if (AnyMatches(mExcludes, reading, record, sequence, scratch, nullptr)) {
+    if (AnyMatches(mExcludes, reading, record, sequence, nullptr)) {
         return false;
     }
-    return mIncludes.empty() || AnyMatches(mIncludes, reading, record, sequence, scratch, nullptr);
+    return mIncludes.empty() || AnyMatches(mIncludes, reading, record, sequence, nullptr);
 }
 
 int LineRules::Highlight(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
 {
     int which = -1;
-    return AnyMatches(mHighlights, reading, record, sequence, mScratch, &which) ? which : -1;
+    return AnyMatches(mHighlights, reading, record, sequence, &which) ? which : -1;
 }

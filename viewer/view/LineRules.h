@@ -18,13 +18,7 @@ public:
     void SetHighlights(const std::vector<TextRule>& highlights);
 
     bool Filtering() const { return !mIncludes.empty() || !mExcludes.empty(); }
-    bool Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
-    {
-        return Passes(reading, record, sequence, mScratch);
-    }
-    // The same from any thread, each with its own scratch text.
-    bool Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence,
-        std::string& scratch) const;
+    bool Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const;
     // The index of the first matching highlight rule (in the list given), or -1.
     int Highlight(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const;
 
@@ -35,7 +29,7 @@ private:
     };
     static std::vector<Compiled> CompileEnabled(const std::vector<TextRule>& rules, int exclude);
     bool AnyMatches(const std::vector<Compiled>& rules, const LineStore::Reading& reading, const LineRecord& record,
-        std::uint64_t sequence, std::string& scratch, int* which) const;
+        std::uint64_t sequence, int* which) const;
 
     std::vector<Compiled> mIncludes;
     std::vector<Compiled> mExcludes;

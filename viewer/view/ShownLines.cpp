@@ -1,13 +1,10 @@
 #include "viewer/view/ShownLines.h"
 
 #include <algorithm>
-#include <string>
-#include <thread>
 
 namespace {
 
 constexpr std::uint64_t kLinesPerLock = 4096;
-constexpr unsigned kMaxMatchThreads = 4;
 
 }  // namespace
 
@@ -20,46 +17,17 @@ void ShownLines::SetFilters(const std::vector<TextRule>& filters)
 
 void ShownLines::ComputePasses()
 {
-    if (!mRules.Filtering()) {
-        std::fill(mPasses.begin(), mPasses.end(), std::uint8_t { 1 });
-        return;
-    }
-    // Regular expressions cost a microsecond or more a line: the lines held
-    // under one lock are matched on every processor, each its own share.
-    const unsigned helpers = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxMatchThreads) - 1;
-    const std::uint64_t perLock = kLinesPerLock * (helpers + 1);
-    for (std::uint64_t from = mFirst; from < mEnd; from += perLock) {
-        const std::uint64_t to = std::min(mEnd, from + perLock);
+    const bool filtering = mRules.Filtering();
+    for (std::uint64_t from = mFirst; from < mEnd; from += kLinesPerLock) {
+        const std::uint64_t to = std::min(mEnd, from + kLinesPerLock);
         const LineStore::Reading reading = mStore.Read();
-        const auto match = [&](std::uint64_t begin, std::uint64_t end) noexcept {
-            std::string scratch;
-            for (std::uint64_t sequence = begin; sequence < end; ++sequence) {
-                bool passes = true;
-                if (sequence >= reading.First() && sequence - reading.First() < reading.Size()) {
-                    const auto index = static_cast<std::size_t>(sequence - reading.First());
-                    try {
-                        passes = mRules.Passes(reading, reading.Record(index), sequence, scratch);
-                    } catch (...) {
-                        passes = true;  // out of memory for a field's text: shown rather than lost
-                    }
-                }
-                mPasses[static_cast<std::size_t>(sequence - mFirst)] = passes ? 1 : 0;
+        for (std::uint64_t sequence = from; sequence < to; ++sequence) {
+            bool passes = true;
+            if (filtering && sequence >= reading.First() && sequence - reading.First() < reading.Size()) {
+                const auto index = static_cast<std::size_t>(sequence - reading.First());
+                passes = mRules.Passes(reading, reading.Record(index), sequence);
             }
-        };
-        const std::uint64_t share = (to - from + helpers) / (helpers + 1);
-        std::vector<std::thread> threads;
-        std::uint64_t begin = from + share;
-        for (unsigned helper = 0; helper < helpers && begin < to; ++helper, begin += share) {
-            const std::uint64_t end = std::min(to, begin + share);
-            try {
-                threads.emplace_back(match, begin, end);
-            } catch (...) {
-                match(begin, end);  // no thread to be had: this one does it
-            }
-        }
-        match(from, std::min(to, from + share));
-        for (std::thread& thread : threads) {
-            thread.join();
+            mPasses[static_cast<std::size_t>(sequence - mFirst)] = passes ? 1 : 0;
         }
     }
 }
