@@ -3,6 +3,7 @@
 #include "foundation/resources/UniqueResource.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -112,6 +113,22 @@ bool ListViewSelectOnly(HWND list, int item)
                reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &done)
         != 0
         && done != 0;
+}
+
+bool DropFile(HWND window, const std::wstring& path)
+{
+    DROPFILES header = {};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    const std::size_t pathBytes = (path.size() + 2) * sizeof(wchar_t);  // the list ends with an empty name
+    RemoteBlock block(window, sizeof header + pathBytes);
+    const std::wstring names = path + L'\0';
+    DWORD_PTR answer = 0;
+    return block.address() != nullptr && block.Write(0, &header, sizeof header)
+        && block.Write(sizeof header, names.c_str(), pathBytes)
+        && ::SendMessageTimeoutW(
+               window, WM_DROPFILES, reinterpret_cast<WPARAM>(block.address()), 0, SMTO_ABORTIFHUNG, 5000, &answer)
+        != 0;
 }
 
 std::wstring StatusBarPartText(HWND status, int part)

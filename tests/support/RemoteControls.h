@@ -19,6 +19,10 @@ RECT ListViewCellRect(HWND list, int item, int column);
 // Selects and focuses one item of a list-view, and only that one.
 bool ListViewSelectOnly(HWND list, int item);
 
+// Drops one file on a window of another process, as the shell does: a
+// DROPFILES block placed in that process goes with WM_DROPFILES.
+bool DropFile(HWND window, const std::wstring& path);
+
 // The text of one part of a status bar.
 std::wstring StatusBarPartText(HWND status, int part);
 

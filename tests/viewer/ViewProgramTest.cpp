@@ -474,4 +474,29 @@ TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenAndEndResumesIt)
     EXPECT_FALSE(Following(viewer));
 }
 
+TEST_F(ViewProgramTest, ALogDroppedOnTheLiveViewerOpensInAWindowOfItsOwn)
+{
+    testing_support::TempFolder folder(L"viewer");
+    std::string text;
+    for (const char* line : { "one", "two", "three" }) {
+        LineView view;
+        view.text = line;
+        AppendLogLine(text, view);
+    }
+    const std::wstring path = folder.WriteFile(L"dropped.log", text);
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    ASSERT_TRUE(testing_support::DropFile(viewer.window(), path));
+    HWND opened = nullptr;
+    ASSERT_TRUE(
+        WaitFor([&] { return (opened = ::FindWindowW(kLogWindowClass, L"dropped.log - Tracing")) != nullptr; }, 15000));
+    HWND list = testing_support::DirectChild(opened, kViewerList);
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 10000));
+    EXPECT_EQ(testing_support::ListViewCellText(list, 2, static_cast<int>(ViewerColumn::Text)), L"three");
+    EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), viewer.window()) << "the live viewer is still the one";
+    EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
+    DWORD_PTR answer = 0;
+    EXPECT_NE(::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+}
+
 }  // namespace
