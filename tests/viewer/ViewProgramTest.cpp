@@ -68,29 +68,31 @@ HWND WaitForDialog(const ViewerProgram& viewer, const wchar_t* title)
     return dialog;
 }
 
-// The filters dialog, open until Done.
-class FiltersDialog {
+// The filters or the highlights dialog, open until Done.
+class RulesDialog {
 public:
-    explicit FiltersDialog(const ViewerProgram& viewer)
+    explicit RulesDialog(const ViewerProgram& viewer, bool highlights = false)
         : mViewer(viewer)
+        , mRuleTitle(highlights ? kHighlightRuleTitle : kFilterRuleTitle)
     {
         // Posted: the dialog is modal and does not return until it closes.
-        ::PostMessageW(viewer.window(), WM_COMMAND, MAKEWPARAM(kViewerFilters, 0), 0);
-        mDialog = WaitForDialog(viewer, kFiltersTitle);
+        ::PostMessageW(viewer.window(), WM_COMMAND, MAKEWPARAM(highlights ? kViewerHighlights : kViewerFilters, 0), 0);
+        mDialog = WaitForDialog(viewer, highlights ? kHighlightsTitle : kFiltersTitle);
     }
     bool Open() const { return mDialog != nullptr; }
     int Count() const { return ListBox_GetCount(testing_support::DirectChild(mDialog, IDC_RULES_LIST)); }
 
     // Fills in the rule dialog and presses OK; returns what it says below the pattern
-    // when it stays open (refusing the rule), empty when it took the rule.
-    std::wstring Add(bool exclude, RuleField field, bool regex, const wchar_t* pattern) const
+    // when it stays open (refusing the rule), empty when it took the rule. action is
+    // keep (0) or hide (1) for a filter, the colours' place in their list for a highlight.
+    std::wstring Add(int action, RuleField field, bool regex, const wchar_t* pattern) const
     {
         ::PostMessageW(mDialog, WM_COMMAND, MAKEWPARAM(IDC_RULES_ADD, BN_CLICKED), 0);
-        HWND rule = WaitForDialog(mViewer, kFilterRuleTitle);
+        HWND rule = WaitForDialog(mViewer, mRuleTitle);
         if (rule == nullptr) {
             return L"no rule dialog";
         }
-        ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_ACTION), exclude ? 1 : 0);
+        ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_ACTION), action);
         ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_FIELD), static_cast<int>(field));
         ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_MODE), regex ? 1 : 0);
         ::SendMessageW(
@@ -124,6 +126,7 @@ public:
 
 private:
     const ViewerProgram& mViewer;
+    const wchar_t* mRuleTitle;
     HWND mDialog = nullptr;
     mutable HWND mRefused = nullptr;
 };
@@ -161,15 +164,15 @@ void CheckScenario(const ViewerProgram& viewer, const std::vector<std::wstring>&
 
     // A filter that hides the folded entry line shows what it held.
     {
-        FiltersDialog filters(viewer);
+        RulesDialog filters(viewer);
         ASSERT_TRUE(filters.Open());
-        EXPECT_EQ(filters.Add(true, RuleField::Text, false, L"parse - ENTER"), L"");
+        EXPECT_EQ(filters.Add(1, RuleField::Text, false, L"parse - ENTER"), L"");
         EXPECT_TRUE(filters.Done(true));
     }
     ASSERT_TRUE(viewer.WaitForItems(all - 1)) << viewer.ItemCount();
     EXPECT_EQ(viewer.Texts(), ScenarioTexts({ 0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11 }, extra));
     {
-        FiltersDialog filters(viewer);
+        RulesDialog filters(viewer);
         ASSERT_TRUE(filters.Open());
         filters.Toggle(0);  // off, not deleted
         EXPECT_TRUE(filters.Done(true));
@@ -274,10 +277,10 @@ TEST_F(ViewProgramTest, ABadRegularExpressionIsRefusedWithItsReasonAndTheViewerL
         ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text), TRUE);
     }
     ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
-    FiltersDialog filters(viewer);
+    RulesDialog filters(viewer);
     ASSERT_TRUE(filters.Open());
     for (const wchar_t* bad : { L"(Load", L"[z-a]", L"*" }) {
-        const std::wstring reason = filters.Add(false, RuleField::WholeLine, true, bad);
+        const std::wstring reason = filters.Add(0, RuleField::WholeLine, true, bad);
         EXPECT_NE(reason.find(L"not valid"), std::wstring::npos) << bad << ": " << reason;
         DWORD_PTR answer = 0;
         EXPECT_NE(::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
@@ -320,9 +323,9 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
         ::SendMessageW(viewer.list(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Process), 151);
         ::SetWindowPos(viewer.window(), nullptr, 40, 30, 700, 420, SWP_NOZORDER);
         ::GetWindowRect(viewer.window(), &placed);
-        FiltersDialog filters(viewer);
+        RulesDialog filters(viewer);
         ASSERT_TRUE(filters.Open());
-        EXPECT_EQ(filters.Add(true, RuleField::Text, false, L"waiting"), L"");
+        EXPECT_EQ(filters.Add(1, RuleField::Text, false, L"waiting"), L"");
         EXPECT_TRUE(filters.Done(true));
         ASSERT_TRUE(viewer.WaitForItems(kScenarioLines - 1));
         ASSERT_TRUE(viewer.Close());
@@ -497,6 +500,39 @@ TEST_F(ViewProgramTest, ALogDroppedOnTheLiveViewerOpensInAWindowOfItsOwn)
     EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
     DWORD_PTR answer = 0;
     EXPECT_NE(::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+}
+
+TEST_F(ViewProgramTest, HighlightsColourTheirLinesAndTheFirstMatchingRuleWins)
+{
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    SendScenario(viewer);
+    ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
+    {
+        RulesDialog highlights(viewer, true);
+        ASSERT_TRUE(highlights.Open());
+        EXPECT_EQ(highlights.Count(), 1) << "error lines, by default";
+        EXPECT_EQ(highlights.Add(4, RuleField::Text, false, L"token"), L"");
+        EXPECT_EQ(highlights.Add(3, RuleField::Kind, true, L"^mess"), L"");
+        EXPECT_TRUE(highlights.Done(true));
+    }
+    // The error line holds "token" too: the error rule comes first.
+    const struct {
+        int line;
+        LRESULT style;
+    } rows[] = { { 6, 1 }, { 4, 2 }, { 7, 2 }, { 1, 3 }, { 5, 3 }, { 0, 0 }, { 9, 0 } };
+    for (const auto& row : rows) {
+        EXPECT_TRUE(WaitFor([&] { return viewer.RowStyle(row.line) == row.style; }, 2000))
+            << row.line << ": " << viewer.RowStyle(row.line);
+    }
+    // Switched off, a rule colours nothing; the next one that matches takes over.
+    {
+        RulesDialog highlights(viewer, true);
+        ASSERT_TRUE(highlights.Open());
+        highlights.Toggle(0);
+        EXPECT_TRUE(highlights.Done(true));
+    }
+    EXPECT_TRUE(WaitFor([&] { return viewer.RowStyle(6) == 2; }, 2000)) << viewer.RowStyle(6);
 }
 
 }  // namespace
