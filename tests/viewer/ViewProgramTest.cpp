@@ -318,6 +318,15 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
         SendScenario(viewer);
         ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
         EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
+        // The text column takes what the others leave: no horizontal scroll bar.
+        RECT list = {};
+        ::GetClientRect(viewer.list(), &list);
+        int columns = 0;
+        for (int column = 0; column < static_cast<int>(ViewerColumn::Count); ++column) {
+            columns += ColumnWidth(viewer, static_cast<ViewerColumn>(column));
+        }
+        EXPECT_LE(columns, list.right);
+        EXPECT_GE(columns, list.right - 40);
         viewer.Command(kViewerTimeSinceFirst);
         EXPECT_EQ(viewer.Cell(0, ViewerColumn::Time), L"+0.000");
         ::SendMessageW(viewer.list(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Process), 151);

@@ -128,5 +128,14 @@ int wmain(int argc, wchar_t** argv)
     // Let the find and a refresh or two happen.
     ::Sleep(1500);
     std::printf("scene set: %d lines shown\n", count());
+    RECT client = {};
+    ::GetClientRect(list, &client);
+    RECT frame = {};
+    ::GetClientRect(viewer, &frame);
+    std::printf("list %ld wide in a window of %ld; columns:", client.right, frame.right);
+    for (int column = 0; column < static_cast<int>(ViewerColumn::Count); ++column) {
+        std::printf(" %d", static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)));
+    }
+    std::printf("\n");
     return 0;
 }

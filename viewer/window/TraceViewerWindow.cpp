@@ -41,6 +41,7 @@ constexpr int kBarGap = 6;
 constexpr int kStatusCountsWidth = 320;
 constexpr int kStatusCaptureWidth = 300;
 constexpr int kStatusFindWidth = 170;
+constexpr int kMinTextWidth = 160;
 
 // The bar above the list, left to right.
 struct BarControl {
@@ -395,6 +396,10 @@ void TraceViewerWindow::SetStatusParts()
 
 void TraceViewerWindow::OnSize(int width, int height)
 {
+    // Setting the menu sizes the window before its controls exist.
+    if (mList == nullptr || mStatus == nullptr) {
+        return;
+    }
     ::SendMessageW(mStatus, WM_SIZE, 0, 0);
     SetStatusParts();
     RECT status = {};
@@ -419,8 +424,9 @@ void TraceViewerWindow::FitTextColumn(int width)
     for (const ColumnRow& row : kColumnRows) {
         fixed += row.column == ViewerColumn::Text ? 0 : Scale(row.width);
     }
-    mFittedTextWidth = std::max(
-        Scale(kColumnRows[text].width), width - fixed - ::GetSystemMetricsForDpi(SM_CXVSCROLL, mDpi) - Scale(4));
+    // Down to a narrow text column, the list fits the window without a horizontal scroll bar.
+    mFittedTextWidth
+        = std::max(Scale(kMinTextWidth), width - fixed - ::GetSystemMetricsForDpi(SM_CXVSCROLL, mDpi) - Scale(4));
     ::SendMessageW(mList, LVM_SETCOLUMNWIDTH, text, mFittedTextWidth);
 }
 
