@@ -115,6 +115,32 @@ bool ListViewSelectOnly(HWND list, int item)
         && done != 0;
 }
 
+std::vector<int> ListViewColumnOrder(HWND list, int columns)
+{
+    std::vector<int> order(static_cast<std::size_t>(columns));
+    RemoteBlock block(list, order.size() * sizeof(int));
+    DWORD_PTR done = 0;
+    if (block.address() == nullptr
+        || ::SendMessageTimeoutW(list, LVM_GETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(block.address()),
+               SMTO_ABORTIFHUNG, 5000, &done)
+            == 0
+        || done == 0 || !block.Read(0, order.data(), order.size() * sizeof(int))) {
+        return {};
+    }
+    return order;
+}
+
+bool SetListViewColumnOrder(HWND list, const std::vector<int>& order)
+{
+    RemoteBlock block(list, order.size() * sizeof(int));
+    DWORD_PTR done = 0;
+    return block.address() != nullptr && block.Write(0, order.data(), order.size() * sizeof(int))
+        && ::SendMessageTimeoutW(list, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(block.address()),
+               SMTO_ABORTIFHUNG, 5000, &done)
+        != 0
+        && done != 0;
+}
+
 bool DropFile(HWND window, const std::wstring& path)
 {
     DROPFILES header = {};

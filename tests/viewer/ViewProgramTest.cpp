@@ -309,6 +309,9 @@ bool IsClockTime(const std::wstring& text)
     return text.size() == 12 && text[2] == L':' && text[5] == L':' && text[8] == L'.';
 }
 
+// The text first, the line number last.
+const std::vector<int> kMovedColumns = { 0, 7, 2, 3, 4, 5, 6, 1 };
+
 TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
 {
     RECT placed = {};
@@ -330,6 +333,7 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
         viewer.Command(kViewerTimeSinceFirst);
         EXPECT_EQ(viewer.Cell(0, ViewerColumn::Time), L"+0.000");
         ::SendMessageW(viewer.list(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(ViewerColumn::Process), 151);
+        EXPECT_TRUE(testing_support::SetListViewColumnOrder(viewer.list(), kMovedColumns));
         ::SetWindowPos(viewer.window(), nullptr, 40, 30, 700, 420, SWP_NOZORDER);
         ::GetWindowRect(viewer.window(), &placed);
         RulesDialog filters(viewer);
@@ -345,6 +349,8 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
     ASSERT_TRUE(viewer.WaitForItems(kScenarioLines - 1)) << "the filter is kept";
     EXPECT_EQ(viewer.Cell(1, ViewerColumn::Time).substr(0, 1), L"+");
     EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 151);
+    EXPECT_EQ(
+        testing_support::ListViewColumnOrder(viewer.list(), static_cast<int>(ViewerColumn::Count)), kMovedColumns);
     EXPECT_EQ(viewer.RowStyle(5), 1) << "the error line keeps its highlight";
     RECT again = {};
     ::GetWindowRect(viewer.window(), &again);
@@ -380,6 +386,8 @@ TEST_F(ViewProgramTest, CorruptSettingsFallBackToTheDefaultsAndUnknownOnesStay)
     ASSERT_TRUE(viewer.WaitForItems(kScenarioLines)) << "no filter";
     EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
     EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 110);
+    EXPECT_EQ(testing_support::ListViewColumnOrder(viewer.list(), static_cast<int>(ViewerColumn::Count)),
+        (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7 }));
     EXPECT_EQ(viewer.Status(kStatusCapture) == kCaptureOffText, false);
     // The highlights value held nothing that reads as a rule: the default highlights hold.
     EXPECT_EQ(viewer.RowStyle(6), 1);
