@@ -507,10 +507,17 @@ TEST_F(ViewProgramTest, ALogDroppedOnTheLiveViewerOpensInAWindowOfItsOwn)
     ViewerProgram viewer;
     ASSERT_TRUE(viewer.Started());
     ASSERT_TRUE(testing_support::DropFile(viewer.window(), path));
+    // Found once it is shown, its list made.
     HWND opened = nullptr;
-    ASSERT_TRUE(
-        WaitFor([&] { return (opened = ::FindWindowW(kLogWindowClass, L"dropped.log - Tracing")) != nullptr; }, 15000));
-    HWND list = testing_support::DirectChild(opened, kViewerList);
+    HWND list = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            opened = ::FindWindowW(kLogWindowClass, L"dropped.log - Tracing");
+            list = opened != nullptr && ::IsWindowVisible(opened) ? testing_support::DirectChild(opened, kViewerList)
+                                                                  : nullptr;
+            return list != nullptr;
+        },
+        15000));
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 10000));
     EXPECT_EQ(testing_support::ListViewCellText(list, 2, static_cast<int>(ViewerColumn::Text)), L"three");
     EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), viewer.window()) << "the live viewer is still the one";
