@@ -60,6 +60,8 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             } else {
                 result.ignored.push_back(argument + L" " + arguments[i]);
             }
+        } else if (!result.openPath && !argument.empty() && argument[0] != L'/' && argument[0] != L'-') {
+            result.openPath = argument;
         } else {
             result.ignored.push_back(argument);
         }

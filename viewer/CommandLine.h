@@ -3,6 +3,8 @@
 //   /log-limit MB   rotate the log at MB megabytes (default 64; a fraction
 //                   such as 0.5 is allowed)
 //   /history LINES  hold at most LINES lines (default 1,000,000)
+//   PATH            show the saved log PATH in a window of its own, which
+//                   does not capture
 // Options may start with "/" or "-" and are not case-sensitive. They hold
 // for this run and do not change the kept settings.
 #pragma once
@@ -16,6 +18,7 @@ struct CommandLine {
     std::optional<std::wstring> logPath;
     std::optional<std::uint64_t> logLimitBytes;
     std::optional<std::uint32_t> historyLines;
+    std::optional<std::wstring> openPath;
     // Arguments that are not understood, or options without a good value.
     std::vector<std::wstring> ignored;
 };

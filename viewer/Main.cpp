@@ -1,38 +1,52 @@
 // Tracing.exe: shows the trace records that programs built on the
 // foundation library send to the window class "Talvane Solutions::Trace::1.0",
-// and the debug output of every program of the session.
+// and the debug output of every program of the session; or, given a path,
+// a saved log in a window of its own.
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/CommandLine.h"
 #include "viewer/ViewerResources.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/window/TraceViewerWindow.h"
 #include "viewer/window/ViewerControls.h"
+#include "viewer/window/ViewerMenus.h"
 
 #include <commctrl.h>
 #include <windows.h>
 
 #include <iterator>
 
+namespace {
+
+bool IsEditBox(HWND window)
+{
+    wchar_t name[16] = L"";
+    return window != nullptr && ::GetClassNameW(window, name, static_cast<int>(std::size(name))) != 0
+        && ::CompareStringOrdinal(name, -1, L"Edit", -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    const CommandLine commandLine = ParseCommandLine(SplitArguments(::GetCommandLineW()));
     // Records go to the first window of the class and the debug-output
     // buffer has one listener, so a second viewer would only sit idle:
-    // bring the running one forward instead.
-    if (HWND running = ::FindWindowW(UTrace::kViewerClass, nullptr)) {
+    // bring the running one forward instead. A saved log always gets a window.
+    if (HWND running = commandLine.openPath ? nullptr : ::FindWindowW(UTrace::kViewerClass, nullptr)) {
         ::ShowWindow(running, SW_RESTORE);
         ::SetForegroundWindow(running);
         return 0;
     }
 
-    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES };
+    INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES };
     ::InitCommonControlsEx(&controls);
 
-    const CommandLine commandLine = ParseCommandLine(SplitArguments(::GetCommandLineW()));
     ViewerStart start;
     start.settings = LoadSettings();
     start.historyLines = commandLine.historyLines.value_or(start.settings.historyLines);
     start.logLimitBytes = commandLine.logLimitBytes.value_or(std::uint64_t { start.settings.logLimitMB } << 20);
     start.logPath = commandLine.logPath;
+    start.openPath = commandLine.openPath;
     start.ignoredArguments = commandLine.ignored;
 
     TraceViewerWindow viewer(std::move(start));
@@ -40,18 +54,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (window == nullptr) {
         return 1;
     }
-    ACCEL keys[] = {
-        { FVIRTKEY | FCONTROL, 'C', kViewerCopy },
-        { FVIRTKEY | FCONTROL, 'S', kViewerSave },
-        { FVIRTKEY | FCONTROL, 'L', kViewerClear },
-        { FVIRTKEY, VK_PAUSE, kViewerPause },
-    };
-    const viewer_resources::UniqueAcceleratorTable accelerators(
-        ::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+    // The find box keeps Ctrl+C, Ctrl+X and Ctrl+A for its own text.
+    const viewer_resources::UniqueAcceleratorTable listKeys(CreateViewerAccelerators(false));
+    const viewer_resources::UniqueAcceleratorTable editKeys(CreateViewerAccelerators(true));
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!accelerators || !::TranslateAcceleratorW(window, accelerators.get(), &message)) {
+        const HACCEL keys = IsEditBox(::GetFocus()) ? editKeys.get() : listKeys.get();
+        if (keys == nullptr || !::TranslateAcceleratorW(window, keys, &message)) {
             if (!::IsDialogMessageW(window, &message)) {
                 ::TranslateMessage(&message);
                 ::DispatchMessageW(&message);

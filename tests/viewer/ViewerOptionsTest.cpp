@@ -19,18 +19,21 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         std::optional<std::uint64_t> limit;
         std::optional<std::uint32_t> history;
         std::vector<std::wstring> ignored;
+        std::optional<std::wstring> openPath;
     } rows[] = {
-        { "nothing", {}, {}, {}, {}, {} },
+        { "nothing", {}, {}, {}, {}, {}, {} },
         { "all three", { L"/log", L"C:\\a b\\t.log", L"/log-limit", L"2", L"/history", L"500" }, L"C:\\a b\\t.log",
-            std::uint64_t { 2 } << 20, 500u, {} },
-        { "dash and any case", { L"-LOG", L"x.log", L"-History", L"7" }, L"x.log", {}, 7u, {} },
-        { "a fractional limit", { L"/log-limit", L"0.5" }, {}, std::uint64_t { 1 } << 19, {}, {} },
-        { "a limit too small", { L"/log-limit", L"0.001" }, {}, {}, {}, { L"/log-limit 0.001" } },
-        { "a limit not a number", { L"/log-limit", L"1e3" }, {}, {}, {}, { L"/log-limit 1e3" } },
-        { "a history of none", { L"/history", L"0" }, {}, {}, {}, { L"/history 0" } },
-        { "a fractional history", { L"/history", L"2.5" }, {}, {}, {}, { L"/history 2.5" } },
-        { "an option without its value", { L"/log" }, {}, {}, {}, { L"/log" } },
-        { "unknown arguments", { L"/verbose", L"file.txt" }, {}, {}, {}, { L"/verbose", L"file.txt" } },
+            std::uint64_t { 2 } << 20, 500u, {}, {} },
+        { "dash and any case", { L"-LOG", L"x.log", L"-History", L"7" }, L"x.log", {}, 7u, {}, {} },
+        { "a fractional limit", { L"/log-limit", L"0.5" }, {}, std::uint64_t { 1 } << 19, {}, {}, {} },
+        { "a limit too small", { L"/log-limit", L"0.001" }, {}, {}, {}, { L"/log-limit 0.001" }, {} },
+        { "a limit not a number", { L"/log-limit", L"1e3" }, {}, {}, {}, { L"/log-limit 1e3" }, {} },
+        { "a history of none", { L"/history", L"0" }, {}, {}, {}, { L"/history 0" }, {} },
+        { "a fractional history", { L"/history", L"2.5" }, {}, {}, {}, { L"/history 2.5" }, {} },
+        { "an option without its value", { L"/log" }, {}, {}, {}, { L"/log" }, {} },
+        { "an unknown option and a log to show", { L"/verbose", L"file.txt" }, {}, {}, {}, { L"/verbose" },
+            L"file.txt" },
+        { "a second log to show", { L"a.log", L"-history", L"9", L"b.log" }, {}, {}, 9u, { L"b.log" }, L"a.log" },
     };
     for (const auto& row : rows) {
         const CommandLine parsed = ParseCommandLine(row.arguments);
@@ -38,6 +41,7 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         EXPECT_EQ(parsed.logLimitBytes, row.limit) << row.name;
         EXPECT_EQ(parsed.historyLines, row.history) << row.name;
         EXPECT_EQ(parsed.ignored, row.ignored) << row.name;
+        EXPECT_EQ(parsed.openPath, row.openPath) << row.name;
     }
     EXPECT_EQ(SplitArguments(L"Tracing.exe /log \"C:\\a b\\t.log\""),
         (std::vector<std::wstring> { L"/log", L"C:\\a b\\t.log" }));
@@ -98,6 +102,45 @@ TEST_F(ViewerSettingsTest, WrongTypesSizesAndRangesFallBackToDefaults)
         ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"FutureSetting", RRF_RT_REG_DWORD, nullptr, &kept, &size),
         ERROR_SUCCESS);
     EXPECT_EQ(kept, 0u);
+}
+
+TEST_F(ViewerSettingsTest, RulesComeBackAndUnreadableRuleListsGiveTheDefaults)
+{
+    TextRule hide;
+    hide.exclude = true;
+    hide.pattern = "noise";
+    const struct {
+        const char* name;
+        std::wstring value;  // a REG_MULTI_SZ's characters, without the closing NUL
+        std::vector<TextRule> filters;
+        std::vector<TextRule> highlights;
+    } rows[] = {
+        { "emptied by the user", std::wstring(1, L'\0'), {}, {} },
+        { "nothing readable", std::wstring(L"what\0ever\0", 10), {}, ViewerSettings::DefaultHighlights() },
+        { "one readable of two", std::wstring(L"ex\t7\t000000\tFFFFFF\tnoise\0junk\0", 30), { hide }, { hide } },
+    };
+    for (const auto& row : rows) {
+        const std::wstring chars = row.value + L'\0';
+        const auto bytes = static_cast<DWORD>(chars.size() * sizeof(wchar_t));
+        Put(kFiltersValue, REG_MULTI_SZ, chars.data(), bytes);
+        Put(kHighlightsValue, REG_MULTI_SZ, chars.data(), bytes);
+        const ViewerSettings loaded = LoadSettings();
+        EXPECT_EQ(loaded.filters, row.filters) << row.name;
+        EXPECT_EQ(loaded.highlights, row.highlights) << row.name;
+    }
+    ViewerSettings changed;
+    changed.filters = { hide, hide };
+    changed.highlights = {};
+    changed.timeMode = TimeMode::SincePrevious;
+    changed.columnWidths = std::array<int, ViewerSettings::kColumns> { 1, 2, 3, 4, 5, 6, 7, 8 };
+    changed.columnOrder = std::array<int, ViewerSettings::kColumns> { 7, 6, 5, 4, 3, 2, 1, 0 };
+    ASSERT_TRUE(SaveViewSettings(changed));
+    const ViewerSettings loaded = LoadSettings();
+    EXPECT_EQ(loaded.filters, changed.filters);
+    EXPECT_TRUE(loaded.highlights.empty());
+    EXPECT_EQ(loaded.timeMode, TimeMode::SincePrevious);
+    EXPECT_EQ(loaded.columnWidths, changed.columnWidths);
+    EXPECT_EQ(loaded.columnOrder, changed.columnOrder);
 }
 
 }  // namespace

@@ -32,13 +32,14 @@ inline void ForgetSettings()
 
 class ViewerProgram {
 public:
-    explicit ViewerProgram(const std::wstring& arguments = L"")
+    // title is the window's: a window showing a saved log is named after its file.
+    explicit ViewerProgram(const std::wstring& arguments = L"", const std::wstring& title = kViewerTitle)
     {
         // A viewer left running would keep this one from starting.
         EXPECT_TRUE(testing_support::CloseWindowsOfClass(UTrace::kViewerClass, 5000));
         mProcess
             = std::make_unique<testing_support::ChildProcess>(testing_support::ProductFile(L"Tracing.exe"), arguments);
-        mWindow = mProcess->WaitForWindow(kViewerTitle, 15000);
+        mWindow = mProcess->WaitForWindow(title, 15000);
         mList = testing_support::DirectChild(mWindow, kViewerList);
         mStatus = testing_support::DirectChild(mWindow, kViewerStatus);
     }
@@ -46,6 +47,7 @@ public:
     ViewerProgram& operator=(const ViewerProgram&) = delete;
     ~ViewerProgram() { Close(); }
 
+    HWND list() const { return mList; }
     bool Started() const { return mWindow != nullptr && mList != nullptr && mStatus != nullptr; }
     HWND window() const { return mWindow; }
     DWORD pid() const { return mProcess->id(); }
@@ -81,6 +83,30 @@ public:
     std::wstring Cell(int item, ViewerColumn column) const
     {
         return testing_support::ListViewCellText(mList, item, static_cast<int>(column));
+    }
+    // The Text column of every shown line.
+    std::vector<std::wstring> Texts() const
+    {
+        std::vector<std::wstring> texts;
+        for (int item = 0, count = ItemCount(); item < count; ++item) {
+            texts.push_back(Cell(item, ViewerColumn::Text));
+        }
+        return texts;
+    }
+    // How the line at position is drawn: the highlight rule's index + 1, and kRowIsMatch.
+    LRESULT RowStyle(int position) const
+    {
+        return ::SendMessageW(mWindow, kViewerRowStyleMessage, static_cast<WPARAM>(position), 0);
+    }
+    int Selected() const
+    {
+        return static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    // A key pressed and let go in the list, through the program's message loop.
+    void Key(UINT key) const
+    {
+        ::PostMessageW(mList, WM_KEYDOWN, key, 1);
+        ::PostMessageW(mList, WM_KEYUP, key, 0xC0000001);
     }
     std::wstring Status(int part) const { return testing_support::StatusBarPartText(mStatus, part); }
     bool WaitForStatus(int part, const std::wstring& text, DWORD timeoutMs = 5000) const

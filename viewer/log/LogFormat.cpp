@@ -80,17 +80,23 @@ bool ParseTime(std::string_view text, std::int64_t& time)
 
 }  // namespace
 
-std::string KindName(LineOrigin origin, std::int32_t kind)
+std::string_view KnownKindName(LineOrigin origin, std::int32_t kind) noexcept
 {
     if (origin == LineOrigin::Debug) {
-        return std::string(kDebugKind);
+        return kDebugKind;
     }
     for (const KindText& known : kRecordKinds) {
         if (known.kind == kind) {
-            return std::string(known.name);
+            return known.name;
         }
     }
-    return std::to_string(kind);
+    return {};
+}
+
+std::string KindName(LineOrigin origin, std::int32_t kind)
+{
+    const std::string_view known = KnownKindName(origin, kind);
+    return known.empty() ? std::to_string(kind) : std::string(known);
 }
 
 void AppendTime(std::string& out, std::int64_t time)

@@ -18,6 +18,8 @@
 
 // "debug", "error", "message", "function", or the record's kind as a number.
 std::string KindName(LineOrigin origin, std::int32_t kind);
+// The same without the number: empty for a kind that has no name.
+std::string_view KnownKindName(LineOrigin origin, std::int32_t kind) noexcept;
 
 // Appends "yyyy-mm-dd hh:mm:ss.mmm" for a local FILETIME count.
 void AppendTime(std::string& out, std::int64_t time);

@@ -42,6 +42,18 @@ std::wstring Utf8ToWide(std::string_view utf8)
     return wide;
 }
 
+std::string WideToUtf8(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(std::min<std::size_t>(wide.size(), 0x7FFFFFFF));
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
 int Utf8IntoBuffer(std::string_view utf8, wchar_t* buffer, int size)
 {
     if (size <= 0) {

@@ -28,6 +28,7 @@ std::string FormatLines(const LineStore& store, const std::vector<SequenceRange>
 [[nodiscard]] bool SaveToFile(const std::wstring& path, std::string_view bytes);
 
 std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
 
 // Converts as much of utf8 as fits into buffer (size units, NUL included),
 // never cutting a character in two. Returns the units written before the NUL.

@@ -1,6 +1,8 @@
-// Command and control ids of the viewer's window, its title and the texts of
-// its status bar, shared with its tests.
+// Command and control ids of the viewer's windows, their titles, the texts
+// of their status bars and the messages they answer, shared with the tests.
 #pragma once
+
+#include <windows.h>
 
 enum ViewerControl : int {
     kViewerClear = 101,
@@ -14,24 +16,58 @@ enum ViewerControl : int {
     kViewerExit = 109,
     kViewerList = 110,
     kViewerStatus = 111,
+    kViewerOpen = 112,
+    kViewerSaveAll = 113,
+    kViewerSelectAll = 114,
+    kViewerFind = 115,  // puts the focus in the find box
+    kViewerFindNext = 116,
+    kViewerFindPrevious = 117,
+    kViewerFindText = 118,  // the find box
+    kViewerMatchCase = 119,  // its case switch
+    kViewerFilters = 120,
+    kViewerHighlights = 121,
+    kViewerFollow = 122,  // switches following on and off
+    kViewerFollowEnd = 123,  // follows again (End)
+    kViewerTimeClock = 124,
+    kViewerTimeSinceFirst = 125,
+    kViewerTimeSincePrevious = 126,
+    kViewerFold = 127,  // the scope of the focused line (Left)
+    kViewerUnfold = 128,  // the focused line's folded scope (Right)
+    kViewerFoldAll = 129,
+    kViewerUnfoldAll = 130,
 };
 
 // The status bar's parts, left to right.
 enum ViewerStatusPart : int {
     kStatusCounts = 0,
-    kStatusCapture = 1,
-    kStatusLog = 2,
+    kStatusCapture = 1,  // in a window showing a saved log: what was read
+    kStatusFind = 2,
+    kStatusLog = 3,
 };
 
-// The list's columns, in the order of the log format's fields.
-enum class ViewerColumn : int { Time, Pid, Process, Kind, Source, Text, Count };
+// The list's columns, by their subitem numbers. Fold shows "+" on a folded
+// scope's entry line and "-" on an unfolded one.
+enum class ViewerColumn : int { Fold, Line, Time, Pid, Process, Kind, Source, Text, Count };
 
-// Window title of the viewer's main window.
+// Window title of the live viewer; a window showing a saved log is titled
+// "<file name> - Tracing" and is of kLogWindowClass.
 constexpr wchar_t kViewerTitle[] = L"Tracing";
+constexpr wchar_t kLogTitleSuffix[] = L" - Tracing";
+constexpr wchar_t kLogWindowClass[] = L"Probedeck.Tracing.SavedLog";
 
 constexpr wchar_t kCaptureOnText[] = L"Capturing debug output";
 constexpr wchar_t kCaptureTakenText[] = L"Debug output is captured by another program";
 constexpr wchar_t kCaptureOffText[] = L"Debug output capture is off";
 
-// Title of the settings dialog (its template is in viewer/resources/Tracing.rc).
+// Titles of the dialogs (their templates are in viewer/resources/Tracing.rc).
 constexpr wchar_t kSettingsTitle[] = L"Tracing settings";
+constexpr wchar_t kFiltersTitle[] = L"Filters";
+constexpr wchar_t kHighlightsTitle[] = L"Highlights";
+constexpr wchar_t kFilterRuleTitle[] = L"Filter rule";
+constexpr wchar_t kHighlightRuleTitle[] = L"Highlight rule";
+
+// Asks how the list draws the line it shows at position wParam: the
+// highlight rule that colours it (its index + 1, 0 for none) in the low
+// word, and kRowIsMatch when it matches the find text.
+constexpr UINT kViewerRowStyleMessage = WM_APP + 20;
+constexpr LRESULT kRowIsMatch = 0x10000;

@@ -1,0 +1,211 @@
+// Which lines the list shows: function scopes read from the lines, folding,
+// and filters working together.
+#include "viewer/view/ShownLines.h"
+
+#include "foundation/trace/TraceProtocol.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// One line of a scenario: its sender (a pid; 0 for debug output of pid 9) and its text.
+struct Line {
+    std::uint32_t pid;
+    std::int32_t kind;
+    const char* text;
+};
+
+constexpr std::int32_t F = UTrace::kTraceFunction;
+constexpr std::int32_t M = UTrace::kTraceMessage;
+
+void Fill(LineStore& store, const std::vector<Line>& lines)
+{
+    for (const Line& line : lines) {
+        LineView view;
+        view.pid = line.pid == 0 ? 9 : line.pid;
+        view.origin = line.pid == 0 ? LineOrigin::Debug : LineOrigin::Record;
+        view.kind = line.pid == 0 ? 0 : line.kind;
+        view.source = line.pid == 0 ? "" : "src";
+        view.text = line.text;
+        store.Add(view);
+    }
+}
+
+std::vector<std::uint64_t> Shown(const ShownLines& shown)
+{
+    std::vector<std::uint64_t> sequences;
+    for (std::size_t i = 0; i < shown.Size(); ++i) {
+        sequences.push_back(shown.SequenceAt(i));
+    }
+    return sequences;
+}
+
+TEST(ScopeLineTest, StampAndIndentationAreReadApart)
+{
+    const struct {
+        const char* text;
+        std::uint32_t depth;
+        bool enter;
+        const char* name;
+    } rows[] = {
+        { "Open - enter", 0, true, "Open" },
+        { "    Read - return = 5", 2, false, "Read" },
+        { "1:2:3.004 :   Inner - enter", 1, true, "Inner" },
+        { "12:0:59.100 : Outer - return", 0, false, "Outer" },
+        { "1:2:3.04 :   x - enter", 0, true, "1:2:3.04 :   x" },  // not a stamp: two digits of milliseconds
+        { "   odd - enter", 1, true, "odd" },
+        { "- enter", 0, false, "- enter" },
+        { "", 0, false, "" },
+    };
+    for (const auto& row : rows) {
+        const ScopeLine line = ReadScopeLine(LineOrigin::Record, F, row.text);
+        EXPECT_EQ(line.depth, row.depth) << row.text;
+        EXPECT_EQ(line.enter, row.enter) << row.text;
+        EXPECT_EQ(line.name, row.name) << row.text;
+        EXPECT_TRUE(line.function) << row.text;
+    }
+    // Debug output: behind its source, if there is one.
+    const struct {
+        const char* text;
+        std::uint32_t depth;
+        bool enter;
+        const char* name;
+        bool traced;
+    } debugRows[] = {
+        { "demo: Open - enter", 0, true, "Open", true },
+        { "demo: 1:2:3.004 :     Read - return", 2, false, "Read", true },
+        { ": Open - enter", 0, true, "Open", true },
+        { "two words: x - enter", 0, true, "two words: x", false },
+        { "1:2:3.004 :   x - enter", 1, true, "x", false },
+    };
+    for (const auto& row : debugRows) {
+        const ScopeLine line = ReadScopeLine(LineOrigin::Debug, 0, row.text);
+        EXPECT_EQ(line.depth, row.depth) << row.text;
+        EXPECT_EQ(line.enter, row.enter) << row.text;
+        EXPECT_EQ(line.name, row.name) << row.text;
+        EXPECT_EQ(line.traced, row.traced) << row.text;
+        EXPECT_FALSE(line.function) << row.text;
+    }
+    EXPECT_FALSE(ReadScopeLine(LineOrigin::Debug, F, "A - enter").function);
+    EXPECT_FALSE(ReadScopeLine(LineOrigin::Record, M, "A - enter").function);
+}
+
+// Two senders, nested three deep, interleaved; the second leaves a scope open.
+const std::vector<Line> kTwoSenders = {
+    { 1, F, "A - enter" },  // 0
+    { 1, M, "  in A" },  // 1
+    { 2, F, "X - enter" },  // 2
+    { 1, F, "  B - enter" },  // 3
+    { 1, F, "    C - enter" },  // 4
+    { 2, M, "  in X" },  // 5
+    { 1, M, "      in C" },  // 6
+    { 1, F, "    C - return" },  // 7
+    { 1, F, "  B - return = 1" },  // 8
+    { 1, F, "A - return" },  // 9
+    { 1, M, "after A" },  // 10
+    { 2, M, "  still in X" },  // 11
+    { 0, 0, "debug line" },  // 12
+};
+
+TEST(ShownLinesTest, FoldedScopesHideTheirSendersLinesUpToTheirExit)
+{
+    const struct {
+        const char* name;
+        std::vector<std::uint64_t> folded;  // entry lines
+        std::vector<TextRule> filters;
+        std::vector<std::uint64_t> shown;
+    } rows[] = {
+        { "nothing folded", {}, {}, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "outermost: the other sender stays", { 0 }, {}, { 0, 2, 5, 10, 11, 12 } },
+        { "innermost takes its exit line", { 4 }, {}, { 0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 12 } },
+        { "middle", { 3 }, {}, { 0, 1, 2, 3, 5, 9, 10, 11, 12 } },
+        { "open scope to the end of its sender", { 2 }, {}, { 0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 12 } },
+        { "both senders", { 0, 2 }, {}, { 0, 2, 10, 12 } },
+        { "a filter hiding the folded entry leaves its lines", { 3 },
+            { TextRule { .exclude = true, .pattern = "B - enter" } }, { 0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "a filter inside a folded scope", { 4 }, { TextRule { .exclude = true, .pattern = "in X" } },
+            { 0, 1, 2, 3, 4, 8, 9, 10, 12 } },
+        { "an include rule", { 0 }, { TextRule { .pattern = "X" } }, { 2, 5, 11 } },
+        { "a rule switched off takes no part", {}, { TextRule { .enabled = false, .pattern = "X" } },
+            { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+    };
+    for (const auto& row : rows) {
+        LineStore store;
+        Fill(store, kTwoSenders);
+        ShownLines shown(store);
+        shown.SetFilters(row.filters);
+        static_cast<void>(shown.CatchUp());
+        for (std::uint64_t entry : row.folded) {
+            FunctionScopes::Scope* scope = shown.Scopes().At(entry);
+            ASSERT_NE(scope, nullptr) << row.name << " " << entry;
+            shown.Scopes().SetFolded(*scope, true);
+        }
+        shown.Refold();
+        EXPECT_EQ(Shown(shown), row.shown) << row.name;
+    }
+}
+
+TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
+{
+    LineStore store;
+    Fill(store,
+        { { 0, 0, "demo: Run - enter" }, { 0, 0, "demo:   Step - enter" }, { 0, 0, "demo:     working" },
+            { 0, 0, "demo:   Step - return" }, { 0, 0, "demo: Run - return = 0" }, { 0, 0, "demo: idle" } });
+    ShownLines shown(store);
+    static_cast<void>(shown.CatchUp());
+    shown.Scopes().SetFolded(*shown.Scopes().At(1), true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 1, 4, 5 }));
+    shown.Scopes().SetAllFolded(true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 5 }));
+}
+
+TEST(ShownLinesTest, ScopesEndAtTheirExitOrStayOpen)
+{
+    LineStore store;
+    Fill(store, kTwoSenders);
+    ShownLines shown(store);
+    static_cast<void>(shown.CatchUp());
+    const FunctionScopes& scopes = shown.Scopes();
+    const struct {
+        std::uint64_t entry;
+        std::uint64_t last;
+    } rows[] = { { 0, 9 }, { 2, 11 }, { 3, 8 }, { 4, 7 } };
+    ASSERT_EQ(scopes.All().size(), std::size(rows));
+    for (const auto& row : rows) {
+        const FunctionScopes::Scope* scope = scopes.At(row.entry);
+        ASSERT_NE(scope, nullptr) << row.entry;
+        EXPECT_EQ(scopes.LastLine(*scope), row.last) << row.entry;
+    }
+    EXPECT_EQ(scopes.At(2)->end, FunctionScopes::kOpen);
+}
+
+TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
+{
+    LineStore store(6);
+    ShownLines shown(store);
+    Fill(store, { { 1, F, "A - enter" }, { 1, M, "  one" } });
+    static_cast<void>(shown.CatchUp());
+    shown.Scopes().SetAllFolded(true);
+    shown.Refold();
+    Fill(store, { { 1, M, "  two" }, { 2, M, "other" }, { 1, F, "A - return" }, { 1, M, "after" } });
+    ShownLines::Change change = shown.CatchUp();
+    EXPECT_EQ(change.added, 2u);
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 3, 5 }));
+    // The store drops the entry line, and its scope goes with it.
+    Fill(store, { { 1, M, "last" } });
+    change = shown.CatchUp();
+    EXPECT_EQ(change.droppedShown, 1u);
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 3, 5, 6 }));
+    EXPECT_EQ(shown.Scopes().At(0), nullptr);
+    store.Clear();
+    Fill(store, { { 1, M, "new" } });
+    static_cast<void>(shown.CatchUp());
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
+}
+
+}  // namespace

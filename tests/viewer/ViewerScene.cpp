@@ -1,0 +1,141 @@
+// viewer_scene PATH\Tracing.exe: starts Tracing.exe with a filter kept in
+// its settings, sends it the traced calls of two programs, folds some of
+// their scopes and looks for a text, then leaves it running for a picture.
+// Ends with 0 once the scene is set, 1 when Tracing.exe did not show it.
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/trace/TraceProtocol.h"
+#include "tests/support/RemoteControls.h"
+#include "tests/support/WaitFor.h"
+#include "viewer/ViewerSettings.h"
+#include "viewer/view/RuleText.h"
+#include "viewer/window/LineTransfer.h"
+#include "viewer/window/ViewerControls.h"
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct SceneLine {
+    bool fromA;
+    std::int32_t kind;
+    const char* text;
+};
+const SceneLine kScene[] = {
+    { true, UTrace::kTraceFunction, "LoadProject - enter" },
+    { true, UTrace::kTraceMessage, "  opening C:\\work\\demo.prj" },
+    { false, UTrace::kTraceFunction, "ServeRequests - enter" },
+    { true, UTrace::kTraceFunction, "  ParseHeader - enter" },
+    { false, UTrace::kTraceMessage, "  heartbeat" },
+    { true, UTrace::kTraceMessage, "    header of 512 bytes" },
+    { true, UTrace::kTraceFunction, "  ParseHeader - return = 0" },
+    { true, UTrace::kTraceFunction, "  ReadTokens - enter" },
+    { true, UTrace::kTraceFunction, "    NextToken - enter" },
+    { true, UTrace::kTraceError, "      unexpected token '}' at line 41" },
+    { true, UTrace::kTraceFunction, "    NextToken - return = -1" },
+    { false, UTrace::kTraceMessage, "  request 17 served in 3 ms" },
+    { true, UTrace::kTraceFunction, "  ReadTokens - return = -1" },
+    { true, UTrace::kTraceFunction, "LoadProject - return = -1" },
+    { false, UTrace::kTraceMessage, "  heartbeat" },
+    { true, UTrace::kTraceFunction, "SaveSettings - enter" },
+    { true, UTrace::kTraceMessage, "  wrote 3 values" },
+    { true, UTrace::kTraceFunction, "SaveSettings - return" },
+    { false, UTrace::kTraceMessage, "  request 18 served in 2 ms" },
+    { false, UTrace::kTraceError, "  connection reset by peer" },
+};
+constexpr int kShown = static_cast<int>(std::size(kScene)) - 2;  // less the heartbeats
+
+void KeepFilter()
+{
+    TextRule hide;
+    hide.exclude = true;
+    hide.pattern = "heartbeat";
+    std::wstring chars = Utf8ToWide(RuleToText(hide));
+    chars += L'\0';
+    chars += L'\0';
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kFiltersValue, REG_MULTI_SZ, chars.data(),
+        static_cast<DWORD>(chars.size() * sizeof(wchar_t)));
+}
+
+bool Start(const std::wstring& program)
+{
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        return false;
+    }
+    const resources::UniqueHandle process(started.hProcess);
+    const resources::UniqueHandle thread(started.hThread);
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: viewer_scene PATH\\Tracing.exe\n");
+        return 2;
+    }
+    KeepFilter();
+    if (!Start(argv[1])) {
+        std::fprintf(stderr, "Tracing.exe did not start\n");
+        return 1;
+    }
+    HWND viewer = nullptr;
+    HWND list = nullptr;
+    // The window is found once it is shown, its list made.
+    testing_support::WaitFor(
+        [&] {
+            viewer = ::FindWindowW(UTrace::kViewerClass, nullptr);
+            list = viewer != nullptr && ::IsWindowVisible(viewer) ? ::GetDlgItem(viewer, kViewerList) : nullptr;
+            return list != nullptr;
+        },
+        60000);
+    if (list == nullptr) {
+        std::fprintf(stderr, "Tracing.exe showed no window\n");
+        return 1;
+    }
+    // Program A is this one, named through its window; program B sends without one.
+    const resources::UniqueWindow senderA(
+        ::CreateWindowExW(0, L"STATIC", L"A", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    for (const SceneLine& line : kScene) {
+        const TraceRecord record = TraceRecord::Fill(line.kind, 0, 0, line.fromA ? "demo" : "server", line.text);
+        COPYDATASTRUCT copy = { record.magic, record.length, const_cast<TraceRecord*>(&record) };
+        ::SendMessageW(viewer, WM_COPYDATA, reinterpret_cast<WPARAM>(line.fromA ? senderA.get() : nullptr),
+            reinterpret_cast<LPARAM>(&copy));
+    }
+    const auto count = [&] { return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
+    if (!testing_support::WaitFor([&] { return count() == kShown; }, 10000)) {
+        std::fprintf(stderr, "Tracing.exe shows %d lines, not %d\n", count(), kShown);
+        return 1;
+    }
+    // The inner scopes of the first call stay folded; everything else is opened again.
+    ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(kViewerFoldAll, 0), 0);
+    for (const int position : { 2, 1, 0 }) {
+        static_cast<void>(testing_support::ListViewSelectOnly(list, position));
+        ::SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(kViewerUnfold, 0), 0);
+    }
+    static_cast<void>(testing_support::ListViewSelectOnly(list, 3));
+    ::SendMessageW(::GetDlgItem(viewer, kViewerFindText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"token"));
+    // Let the find and a refresh or two happen.
+    ::Sleep(1500);
+    std::printf("scene set: %d lines shown\n", count());
+    RECT client = {};
+    ::GetClientRect(list, &client);
+    RECT frame = {};
+    ::GetClientRect(viewer, &frame);
+    std::printf("list %ld wide in a window of %ld; columns:", client.right, frame.right);
+    for (int column = 0; column < static_cast<int>(ViewerColumn::Count); ++column) {
+        std::printf(" %d", static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)));
+    }
+    std::printf("\n");
+    return 0;
+}

@@ -1,0 +1,18 @@
+// The texts of a held line's fields, as rules and find see them and as the
+// list shows them (the time as the clock time of day).
+#pragma once
+
+#include "viewer/store/LineStore.h"
+#include "viewer/view/TextRule.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The field's text. scratch holds what has to be formatted and must outlive
+// the result; texts the store holds are returned without a copy.
+std::string_view FieldText(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence,
+    RuleField field, std::string& scratch);
+
+// "hh:mm:ss.mmm" of a line's local time.
+void AppendClockTime(std::string& out, std::int64_t time);

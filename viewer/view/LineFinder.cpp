@@ -1,0 +1,80 @@
+#include "viewer/view/LineFinder.h"
+
+#include "viewer/view/LineFields.h"
+#include "viewer/view/TextRule.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t kLinesPerLock = 4096;
+
+}  // namespace
+
+void LineFinder::Set(std::string text, bool matchCase)
+{
+    mText = matchCase ? std::move(text) : LowerAscii(text);
+    mMatchCase = matchCase;
+    mMatches.clear();
+    mGeneration.reset();
+}
+
+void LineFinder::Update(const ShownLines& shown)
+{
+    if (!Active()) {
+        return;
+    }
+    if (mGeneration != shown.Generation()) {
+        mGeneration = shown.Generation();
+        mMatches.clear();
+        mScannedTo = 0;
+    }
+    // Lines the store dropped are no longer shown.
+    const std::uint64_t oldest = shown.Size() != 0 ? shown.SequenceAt(0) : mScannedTo;
+    while (!mMatches.empty() && mMatches.front() < oldest) {
+        mMatches.pop_front();
+    }
+    std::string scratch;
+    std::size_t position = shown.PositionAtOrAfter(mScannedTo);
+    while (position < shown.Size()) {
+        const std::size_t to = std::min(shown.Size(), position + kLinesPerLock);
+        const LineStore::Reading reading = shown.Store().Read();
+        for (; position < to; ++position) {
+            const std::uint64_t sequence = shown.SequenceAt(position);
+            if (sequence < reading.First() || sequence - reading.First() >= reading.Size()) {
+                continue;
+            }
+            const LineRecord& record = reading.Record(static_cast<std::size_t>(sequence - reading.First()));
+            if (ContainsText(FieldText(reading, record, sequence, RuleField::WholeLine, scratch), mText, mMatchCase)) {
+                mMatches.push_back(sequence);
+            }
+        }
+    }
+    if (shown.Size() != 0) {
+        mScannedTo = shown.SequenceAt(shown.Size() - 1) + 1;
+    }
+}
+
+bool LineFinder::IsMatch(std::uint64_t sequence) const
+{
+    return std::binary_search(mMatches.begin(), mMatches.end(), sequence);
+}
+
+std::optional<std::uint64_t> LineFinder::Next(std::uint64_t from, bool forward) const
+{
+    if (mMatches.empty()) {
+        return std::nullopt;
+    }
+    if (forward) {
+        const auto after = std::upper_bound(mMatches.begin(), mMatches.end(), from);
+        return after == mMatches.end() ? mMatches.front() : *after;
+    }
+    const auto before = std::lower_bound(mMatches.begin(), mMatches.end(), from);
+    return before == mMatches.begin() ? mMatches.back() : *std::prev(before);
+}
+
+std::size_t LineFinder::NumberOf(std::uint64_t sequence) const
+{
+    const auto at = std::lower_bound(mMatches.begin(), mMatches.end(), sequence);
+    return at != mMatches.end() && *at == sequence ? static_cast<std::size_t>(at - mMatches.begin()) + 1 : 0;
+}

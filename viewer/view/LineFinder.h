@@ -1,0 +1,37 @@
+// Find: the shown lines whose whole line (every field but the time) holds a
+// text, without regard to case unless asked. The matches are worked out in
+// one pass when the text or the shown lines change, and extended as lines
+// are added, so that going to the next or previous match is a lookup.
+#pragma once
+
+#include "viewer/view/ShownLines.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+class LineFinder {
+public:
+    // An empty text finds nothing.
+    void Set(std::string text, bool matchCase);
+    const std::string& Text() const { return mText; }
+    bool MatchCase() const { return mMatchCase; }
+    bool Active() const { return !mText.empty(); }
+
+    // Brings the matches up to date with what shown holds.
+    void Update(const ShownLines& shown);
+    std::size_t Count() const { return mMatches.size(); }
+    bool IsMatch(std::uint64_t sequence) const;
+    // The match after (or before) the line from, going round at the end; nothing without matches.
+    std::optional<std::uint64_t> Next(std::uint64_t from, bool forward) const;
+    // 1-based number of the match at sequence, 0 when it is none.
+    std::size_t NumberOf(std::uint64_t sequence) const;
+
+private:
+    std::string mText;  // lower case unless mMatchCase
+    bool mMatchCase = false;
+    std::deque<std::uint64_t> mMatches;
+    std::optional<std::uint64_t> mGeneration;  // of the shown lines the matches belong to
+    std::uint64_t mScannedTo = 0;  // shown lines before this sequence are done
+};
