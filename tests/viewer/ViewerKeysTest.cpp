@@ -1,0 +1,138 @@
+// The viewer's accelerators pressed as the user presses them: real key input
+// to the foreground window, so that Ctrl and Shift reach the program's
+// message loop (posted keys carry no modifier state).
+#include "tests/support/TempFolder.h"
+#include "tests/viewer/ViewerProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+namespace viewer_tests {
+namespace {
+
+using testing_support::WaitFor;
+
+// Presses key with the modifier held (0 for none), as keyboard input.
+void Press(WORD modifier, WORD key)
+{
+    INPUT inputs[4] = {};
+    int count = 0;
+    const auto add = [&](WORD vk, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = vk;
+        inputs[count++].ki.dwFlags = flags;
+    };
+    if (modifier != 0) {
+        add(modifier, 0);
+    }
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (modifier != 0) {
+        add(modifier, KEYEVENTF_KEYUP);
+    }
+    ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
+}
+
+HWND Focus(const ViewerProgram& viewer)
+{
+    GUITHREADINFO info {};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(viewer.window(), nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    if (::OpenClipboard(nullptr)) {
+        HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+        if (const auto* chars = static_cast<const wchar_t*>(data != nullptr ? ::GlobalLock(data) : nullptr)) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+    }
+    return text;
+}
+
+HWND WaitForDialog(const ViewerProgram& viewer, const wchar_t* title)
+{
+    HWND dialog = nullptr;
+    WaitFor([&] { return (dialog = testing_support::FindProcessWindow(viewer.pid(), title)) != nullptr; }, 10000);
+    return dialog;
+}
+
+TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
+{
+    ForgetSettings();
+    const testing_support::TempFolder folder(L"keys");
+    const std::wstring log = folder.WriteFile(L"keys.log", "a line the viewer cannot parse\r\n");
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    const auto fill = [&] {
+        for (const char* text : { "alpha one", "beta", "alpha two", "gamma" }) {
+            viewer.SendLine(UTrace::kTraceMessage, "keys", text);
+        }
+        ASSERT_TRUE(viewer.WaitForItems(4));
+    };
+    fill();
+    ASSERT_TRUE(::SetForegroundWindow(viewer.window()));
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == viewer.window(); }, 5000));
+
+    Press(VK_CONTROL, 'A');
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(viewer.list(), LVM_GETSELECTEDCOUNT, 0, 0) == 4; }, 5000));
+    ::OpenClipboard(nullptr) && ::EmptyClipboard() && ::CloseClipboard();
+    Press(VK_CONTROL, 'C');
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText().find(L"\talpha two\r\n") != std::wstring::npos; }, 5000))
+        << ClipboardText();
+    Press(VK_CONTROL, 'X');
+    EXPECT_TRUE(viewer.WaitForItems(0, 5000)) << viewer.ItemCount();
+
+    fill();
+    Press(VK_CONTROL, 'F');
+    const HWND findBox = testing_support::DirectChild(viewer.window(), kViewerFindText);
+    EXPECT_TRUE(WaitFor([&] { return Focus(viewer) == findBox; }, 5000));
+    ::SendMessageW(findBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"alpha"));
+    EXPECT_TRUE(viewer.WaitForStatus(kStatusFind, L"Matches: 2")) << viewer.Status(kStatusFind);
+    Press(0, VK_F3);
+    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 0; }, 5000)) << viewer.Selected();
+    Press(0, VK_F3);
+    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 2; }, 5000)) << viewer.Selected();
+    Press(VK_SHIFT, VK_F3);
+    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 0; }, 5000)) << viewer.Selected();
+
+    Press(VK_CONTROL, 'S');
+    const HWND save = WaitForDialog(viewer, L"Save the shown or selected lines");
+    ASSERT_NE(save, nullptr);
+    ::PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(save); }, 5000));
+
+    // File > Open, through its dialog, opens the log in a window of its own.
+    Press(VK_CONTROL, 'O');
+    const HWND open = WaitForDialog(viewer, L"Open a saved log");
+    ASSERT_NE(open, nullptr);
+    for (const int nameBox : { 0x47C, 0x480 }) {  // the file name box of either dialog style
+        ::SetDlgItemTextW(open, nameBox, log.c_str());
+    }
+    ::PostMessageW(open, WM_COMMAND, IDOK, 0);
+    // Found once it is shown, its list made.
+    HWND opened = nullptr;
+    HWND list = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            opened = ::FindWindowW(kLogWindowClass, L"keys.log - Tracing");
+            list = opened != nullptr && ::IsWindowVisible(opened) ? testing_support::DirectChild(opened, kViewerList)
+                                                                  : nullptr;
+            return list != nullptr;
+        },
+        15000));
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
+    EXPECT_EQ(testing_support::ListViewCellText(list, 0, static_cast<int>(ViewerColumn::Text)),
+        L"a line the viewer cannot parse");
+    EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
+}
+
+}  // namespace
+}  // namespace viewer_tests
