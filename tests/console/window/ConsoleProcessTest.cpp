@@ -43,7 +43,7 @@ protected:
 };
 
 // Where each control lies is the layout tests' part; here, that the real
-// program shows every one of them as a child of its window.
+// program shows every one of them as a child of its window, of its kind.
 TEST_F(ConsoleProcess, ShowsEveryControlWithItsTextAndKind)
 {
     EXPECT_EQ(ClassOf(window), L"ConsoleWindow");
@@ -54,19 +54,17 @@ TEST_F(ConsoleProcess, ShowsEveryControlWithItsTextAndKind)
         EXPECT_EQ(::GetAncestor(control, GA_PARENT), window);
         EXPECT_TRUE(::IsWindowVisible(control));
         EXPECT_EQ(WindowText(control), row.text);
-        const std::wstring className = ClassOf(control);
-        switch (row.kind) {
-        case ControlKind::TextBox:
-            EXPECT_EQ(className, L"Edit");
-            break;
-        case ControlKind::Label:
-            EXPECT_EQ(className, L"Static");
-            break;
-        default:
-            EXPECT_EQ(className, L"Button");
-            break;
+        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+        const wchar_t* className = row.kind == ControlKind::TextBox ? L"Edit"
+            : row.kind == ControlKind::Label                        ? L"Static"
+                                                                    : L"Button";
+        EXPECT_EQ(ClassOf(control), className);
+        EXPECT_EQ(row.kind == ControlKind::TextBox && (style & ES_MULTILINE), 0);
+        if (row.kind == ControlKind::CheckBox || row.kind == ControlKind::GroupBox) {
+            EXPECT_EQ(style & BS_TYPEMASK, row.kind == ControlKind::CheckBox ? BS_AUTOCHECKBOX : BS_GROUPBOX);
         }
     }
+    EXPECT_TRUE(::GetWindowLongW(Child(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << "a sunken status line";
     EXPECT_EQ(::SendMessageW(Child(ControlId::UseNestkitCheckBox), BM_GETCHECK, 0, 0), BST_CHECKED)
         << "the load handler checks Use Nestkit Lib";
     EXPECT_EQ(::SendMessageW(Child(ControlId::BackgroundCheckBox), BM_GETCHECK, 0, 0), BST_UNCHECKED);

@@ -82,25 +82,6 @@ TEST_F(ConsoleWindowTest, EveryControlIsLaidOutUnclippedAndKeepsItAfterADpiChang
     }
 }
 
-TEST_F(ConsoleWindowTest, StylesMakeTabStopsGroupBoxesAndASunkenStatusLine)
-{
-    for (const ControlSpec& row : ConsoleControls()) {
-        const LONG style = ::GetWindowLongW(window.Control(row.id), GWL_STYLE);
-        const bool tabStop = row.kind != ControlKind::Label && row.kind != ControlKind::GroupBox;
-        EXPECT_EQ((style & WS_TABSTOP) != 0, tabStop) << static_cast<int>(row.id);
-        if (row.kind == ControlKind::TextBox) {
-            EXPECT_FALSE(style & ES_MULTILINE);
-        }
-        const LONG type = style & BS_TYPEMASK;
-        if (row.kind == ControlKind::CheckBox) {
-            EXPECT_EQ(type, BS_AUTOCHECKBOX);
-        } else if (row.kind == ControlKind::GroupBox) {
-            EXPECT_EQ(type, BS_GROUPBOX);
-        }
-    }
-    EXPECT_TRUE(::GetWindowLongW(window.Control(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-}
-
 TEST_F(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
 {
     EXPECT_FALSE(window.IsChecked(ControlId::UseNestkitCheckBox));
