@@ -41,6 +41,14 @@ TEST(TextRuleTest, PlainTextAndRegularExpressionsMatchAsAsked)
         { "colou?r", true, false, "COLOR", true },
         { "\\x41bc", true, true, "Abc", true },
         { "a|zz", true, false, "a", true },
+        // Tried only where their leading text stands: a later place matches,
+        // case is folded alike, and what stands before it still counts.
+        { "\\t40[0-3]2\\t", true, true, "\t4091\t4012\tx", true },
+        { "TOKEN -", true, false, "token token - x", true },
+        { "ab\\b", true, false, "abc ab", true },
+        { "ab\\b", true, false, "abc abd", false },
+        { "b\\B", true, true, "ab bc", true },
+        { "x+y", true, true, "axxy", true },
     };
     for (const auto& row : rows) {
         TextRule rule;
@@ -59,16 +67,18 @@ TEST(TextRuleTest, TheTextEveryMatchHoldsIsFoundOnlyWhereItIsSure)
     const struct {
         const char* pattern;
         const char* required;
+        const char* leading = "";  // what every match starts with
     } rows[] = {
         { "^ *Token - (enter|return)", "Token - " },
-        { "\\t40[0-3]2\\t", "\t40" },
-        { "plain", "plain" },
+        { "\\t40[0-3]2\\t", "\t40", "\t40" },
+        { "plain", "plain", "plain" },
         { "a|bcd", "" },
+        { "ab|cdefg", "" },
         { "(abc)+", "" },
-        { "abc?", "ab" },
-        { "ab+cde", "cde" },
-        { "abc*d", "ab" },
-        { "x\\.y", "x.y" },
+        { "abc?", "ab", "ab" },
+        { "ab+cde", "cde", "ab" },
+        { "abc*d", "ab", "ab" },
+        { "x\\.y", "x.y", "x.y" },
         { "\\x41BC", "BC" },
         { "\\u0041BC", "BC" },
         { "\\d+ms", "ms" },
@@ -78,13 +88,14 @@ TEST(TextRuleTest, TheTextEveryMatchHoldsIsFoundOnlyWhereItIsSure)
         { "[^\\]x]yz", "yz" },
         { "[]a]bc", "" },
         { "a{0}bc", "bc" },
-        { "ab{2,3}", "a" },
-        { "a.b", "a" },
+        { "ab{2,3}", "a", "a" },
+        { "a.b", "a", "a" },
         { "(?:ab|cd)ef", "ef" },
         { "(?!no)yes", "yes" },
     };
     for (const auto& row : rows) {
         EXPECT_EQ(RequiredText(row.pattern), row.required) << row.pattern;
+        EXPECT_EQ(LeadingText(row.pattern), row.leading) << row.pattern;
     }
 }
 

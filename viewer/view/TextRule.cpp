@@ -19,21 +19,18 @@ std::string LowerAscii(std::string_view text)
     return lower;
 }
 
-bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept
+std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept
 {
-    if (needle.empty()) {
-        return true;
+    if (from > haystack.size() || haystack.size() - from < needle.size()) {
+        return std::string_view::npos;
     }
-    if (haystack.size() < needle.size()) {
-        return false;
-    }
-    if (matchCase) {
-        return haystack.find(needle) != std::string_view::npos;
+    if (needle.empty() || matchCase) {
+        return haystack.find(needle, from);
     }
     // The first letter in both cases, found with memchr; the rest compared in place.
     const char first = needle[0];
     const char upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-    const char* at = haystack.data();
+    const char* at = haystack.data() + from;
     const char* last = haystack.data() + (haystack.size() - needle.size());
     while (at <= last) {
         const auto remaining = static_cast<std::size_t>(last - at) + 1;
@@ -42,18 +39,23 @@ bool ContainsText(std::string_view haystack, std::string_view needle, bool match
         const char* hit
             = lowerHit == nullptr ? upperHit : (upperHit == nullptr ? lowerHit : std::min(lowerHit, upperHit));
         if (hit == nullptr) {
-            return false;
+            return std::string_view::npos;
         }
         std::size_t i = 1;
         while (i < needle.size() && Lower(hit[i]) == needle[i]) {
             ++i;
         }
         if (i == needle.size()) {
-            return true;
+            return static_cast<std::size_t>(hit - haystack.data());
         }
         at = hit + 1;
     }
-    return false;
+    return std::string_view::npos;
+}
+
+bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept
+{
+    return FindText(haystack, needle, matchCase, 0) != std::string_view::npos;
 }
 
 namespace {
@@ -96,20 +98,24 @@ std::optional<char> EscapedCharacter(std::string_view pattern, std::size_t at, s
     return letter ? std::nullopt : std::optional<char>(escaped);
 }
 
-}  // namespace
-
-std::string RequiredText(std::string_view pattern)
+// The longest required run, or with leadingOnly the run the pattern starts with.
+std::string RequiredRun(std::string_view pattern, bool leadingOnly)
 {
     std::string best;
     std::string run;
+    bool ended = false;
     const auto endRun = [&] {
         if (run.size() > best.size()) {
             best = run;
         }
         run.clear();
+        ended = true;
     };
     int depth = 0;
     for (std::size_t at = 0; at < pattern.size();) {
+        if (leadingOnly && ended) {
+            return best;
+        }
         const char c = pattern[at];
         std::optional<char> literal;
         std::size_t length = 1;
@@ -197,6 +203,20 @@ std::string RequiredText(std::string_view pattern)
     return best;
 }
 
+}  // namespace
+
+std::string RequiredText(std::string_view pattern)
+{
+    return RequiredRun(pattern, false);
+}
+
+std::string LeadingText(std::string_view pattern)
+{
+    // An alternative at the top level, or a pattern read differently by
+    // different dialects, has no required text and so no sure start either.
+    return RequiredText(pattern).empty() ? std::string() : RequiredRun(pattern, true);
+}
+
 std::optional<RuleMatcher> RuleMatcher::Compile(const TextRule& rule, std::string& error)
 {
     error.clear();
@@ -213,14 +233,16 @@ std::optional<RuleMatcher> RuleMatcher::Compile(const TextRule& rule, std::strin
         return matcher;
     }
     try {
-        auto flags = std::regex::ECMAScript | std::regex::optimize;
+        auto flags = RuleExpression::ECMAScript | RuleExpression::optimize;
         if (!rule.matchCase) {
-            flags |= std::regex::icase;
+            flags |= RuleExpression::icase;
         }
-        matcher.mExpression = std::make_shared<const std::regex>(rule.pattern, flags);
+        matcher.mExpression = std::make_shared<const RuleExpression>(rule.pattern, flags);
         matcher.mRequired = RequiredText(rule.pattern);
+        matcher.mLeading = LeadingText(rule.pattern);
         if (!rule.matchCase) {
             matcher.mRequired = LowerAscii(matcher.mRequired);
+            matcher.mLeading = LowerAscii(matcher.mLeading);
         }
     } catch (const std::regex_error& failure) {
         error = std::string("The regular expression is not valid: ") + failure.what();
@@ -241,7 +263,20 @@ bool RuleMatcher::Matches(std::string_view text) const noexcept
         return false;
     }
     try {
-        return std::regex_search(text.begin(), text.end(), *mExpression);
+        if (mLeading.empty()) {
+            return std::regex_search(text.begin(), text.end(), *mExpression);
+        }
+        // Every match starts with mLeading: the expression is tried only
+        // where it stands, as a match that must begin there.
+        for (std::size_t at = FindText(text, mLeading, mMatchCase, 0); at != std::string_view::npos;
+             at = FindText(text, mLeading, mMatchCase, at + 1)) {
+            const auto flags = std::regex_constants::match_continuous
+                | (at > 0 ? std::regex_constants::match_prev_avail : std::regex_constants::match_default);
+            if (std::regex_search(text.begin() + at, text.end(), *mExpression, flags)) {
+                return true;
+            }
+        }
+        return false;
     } catch (...) {
         return false;
     }
