@@ -10,15 +10,9 @@ namespace {
 LineView Line(
     std::int64_t time, std::string_view text, std::string_view process = "app.exe", std::string_view source = "")
 {
-    LineView line;
-    line.time = time;
-    line.pid = static_cast<std::uint32_t>(time) + 100;
-    line.origin = source.empty() ? LineOrigin::Debug : LineOrigin::Record;
-    line.kind = source.empty() ? 0 : 3;
-    line.process = process;
-    line.source = source;
-    line.text = text;
-    return line;
+    const bool debug = source.empty();
+    return { time, static_cast<std::uint32_t>(time) + 100, debug ? LineOrigin::Debug : LineOrigin::Record,
+        debug ? 0 : 3, process, source, text };
 }
 
 std::vector<std::string> Texts(const LineStore& store)
