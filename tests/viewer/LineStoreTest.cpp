@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -34,13 +35,9 @@ TEST(LineStoreTest, KeepsEveryFieldOfALine)
     const LineStore::Reading reading = store.Read();
     ASSERT_EQ(reading.Size(), 3u);
     const LineView first = reading.Line(0);
-    EXPECT_EQ(first.time, 1);
-    EXPECT_EQ(first.pid, 101u);
-    EXPECT_EQ(first.origin, LineOrigin::Record);
-    EXPECT_EQ(first.kind, 3);
-    EXPECT_EQ(first.process, "one.exe");
-    EXPECT_EQ(first.source, "src");
-    EXPECT_EQ(first.text, "first");
+    EXPECT_EQ(std::tie(first.time, first.pid, first.origin, first.kind, first.process, first.source, first.text),
+        std::make_tuple(std::int64_t { 1 }, 101u, LineOrigin::Record, 3, std::string_view("one.exe"),
+            std::string_view("src"), std::string_view("first")));
     EXPECT_EQ(reading.Line(1).process, "");
     EXPECT_EQ(reading.Line(1).text, "");
     EXPECT_EQ(reading.Line(2).text, "caf\xC3\xA9");
