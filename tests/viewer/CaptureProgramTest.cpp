@@ -29,17 +29,8 @@ std::unique_ptr<testing_support::ChildProcess> StartWriter(const std::wstring& a
     return std::make_unique<testing_support::ChildProcess>(testing_support::TestFile(L"debug_writer.exe"), arguments);
 }
 
-// Runs a writer to its end; its exit code.
-DWORD RunWriter(const std::wstring& arguments)
-{
-    return StartWriter(arguments)->WaitForExit(30000).value_or(0xDEAD);
-}
-
-class CaptureProgramTest : public ::testing::Test {
+class CaptureProgramTest : public viewer_tests::SettingsForgotten {
 protected:
-    void SetUp() override { viewer_tests::ForgetSettings(); }
-    void TearDown() override { viewer_tests::ForgetSettings(); }
-
     std::unique_ptr<ViewerProgram> Start(const std::wstring& arguments = L"")
     {
         auto viewer = std::make_unique<ViewerProgram>(arguments);
@@ -48,7 +39,8 @@ protected:
     }
 };
 
-TEST_F(CaptureProgramTest, LinesOfThreeWritersArriveWholeOnceWithTheirSendersAndAreLogged)
+// Three writers at once, then a traced program, then broken writes.
+TEST_F(CaptureProgramTest, LinesArriveWholeOnceWithTheirSendersAreLoggedAndBrokenWritesAreCut)
 {
     testing_support::TempFolder folder(L"viewer");
     const std::wstring log = folder.File(L"capture.log");
@@ -86,15 +78,8 @@ TEST_F(CaptureProgramTest, LinesOfThreeWritersArriveWholeOnceWithTheirSendersAnd
         }
     }
 
-    // Closing flushes the log, which holds the same lines in the same form.
-    ASSERT_TRUE(viewer->Close());
-    EXPECT_EQ(testing_support::ReadFileBytes(log), copied);
-}
-
-TEST_F(CaptureProgramTest, ATracedProgramsRecordsAndDebugOutputBothArrive)
-{
-    auto viewer = Start();
-    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    // A traced program's records and its debug output both arrive.
+    viewer->Command(kViewerClear);
     auto writer = StartWriter(L"trace");
     const DWORD pid = writer->id();
     ASSERT_EQ(writer->WaitForExit(30000), std::optional<DWORD>(0));
@@ -114,9 +99,40 @@ TEST_F(CaptureProgramTest, ATracedProgramsRecordsAndDebugOutputBothArrive)
             "record 3 writer: traced 1",
             "record 1 writer: failed 2",
         }));
+
+    // Broken writes are cut at the buffer's end and shown.
+    viewer->Command(kViewerClear);
+    for (const wchar_t* kind : { L"raw nonul", L"raw nolineend", L"raw codepage" }) {
+        EXPECT_EQ(StartWriter(kind)->WaitForExit(30000), std::optional<DWORD>(0)) << kind;
+    }
+    // Text without a line end shows once its writer has been quiet for a second.
+    ASSERT_TRUE(viewer->WaitForItems(3, 15000)) << viewer->ItemCount();
+    std::vector<std::string> texts;
+    for (const LogEntry& entry : ParseLog(viewer->Copied())) {
+        texts.push_back(entry.text);
+    }
+    std::sort(texts.begin(), texts.end());
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], std::string(4091, 'L'));
+    EXPECT_EQ(texts[1], std::string(4092, 'N'));
+    EXPECT_EQ(texts[2].substr(0, 3), "cp ");
+    EXPECT_NE(texts[2].find("\xC3\xBF end"), std::string::npos) << texts[2];
+    EXPECT_TRUE(viewer->Answers());
+
+    // Closing flushes the log, which begins with the copied lines in the same form.
+    ASSERT_TRUE(viewer->Close());
+    EXPECT_EQ(testing_support::ReadFileBytes(log).substr(0, copied.size()), copied);
 }
 
-TEST_F(CaptureProgramTest, AnotherListenerKeepsTheBufferWhileRecordsStillArrive)
+// Whether some program holds the debug-output buffer.
+bool BufferTaken()
+{
+    resources::UniqueHandle probe(
+        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER"));
+    return ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+TEST_F(CaptureProgramTest, AnotherListenerKeepsTheBufferUntilItLeavesAndCaptureTurnedOffLetsItGo)
 {
     // This process owns the buffer first. It makes no events, so writers pass it by.
     resources::UniqueHandle other(
@@ -131,71 +147,13 @@ TEST_F(CaptureProgramTest, AnotherListenerKeepsTheBufferWhileRecordsStillArrive)
     // Once the other listener leaves, the viewer takes the buffer over.
     other.reset();
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText, 10000)) << viewer->Status(kStatusCapture);
-}
 
-TEST_F(CaptureProgramTest, BrokenWritesAreCutAtTheBuffersEndAndShown)
-{
-    auto viewer = Start();
-    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
-    for (const wchar_t* kind : { L"raw nonul", L"raw nolineend", L"raw codepage" }) {
-        EXPECT_EQ(RunWriter(kind), 0u) << kind;
-    }
-    // Text without a line end shows once its writer has been quiet for a second.
-    ASSERT_TRUE(viewer->WaitForItems(3, 15000)) << viewer->ItemCount();
-    std::vector<std::string> texts;
-    for (const LogEntry& entry : ParseLog(viewer->Copied())) {
-        texts.push_back(entry.text);
-    }
-    std::sort(texts.begin(), texts.end());
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], std::string(4091, 'L'));
-    EXPECT_EQ(texts[1], std::string(4092, 'N'));
-    EXPECT_EQ(texts[2].substr(0, 3), "cp ");
-    EXPECT_NE(texts[2].find("\xC3\xBF end"), std::string::npos) << texts[2];
-    DWORD_PTR answer = 0;
-    EXPECT_NE(::SendMessageTimeoutW(viewer->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
-}
-
-TEST_F(CaptureProgramTest, PastItsHistorySizeTheOldestLinesGoAndAreCounted)
-{
-    auto viewer = Start(L"/history 50");
-    for (int i = 0; i < 120; ++i) {
-        ASSERT_EQ(viewer->SendLine(UTrace::kTraceMessage, "app", ("line " + std::to_string(i)).c_str()), TRUE);
-    }
-    ASSERT_TRUE(viewer->WaitForItems(50));
-    EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 50    Dropped: 70    Rejected: 0"))
-        << viewer->Status(kStatusCounts);
-    // The list catches up with the store at its next refresh.
-    EXPECT_TRUE(testing_support::WaitFor([&] { return viewer->Cell(49, ViewerColumn::Text) == L"line 119"; }, 5000))
-        << viewer->Cell(49, ViewerColumn::Text);
-    EXPECT_EQ(viewer->Cell(0, ViewerColumn::Text), L"line 70");
-}
-
-// Whether some program holds the debug-output buffer.
-bool BufferTaken()
-{
-    resources::UniqueHandle probe(
-        ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER"));
-    return ::GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-DWORD KeptCapture()
-{
-    DWORD value = 99;
-    DWORD size = sizeof value;
-    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kCaptureValue, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
-
-TEST_F(CaptureProgramTest, CaptureTurnedOffLetsTheBufferGoAndStaysOffAfterARestart)
-{
-    auto viewer = Start();
-    ASSERT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
+    // Capture turned off lets the buffer go and stays off after a restart.
     EXPECT_TRUE(BufferTaken());
     viewer->Command(kViewerCapture);
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOffText));
     EXPECT_FALSE(BufferTaken());
-    EXPECT_EQ(KeptCapture(), 0u);
+    EXPECT_EQ(viewer_tests::KeptValue(kCaptureValue), 0u);
     ASSERT_TRUE(viewer->Close());
 
     viewer = Start();
@@ -203,7 +161,7 @@ TEST_F(CaptureProgramTest, CaptureTurnedOffLetsTheBufferGoAndStaysOffAfterAResta
     EXPECT_FALSE(BufferTaken());
     viewer->Command(kViewerCapture);
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureOnText));
-    EXPECT_EQ(KeptCapture(), 1u);
+    EXPECT_EQ(viewer_tests::KeptValue(kCaptureValue), 1u);
     EXPECT_TRUE(BufferTaken());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -10,15 +11,9 @@ namespace {
 LineView Line(
     std::int64_t time, std::string_view text, std::string_view process = "app.exe", std::string_view source = "")
 {
-    LineView line;
-    line.time = time;
-    line.pid = static_cast<std::uint32_t>(time) + 100;
-    line.origin = source.empty() ? LineOrigin::Debug : LineOrigin::Record;
-    line.kind = source.empty() ? 0 : 3;
-    line.process = process;
-    line.source = source;
-    line.text = text;
-    return line;
+    const bool debug = source.empty();
+    return { time, static_cast<std::uint32_t>(time) + 100, debug ? LineOrigin::Debug : LineOrigin::Record,
+        debug ? 0 : 3, process, source, text };
 }
 
 std::vector<std::string> Texts(const LineStore& store)
@@ -40,13 +35,9 @@ TEST(LineStoreTest, KeepsEveryFieldOfALine)
     const LineStore::Reading reading = store.Read();
     ASSERT_EQ(reading.Size(), 3u);
     const LineView first = reading.Line(0);
-    EXPECT_EQ(first.time, 1);
-    EXPECT_EQ(first.pid, 101u);
-    EXPECT_EQ(first.origin, LineOrigin::Record);
-    EXPECT_EQ(first.kind, 3);
-    EXPECT_EQ(first.process, "one.exe");
-    EXPECT_EQ(first.source, "src");
-    EXPECT_EQ(first.text, "first");
+    EXPECT_EQ(std::tie(first.time, first.pid, first.origin, first.kind, first.process, first.source, first.text),
+        std::make_tuple(std::int64_t { 1 }, 101u, LineOrigin::Record, 3, std::string_view("one.exe"),
+            std::string_view("src"), std::string_view("first")));
     EXPECT_EQ(reading.Line(1).process, "");
     EXPECT_EQ(reading.Line(1).text, "");
     EXPECT_EQ(reading.Line(2).text, "caf\xC3\xA9");

@@ -19,15 +19,7 @@ std::int64_t FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute,
 LineView Line(LineOrigin origin, std::int32_t kind, std::uint32_t pid, std::string_view process,
     std::string_view source, std::string_view text)
 {
-    LineView line;
-    line.time = FileTimeOf(2026, 3, 4, 5, 6, 7, 89);
-    line.pid = pid;
-    line.origin = origin;
-    line.kind = kind;
-    line.process = process;
-    line.source = source;
-    line.text = text;
-    return line;
+    return { FileTimeOf(2026, 3, 4, 5, 6, 7, 89), pid, origin, kind, process, source, text };
 }
 
 TEST(LogFormatTest, EntriesHaveSixTabSeparatedFieldsAndReadBack)

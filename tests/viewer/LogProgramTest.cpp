@@ -17,33 +17,39 @@
 
 namespace {
 
+using viewer_tests::KeptValue;
 using viewer_tests::ParseLog;
 using viewer_tests::ViewerProgram;
 
-class LogProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override { viewer_tests::ForgetSettings(); }
-    void TearDown() override { viewer_tests::ForgetSettings(); }
-};
+using LogProgramTest = viewer_tests::SettingsForgotten;
 
 std::string Numbered(int i)
 {
     return "line " + std::to_string(i) + " " + std::string(60, 'r');
 }
 
-TEST_F(LogProgramTest, RotatesAtItsLimitKeepingNineOlderFiles)
+// The log takes every line, also those the history has no room for.
+TEST_F(LogProgramTest, RotatesAtItsLimitKeepingNineOlderFilesWhileTheHistoryDropsTheOldest)
 {
     testing_support::TempFolder folder(L"viewer");
     const std::wstring log = folder.File(L"rotating.log");
     constexpr std::uint64_t kLimit = 0.004 * 1048576;  // about 40 lines
     constexpr int kLines = 600;
     {
-        ViewerProgram viewer(L"/log \"" + log + L"\" /log-limit 0.004");
+        ViewerProgram viewer(L"/log \"" + log + L"\" /log-limit 0.004 /history 50");
         ASSERT_TRUE(viewer.Started());
         for (int i = 0; i < kLines; ++i) {
             ASSERT_EQ(viewer.SendLine(UTrace::kTraceMessage, "app", Numbered(i).c_str()), TRUE);
         }
-        ASSERT_TRUE(viewer.WaitForItems(kLines));
+        ASSERT_TRUE(viewer.WaitForItems(50));
+        EXPECT_TRUE(viewer.WaitForStatus(kStatusCounts, L"Lines: 50    Dropped: 550    Rejected: 0"))
+            << viewer.Status(kStatusCounts);
+        // The list catches up with the store at its next refresh.
+        const std::string last = Numbered(kLines - 1);
+        EXPECT_TRUE(testing_support::WaitFor(
+            [&] { return viewer.Cell(49, ViewerColumn::Text) == std::wstring(last.begin(), last.end()); }, 5000));
+        const std::string first = Numbered(kLines - 50);
+        EXPECT_EQ(viewer.Cell(0, ViewerColumn::Text), std::wstring(first.begin(), first.end()));
         ASSERT_TRUE(viewer.Close());
     }
 
@@ -88,20 +94,12 @@ TEST_F(LogProgramTest, AFolderThatGoesAwayIsReportedWhileLinesStillArrive)
         },
         5000));
     viewer.SendLine(UTrace::kTraceMessage, "app", "not logged");
-    EXPECT_TRUE(viewer.WaitForStatusThat(kStatusLog, [&](const std::wstring& text) {
-        return text.rfind(L"The log cannot be written: " + log, 0) == 0;
-    })) << viewer.Status(kStatusLog);
+    EXPECT_TRUE(testing_support::WaitFor(
+        [&] { return viewer.Status(kStatusLog).rfind(L"The log cannot be written: " + log, 0) == 0; }, 5000))
+        << viewer.Status(kStatusLog);
     viewer.SendLine(UTrace::kTraceMessage, "app", "still shown");
     EXPECT_TRUE(viewer.WaitForItems(3));
     EXPECT_EQ(viewer.Cell(2, ViewerColumn::Text), L"still shown");
-}
-
-DWORD KeptValue(const wchar_t* name)
-{
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
 }
 
 TEST_F(LogProgramTest, SettingsDialogRefusesBadValuesAndKeepsGoodOnes)
@@ -113,11 +111,8 @@ TEST_F(LogProgramTest, SettingsDialogRefusesBadValuesAndKeepsGoodOnes)
     }
     ASSERT_TRUE(viewer.WaitForItems(30));
 
-    // Posted: the dialog is modal and does not return until it closes.
-    ::PostMessageW(viewer.window(), WM_COMMAND, MAKEWPARAM(kViewerSettings, 0), 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(testing_support::WaitFor(
-        [&] { return (dialog = testing_support::FindProcessWindow(viewer.pid(), kSettingsTitle)) != nullptr; }, 10000));
+    HWND dialog = viewer.OpenDialog(kViewerSettings, kSettingsTitle);
+    ASSERT_NE(dialog, nullptr);
     HWND history = testing_support::DirectChild(dialog, IDC_SETTINGS_HISTORY);
     HWND limit = testing_support::DirectChild(dialog, IDC_SETTINGS_LOG_LIMIT);
     EXPECT_EQ(testing_support::WindowText(history), L"1000000");

@@ -51,10 +51,7 @@ TEST(TextRuleTest, PlainTextAndRegularExpressionsMatchAsAsked)
         { "x+y", true, true, "axxy", true },
     };
     for (const auto& row : rows) {
-        TextRule rule;
-        rule.pattern = row.pattern;
-        rule.regex = row.regex;
-        rule.matchCase = row.matchCase;
+        const TextRule rule { .regex = row.regex, .matchCase = row.matchCase, .pattern = row.pattern };
         std::string error;
         const auto matcher = RuleMatcher::Compile(rule, error);
         ASSERT_TRUE(matcher) << row.pattern << ": " << error;
@@ -114,34 +111,26 @@ TEST(TextRuleTest, PatternsThatCannotBeUsedAreRefusedWithTheReason)
         { "*", true, "not valid" },
     };
     for (const auto& row : rows) {
-        TextRule rule;
-        rule.pattern = row.pattern;
-        rule.regex = row.regex;
         std::string error;
-        EXPECT_FALSE(RuleMatcher::Compile(rule, error)) << row.pattern;
+        EXPECT_FALSE(RuleMatcher::Compile(TextRule { .regex = row.regex, .pattern = row.pattern }, error))
+            << row.pattern;
         EXPECT_NE(error.find(row.reason), std::string::npos) << row.pattern << ": " << error;
     }
-    TextRule plain;
-    plain.pattern = "(unclosed";
     std::string error;
-    EXPECT_TRUE(RuleMatcher::Compile(plain, error)) << "plain text is never a pattern";
+    EXPECT_TRUE(RuleMatcher::Compile(TextRule { .pattern = "(unclosed" }, error)) << "plain text is never a pattern";
 }
 
 TEST(RuleTextTest, RulesComeBackFromTheirTextAndBrokenTextsAreRefused)
 {
-    TextRule full;
-    full.exclude = true;
-    full.regex = true;
-    full.matchCase = true;
-    full.field = RuleField::Source;
-    full.pattern = "a\tb";
-    full.textColour = 0x00123456;
-    full.backColour = 0x00ABCDEF;
+    const TextRule full { .exclude = true,
+        .regex = true,
+        .matchCase = true,
+        .field = RuleField::Source,
+        .pattern = "a\tb",
+        .textColour = 0x00123456,
+        .backColour = 0x00ABCDEF };
     EXPECT_EQ(RuleToText(full), "exrc\t6\t563412\tEFCDAB\ta\tb");
-    TextRule off;
-    off.enabled = false;
-    off.field = RuleField::WholeLine;
-    off.pattern = "x";
+    const TextRule off { .enabled = false, .field = RuleField::WholeLine, .pattern = "x" };
     for (const TextRule& rule : { full, off, TextRule { .pattern = "p" } }) {
         const auto back = RuleFromText(RuleToText(rule));
         ASSERT_TRUE(back) << RuleToText(rule);
@@ -172,14 +161,8 @@ const std::vector<Line> kLines = {
 void Fill(LineStore& store)
 {
     for (const Line& line : kLines) {
-        LineView view;
-        view.pid = line.pid;
-        view.origin = line.source[0] == '\0' ? LineOrigin::Debug : LineOrigin::Record;
-        view.kind = line.kind;
-        view.process = line.pid == 0 ? "" : "app.exe";
-        view.source = line.source;
-        view.text = line.text;
-        store.Add(view);
+        store.Add({ 0, line.pid, line.source[0] == '\0' ? LineOrigin::Debug : LineOrigin::Record, line.kind,
+            line.pid == 0 ? "" : "app.exe", line.source, line.text });
     }
 }
 
@@ -193,7 +176,7 @@ TextRule Rule(RuleField field, const char* pattern, bool exclude = false, bool e
     return rule;
 }
 
-TEST(LineRulesTest, ExcludesWinIncludesKeepAndTheFirstHighlightColours)
+TEST(LineRulesTest, ExcludesWinAndIncludesKeep)
 {
     LineStore store;
     Fill(store);
@@ -216,11 +199,7 @@ TEST(LineRulesTest, ExcludesWinIncludesKeepAndTheFirstHighlightColours)
         { "the whole line holds the process", { Rule(RuleField::WholeLine, "app.exe", true) },
             { false, false, false, true } },
         { "a rule switched off", { Rule(RuleField::Text, "connect", false, false) }, { true, true, true, true } },
-        { "a pattern that does not compile", { [] {
-             TextRule bad = Rule(RuleField::Text, "(");
-             bad.regex = true;
-             return bad;
-         }() },
+        { "a pattern that does not compile", { TextRule { .regex = true, .pattern = "(" } },
             { true, true, true, true } },
     };
     for (const auto& row : rows) {
@@ -230,14 +209,6 @@ TEST(LineRulesTest, ExcludesWinIncludesKeepAndTheFirstHighlightColours)
         for (std::size_t i = 0; i < kLines.size(); ++i) {
             EXPECT_EQ(rules.Passes(reading, reading.Record(i), i), row.passes[i]) << row.name << " line " << i;
         }
-    }
-    LineRules rules;
-    rules.SetHighlights({ Rule(RuleField::Text, "nothing"), Rule(RuleField::Text, "failed"),
-        Rule(RuleField::Kind, "error"), Rule(RuleField::Text, "connect", false, false) });
-    const LineStore::Reading reading = store.Read();
-    const int expected[] = { 1, -1, -1, 1 };
-    for (std::size_t i = 0; i < kLines.size(); ++i) {
-        EXPECT_EQ(rules.Highlight(reading, reading.Record(i), i), expected[i]) << i;
     }
 }
 
@@ -274,11 +245,7 @@ TEST(LineFinderTest, FindsInTheShownLinesAndGoesRound)
     EXPECT_EQ(finder.Count(), 1u);
     EXPECT_TRUE(finder.IsMatch(1));
     // Lines added later are found too; the whole line includes the source.
-    LineView more;
-    more.origin = LineOrigin::Record;
-    more.source = "connector";
-    more.text = "x";
-    store.Add(more);
+    store.Add({ 0, 0, LineOrigin::Record, 0, "", "connector", "x" });
     static_cast<void>(shown.CatchUp());
     finder.Update(shown);
     EXPECT_EQ(finder.Count(), 2u);

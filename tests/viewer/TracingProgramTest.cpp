@@ -19,99 +19,82 @@ namespace {
 
 using viewer_tests::ViewerProgram;
 
-class TracingProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        viewer_tests::ForgetSettings();
-        mViewer = std::make_unique<ViewerProgram>();
-        ASSERT_TRUE(mViewer->Started()) << "Tracing.exe showed no window";
-        ASSERT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), mViewer->window());
-    }
-    void TearDown() override
-    {
-        EXPECT_TRUE(!mViewer || mViewer->Close());
-        viewer_tests::ForgetSettings();
-    }
-
-    std::unique_ptr<ViewerProgram> mViewer;
-};
-
 std::string WithoutTimes(const std::string& text)
 {
     return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})"), "T");
 }
 
-TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersCountsRejectedOnesAndClears)
+// One viewer for the whole run: records and their senders, rejected records,
+// pause, copy, a second start, clear and a burst.
+using TracingProgramTest = viewer_tests::SettingsForgotten;
+
+TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersPausesCopiesAndClears)
 {
+    auto viewer = std::make_unique<ViewerProgram>();
+    ASSERT_TRUE(viewer->Started()) << "Tracing.exe showed no window";
     // A window of this process as the sender: its process is named.
     const resources::UniqueWindow sender(
         ::CreateWindowExW(0, L"STATIC", L"sender", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     ASSERT_TRUE(sender.valid());
-    EXPECT_EQ(mViewer->SendLine(UTrace::kTraceError, "app", "first line"), TRUE);
+    EXPECT_EQ(viewer->SendLine(UTrace::kTraceError, "app", "first line"), TRUE);
     // Malformed records of every sort are the checker's own table; one goes end to end.
     TraceRecord noNul = TraceRecord::Fill(UTrace::kTraceMessage, 0, 0, "app", "x");
     noNul.text[1] = 'y';  // where the NUL was: the last byte sent
-    EXPECT_EQ(mViewer->Send(noNul.magic, &noNul, noNul.length), FALSE);
-    EXPECT_EQ(mViewer->SendLine(UTrace::kTraceFunction, nullptr, "  Run - enter", sender.get()), TRUE);
+    EXPECT_EQ(viewer->Send(noNul.magic, &noNul, noNul.length), FALSE);
+    EXPECT_EQ(viewer->SendLine(UTrace::kTraceFunction, nullptr, "  Run - enter", sender.get()), TRUE);
 
-    ASSERT_TRUE(mViewer->WaitForItems(2));
-    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 1"))
-        << mViewer->Status(kStatusCounts);
+    ASSERT_TRUE(viewer->WaitForItems(2));
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 1"))
+        << viewer->Status(kStatusCounts);
     using C = ViewerColumn;
     const std::vector<std::wstring> cells = {
-        mViewer->Cell(0, C::Pid),
-        mViewer->Cell(0, C::Process),
-        mViewer->Cell(0, C::Kind),
-        mViewer->Cell(0, C::Source),
-        mViewer->Cell(0, C::Text),
-        mViewer->Cell(1, C::Pid),
-        mViewer->Cell(1, C::Process),
-        mViewer->Cell(1, C::Kind),
-        mViewer->Cell(1, C::Text),
+        viewer->Cell(0, C::Pid),
+        viewer->Cell(0, C::Process),
+        viewer->Cell(0, C::Kind),
+        viewer->Cell(0, C::Source),
+        viewer->Cell(0, C::Text),
+        viewer->Cell(1, C::Pid),
+        viewer->Cell(1, C::Process),
+        viewer->Cell(1, C::Kind),
+        viewer->Cell(1, C::Text),
     };
     EXPECT_EQ(cells,
         (std::vector<std::wstring> { L"", L"", L"error", L"app", L"first line",
             std::to_wstring(::GetCurrentProcessId()), L"viewer_tests.exe", L"function", L"  Run - enter" }));
-    EXPECT_TRUE(std::regex_match(mViewer->Cell(0, C::Time), std::wregex(LR"(\d\d:\d\d:\d\d\.\d{3})")));
+    EXPECT_TRUE(std::regex_match(viewer->Cell(0, C::Time), std::wregex(LR"(\d\d:\d\d:\d\d\.\d{3})")));
 
-    mViewer->Command(kViewerClear);
-    EXPECT_EQ(mViewer->ItemCount(), 0);
-    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 0    Dropped: 0    Rejected: 0"));
+    // Pause holds the list; copy writes the log format.
+    viewer->Command(kViewerPause);
+    EXPECT_EQ(testing_support::WindowText(testing_support::DirectChild(viewer->window(), kViewerPause)), L"Resume");
+    viewer->SendLine(UTrace::kTraceMessage, "app", "dur\ting");
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 3    Dropped: 0    Rejected: 1    Paused"))
+        << viewer->Status(kStatusCounts);
+    EXPECT_EQ(viewer->ItemCount(), 2);
+    viewer->Command(kViewerPause);
+    ASSERT_TRUE(viewer->WaitForItems(3));
+    EXPECT_EQ(WithoutTimes(viewer->Copied()),
+        "T\t\t\terror\tapp\tfirst line\r\nT\t" + std::to_string(::GetCurrentProcessId())
+            + "\tviewer_tests.exe\tfunction\t\t  Run - enter\r\nT\t\t\tmessage\tapp\tdur ing\r\n");
+
+    // A second start leaves the first viewer alone.
+    testing_support::ChildProcess second(testing_support::ProductFile(L"Tracing.exe"));
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), viewer->window());
+    EXPECT_EQ(::FindWindowExW(nullptr, viewer->window(), UTrace::kViewerClass, nullptr), nullptr);
+
+    viewer->Command(kViewerClear);
+    EXPECT_EQ(viewer->ItemCount(), 0);
+    EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 0    Dropped: 0    Rejected: 0"));
 
     // A burst: every line shown and the window still answering.
     constexpr int kBurst = 5000;
     for (int i = 0; i < kBurst; ++i) {
-        ASSERT_EQ(mViewer->SendLine(UTrace::kTraceMessage, "burst", ("burst line " + std::to_string(i)).c_str()), TRUE);
+        ASSERT_EQ(viewer->SendLine(UTrace::kTraceMessage, "burst", ("burst line " + std::to_string(i)).c_str()), TRUE);
     }
-    ASSERT_TRUE(mViewer->WaitForItems(kBurst));
-    DWORD_PTR answer = 0;
-    EXPECT_NE(::SendMessageTimeoutW(mViewer->window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0);
-    EXPECT_EQ(mViewer->Cell(kBurst - 1, C::Text), L"burst line 4999");
-}
-
-TEST_F(TracingProgramTest, PauseHoldsTheListAndCopyWritesTheLogFormat)
-{
-    mViewer->SendLine(UTrace::kTraceError, "app", "before");
-    ASSERT_TRUE(mViewer->WaitForItems(1));
-    mViewer->Command(kViewerPause);
-    EXPECT_EQ(testing_support::WindowText(testing_support::DirectChild(mViewer->window(), kViewerPause)), L"Resume");
-    mViewer->SendLine(UTrace::kTraceMessage, "app", "dur\ting");
-    EXPECT_TRUE(mViewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 0    Paused"))
-        << mViewer->Status(kStatusCounts);
-    EXPECT_EQ(mViewer->ItemCount(), 1);
-    mViewer->Command(kViewerPause);
-    ASSERT_TRUE(mViewer->WaitForItems(2));
-
-    EXPECT_EQ(WithoutTimes(mViewer->Copied()), "T\t\t\terror\tapp\tbefore\r\nT\t\t\tmessage\tapp\tdur ing\r\n");
-}
-
-TEST_F(TracingProgramTest, ASecondStartLeavesTheFirstViewerAlone)
-{
-    testing_support::ChildProcess second(testing_support::ProductFile(L"Tracing.exe"));
-    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
-    EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), mViewer->window());
-    EXPECT_EQ(::FindWindowExW(nullptr, mViewer->window(), UTrace::kViewerClass, nullptr), nullptr);
+    ASSERT_TRUE(viewer->WaitForItems(kBurst));
+    EXPECT_TRUE(viewer->Answers());
+    EXPECT_EQ(viewer->Cell(kBurst - 1, C::Text), L"burst line 4999");
+    EXPECT_TRUE(viewer->Close());
 }
 
 TEST(TracingResources, ManifestAsksForVisualStylesAndPerMonitorDpiAndVersionNamesTheFile)

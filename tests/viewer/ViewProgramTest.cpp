@@ -61,13 +61,6 @@ std::vector<std::wstring> ScenarioTexts(std::initializer_list<int> lines, const 
     return texts;
 }
 
-HWND WaitForDialog(const ViewerProgram& viewer, const wchar_t* title)
-{
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = testing_support::FindProcessWindow(viewer.pid(), title)) != nullptr; }, 10000);
-    return dialog;
-}
-
 // The filters or the highlights dialog, open until Done.
 class RulesDialog {
 public:
@@ -75,9 +68,8 @@ public:
         : mViewer(viewer)
         , mRuleTitle(highlights ? kHighlightRuleTitle : kFilterRuleTitle)
     {
-        // Posted: the dialog is modal and does not return until it closes.
-        ::PostMessageW(viewer.window(), WM_COMMAND, MAKEWPARAM(highlights ? kViewerHighlights : kViewerFilters, 0), 0);
-        mDialog = WaitForDialog(viewer, highlights ? kHighlightsTitle : kFiltersTitle);
+        mDialog = viewer.OpenDialog(
+            highlights ? kViewerHighlights : kViewerFilters, highlights ? kHighlightsTitle : kFiltersTitle);
     }
     bool Open() const { return mDialog != nullptr; }
     int Count() const { return ListBox_GetCount(testing_support::DirectChild(mDialog, IDC_RULES_LIST)); }
@@ -88,16 +80,14 @@ public:
     std::wstring Add(int action, RuleField field, bool regex, const wchar_t* pattern) const
     {
         ::PostMessageW(mDialog, WM_COMMAND, MAKEWPARAM(IDC_RULES_ADD, BN_CLICKED), 0);
-        HWND rule = WaitForDialog(mViewer, mRuleTitle);
+        HWND rule = mViewer.OpenDialog(0, mRuleTitle);
         if (rule == nullptr) {
             return L"no rule dialog";
         }
         ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_ACTION), action);
         ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_FIELD), static_cast<int>(field));
         ComboBox_SetCurSel(testing_support::DirectChild(rule, IDC_RULE_MODE), regex ? 1 : 0);
-        ::SendMessageW(
-            testing_support::DirectChild(rule, IDC_RULE_PATTERN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pattern));
-        ::SendMessageW(rule, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Offer(rule, pattern);
         // A refusal says why at once; a rule taken closes the dialog.
         HWND error = testing_support::DirectChild(rule, IDC_RULE_ERROR);
         std::wstring reason;
@@ -108,9 +98,7 @@ public:
     // After a refusal: another pattern in the same rule dialog.
     bool Retry(const wchar_t* pattern) const
     {
-        ::SendMessageW(
-            testing_support::DirectChild(mRefused, IDC_RULE_PATTERN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pattern));
-        ::SendMessageW(mRefused, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Offer(mRefused, pattern);
         return WaitFor([&] { return !::IsWindow(mRefused); }, 2000);
     }
     void Toggle(int index) const
@@ -125,6 +113,13 @@ public:
     }
 
 private:
+    static void Offer(HWND rule, const wchar_t* pattern)
+    {
+        ::SendMessageW(
+            testing_support::DirectChild(rule, IDC_RULE_PATTERN), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pattern));
+        ::SendMessageW(rule, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
     const ViewerProgram& mViewer;
     const wchar_t* mRuleTitle;
     HWND mDialog = nullptr;
@@ -201,25 +196,27 @@ void CheckScenario(const ViewerProgram& viewer, const std::vector<std::wstring>&
     ::SendMessageW(findBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Token"));
     ::SendMessageW(testing_support::DirectChild(viewer.window(), kViewerMatchCase), BM_CLICK, 0, 0);
     EXPECT_TRUE(viewer.WaitForStatus(kStatusFind, L"Matches: 2")) << viewer.Status(kStatusFind);
+    // Next, next, previous, next, and next again going round.
     ASSERT_TRUE(testing_support::ListViewSelectOnly(viewer.list(), 0));
-    viewer.Key(VK_F3);
-    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 4; }, 5000)) << viewer.Selected();
-    viewer.Key(VK_F3);
-    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 7; }, 5000)) << viewer.Selected();
-    EXPECT_EQ(viewer.Status(kStatusFind), L"Match 2 of 2");
-    viewer.Command(kViewerFindPrevious);
-    EXPECT_EQ(viewer.Selected(), 4);
-    viewer.Key(VK_F3);
-    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 7; }, 5000)) << viewer.Selected();
-    viewer.Key(VK_F3);
-    EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 4; }, 5000)) << "going round: " << viewer.Selected();
+    const struct {
+        bool next;
+        int selected;
+    } steps[] = { { true, 4 }, { true, 7 }, { false, 4 }, { true, 7 }, { true, 4 } };
+    for (const auto& step : steps) {
+        step.next ? viewer.Key(VK_F3) : viewer.Command(kViewerFindPrevious);
+        EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == step.selected; }, 5000)) << viewer.Selected();
+    }
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Match 1 of 2");
 }
 
-class ViewProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override { viewer_tests::ForgetSettings(); }
-    void TearDown() override { viewer_tests::ForgetSettings(); }
-};
+void SendScenario(const ViewerProgram& viewer, HWND senderA = nullptr)
+{
+    for (const ScenarioLine& line : kScenario) {
+        ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text, line.fromA ? senderA : nullptr), TRUE);
+    }
+}
+
+using ViewProgramTest = viewer_tests::SettingsForgotten;
 
 TEST_F(ViewProgramTest, NestedScopesOfTwoSendersFoldFindAndFilterOnTheLiveList)
 {
@@ -229,9 +226,7 @@ TEST_F(ViewProgramTest, NestedScopesOfTwoSendersFoldFindAndFilterOnTheLiveList)
     const resources::UniqueWindow senderA(
         ::CreateWindowExW(0, L"STATIC", L"A", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     ASSERT_TRUE(senderA.valid());
-    for (const ScenarioLine& line : kScenario) {
-        ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text, line.fromA ? senderA.get() : nullptr), TRUE);
-    }
+    SendScenario(viewer, senderA.get());
     CheckScenario(viewer, {});
     // Lines that arrive into a folded open scope stay inside it.
     viewer.Command(kViewerFoldAll);
@@ -246,15 +241,8 @@ TEST_F(ViewProgramTest, AnOpenedLogFoldsFindsAndFiltersInAWindowOfItsOwn)
     testing_support::TempFolder folder(L"viewer");
     std::string text;
     for (const ScenarioLine& line : kScenario) {
-        LineView view;
-        view.time = 133000000000000000 + text.size();
-        view.pid = line.fromA ? 100 : 200;
-        view.process = line.fromA ? "a.exe" : "b.exe";
-        view.origin = LineOrigin::Record;
-        view.kind = line.kind;
-        view.source = "app";
-        view.text = line.text;
-        AppendLogLine(text, view);
+        viewer_tests::AppendLine(text, line.text, line.fromA ? 100 : 200, line.fromA ? "a.exe" : "b.exe", line.kind,
+            133000000000000000 + static_cast<std::int64_t>(text.size()));
     }
     text += "not a log line\r\n";
     const std::wstring path = folder.WriteFile(L"saved run.log", text);
@@ -267,36 +255,6 @@ TEST_F(ViewProgramTest, AnOpenedLogFoldsFindsAndFiltersInAWindowOfItsOwn)
     EXPECT_EQ(viewer.Cell(kScenarioLines, ViewerColumn::Kind), L"debug");
     EXPECT_EQ(viewer.Cell(0, ViewerColumn::Process), L"a.exe");
     EXPECT_EQ(viewer.Cell(0, ViewerColumn::Pid), L"100");
-}
-
-TEST_F(ViewProgramTest, ABadRegularExpressionIsRefusedWithItsReasonAndTheViewerLivesOn)
-{
-    ViewerProgram viewer;
-    ASSERT_TRUE(viewer.Started());
-    for (const ScenarioLine& line : kScenario) {
-        ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text), TRUE);
-    }
-    ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
-    RulesDialog filters(viewer);
-    ASSERT_TRUE(filters.Open());
-    for (const wchar_t* bad : { L"(Load", L"[z-a]", L"*" }) {
-        const std::wstring reason = filters.Add(0, RuleField::WholeLine, true, bad);
-        EXPECT_NE(reason.find(L"not valid"), std::wstring::npos) << bad << ": " << reason;
-        DWORD_PTR answer = 0;
-        EXPECT_NE(::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
-        EXPECT_TRUE(filters.Retry(L"\\t(Load|done)")) << bad;
-    }
-    EXPECT_EQ(filters.Count(), 3);
-    EXPECT_TRUE(filters.Done(true));
-    ASSERT_TRUE(viewer.WaitForItems(3)) << viewer.ItemCount();
-    EXPECT_EQ(viewer.Texts(), ScenarioTexts({ 0, 9, 10 }, {}));
-}
-
-void SendScenario(const ViewerProgram& viewer)
-{
-    for (const ScenarioLine& line : kScenario) {
-        ASSERT_EQ(viewer.SendLine(line.kind, "app", line.text), TRUE);
-    }
 }
 
 int ColumnWidth(const ViewerProgram& viewer, ViewerColumn column)
@@ -312,15 +270,41 @@ bool IsClockTime(const std::wstring& text)
 // The text first, the line number last.
 const std::vector<int> kMovedColumns = { 0, 7, 2, 3, 4, 5, 6, 1 };
 
-TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
+// Corrupt values fall back to the defaults and unknown ones stay; what the
+// user changes then survives a restart.
+TEST_F(ViewProgramTest, CorruptSettingsFallBackAndTheViewsSettingsSurviveARestart)
 {
+    const auto put = [](const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS) << name;
+    };
+    const wchar_t two[] = L"2";
+    const std::uint64_t wide = 1;
+    const int shortWidths[3] = { 500, 500, 500 };
+    const int repeatedOrder[ViewerSettings::kColumns] = { 0, 0, 1, 2, 3, 4, 5, 6 };
+    const DWORD number = 3;
+    const wchar_t notARule[] = L"exclude everything\0";
+    const wchar_t future[] = L"keep me";
+    put(kTimeModeValue, REG_SZ, two, sizeof two);
+    put(kCaptureValue, REG_QWORD, &wide, sizeof wide);
+    put(kColumnWidthsValue, REG_BINARY, shortWidths, sizeof shortWidths);
+    put(kColumnOrderValue, REG_BINARY, repeatedOrder, sizeof repeatedOrder);
+    put(kPlacementValue, REG_BINARY, shortWidths, sizeof shortWidths);
+    put(kFiltersValue, REG_DWORD, &number, sizeof number);
+    put(kHighlightsValue, REG_MULTI_SZ, notARule, sizeof notARule);
+    put(L"ComingLater", REG_SZ, future, sizeof future);
     RECT placed = {};
     {
         ViewerProgram viewer;
         ASSERT_TRUE(viewer.Started());
         SendScenario(viewer);
-        ASSERT_TRUE(viewer.WaitForItems(kScenarioLines));
+        ASSERT_TRUE(viewer.WaitForItems(kScenarioLines)) << "no filter";
         EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
+        EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 110);
+        EXPECT_EQ(testing_support::ListViewColumnOrder(viewer.list(), static_cast<int>(ViewerColumn::Count)),
+            (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7 }));
+        EXPECT_NE(viewer.Status(kStatusCapture), kCaptureOffText);
+        // The highlights value held nothing that reads as a rule: the default highlights hold.
+        EXPECT_EQ(viewer.RowStyle(6), 1);
         // The text column takes what the others leave: no horizontal scroll bar.
         RECT list = {};
         ::GetClientRect(viewer.list(), &list);
@@ -343,6 +327,12 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
         ASSERT_TRUE(viewer.WaitForItems(kScenarioLines - 1));
         ASSERT_TRUE(viewer.Close());
     }
+    wchar_t kept[32] = L"";
+    DWORD size = sizeof kept;
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ComingLater", RRF_RT_REG_SZ, nullptr, kept, &size),
+        ERROR_SUCCESS);
+    EXPECT_STREQ(kept, future);
+
     ViewerProgram viewer;
     ASSERT_TRUE(viewer.Started());
     SendScenario(viewer);
@@ -359,47 +349,6 @@ TEST_F(ViewProgramTest, TheViewsSettingsSurviveARestart)
     EXPECT_EQ(again.right - again.left, placed.right - placed.left);
 }
 
-TEST_F(ViewProgramTest, CorruptSettingsFallBackToTheDefaultsAndUnknownOnesStay)
-{
-    const auto put = [](const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS) << name;
-    };
-    const wchar_t two[] = L"2";
-    const std::uint64_t wide = 1;
-    const int shortWidths[3] = { 500, 500, 500 };
-    const int repeatedOrder[ViewerSettings::kColumns] = { 0, 0, 1, 2, 3, 4, 5, 6 };
-    const DWORD number = 3;
-    const wchar_t notARule[] = L"exclude everything\0";
-    const wchar_t future[] = L"keep me";
-    put(kTimeModeValue, REG_SZ, two, sizeof two);
-    put(kCaptureValue, REG_QWORD, &wide, sizeof wide);
-    put(kColumnWidthsValue, REG_BINARY, shortWidths, sizeof shortWidths);
-    put(kColumnOrderValue, REG_BINARY, repeatedOrder, sizeof repeatedOrder);
-    put(kPlacementValue, REG_BINARY, shortWidths, sizeof shortWidths);
-    put(kFiltersValue, REG_DWORD, &number, sizeof number);
-    put(kHighlightsValue, REG_MULTI_SZ, notARule, sizeof notARule);
-    put(L"ComingLater", REG_SZ, future, sizeof future);
-
-    ViewerProgram viewer;
-    ASSERT_TRUE(viewer.Started());
-    SendScenario(viewer);
-    ASSERT_TRUE(viewer.WaitForItems(kScenarioLines)) << "no filter";
-    EXPECT_TRUE(IsClockTime(viewer.Cell(0, ViewerColumn::Time))) << viewer.Cell(0, ViewerColumn::Time);
-    EXPECT_EQ(ColumnWidth(viewer, ViewerColumn::Process), 110);
-    EXPECT_EQ(testing_support::ListViewColumnOrder(viewer.list(), static_cast<int>(ViewerColumn::Count)),
-        (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7 }));
-    EXPECT_EQ(viewer.Status(kStatusCapture) == kCaptureOffText, false);
-    // The highlights value held nothing that reads as a rule: the default highlights hold.
-    EXPECT_EQ(viewer.RowStyle(6), 1);
-    ASSERT_TRUE(viewer.Close());
-
-    wchar_t kept[32] = L"";
-    DWORD size = sizeof kept;
-    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ComingLater", RRF_RT_REG_SZ, nullptr, kept, &size),
-        ERROR_SUCCESS);
-    EXPECT_STREQ(kept, future);
-}
-
 TEST_F(ViewProgramTest, AnOpenedLogOfAHundredThousandLinesKeepsItsMalformedLines)
 {
     testing_support::TempFolder folder(L"viewer");
@@ -412,16 +361,8 @@ TEST_F(ViewProgramTest, AnOpenedLogOfAHundredThousandLinesKeepsItsMalformedLines
             text += "malformed " + std::to_string(i) + "\tonly two fields\r\n";
             continue;
         }
-        const std::string line = "  line " + std::to_string(i);
-        LineView view;
-        view.time = 133000000000000000 + std::int64_t { i } * 10000;
-        view.pid = 4000 + static_cast<std::uint32_t>(i % 3);
-        view.process = "big.exe";
-        view.origin = LineOrigin::Record;
-        view.kind = kMessage;
-        view.source = "big";
-        view.text = line;
-        AppendLogLine(text, view);
+        viewer_tests::AppendLine(text, "  line " + std::to_string(i), 4000 + static_cast<std::uint32_t>(i % 3),
+            "big.exe", kMessage, 133000000000000000 + std::int64_t { i } * 10000);
     }
     const std::wstring path = folder.WriteFile(L"big.log", text);
 
@@ -459,7 +400,7 @@ void SendNumbered(const ViewerProgram& viewer, int from, int to)
     }
 }
 
-TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenAndEndResumesIt)
+TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenEndResumesItAndADroppedLogOpensApart)
 {
     ViewerProgram viewer;
     ASSERT_TRUE(viewer.Started());
@@ -492,20 +433,14 @@ TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenAndEndResumesIt)
     EXPECT_TRUE(WaitFor([&] { return LastLineInSight(viewer); }, 5000));
     viewer.Command(kViewerFollow);
     EXPECT_FALSE(Following(viewer));
-}
 
-TEST_F(ViewProgramTest, ALogDroppedOnTheLiveViewerOpensInAWindowOfItsOwn)
-{
+    // A log dropped on the live viewer opens in a window of its own.
     testing_support::TempFolder folder(L"viewer");
     std::string text;
     for (const char* line : { "one", "two", "three" }) {
-        LineView view;
-        view.text = line;
-        AppendLogLine(text, view);
+        viewer_tests::AppendLine(text, line);
     }
     const std::wstring path = folder.WriteFile(L"dropped.log", text);
-    ViewerProgram viewer;
-    ASSERT_TRUE(viewer.Started());
     ASSERT_TRUE(testing_support::DropFile(viewer.window(), path));
     // Found once it is shown, its list made.
     HWND opened = nullptr;
@@ -522,11 +457,10 @@ TEST_F(ViewProgramTest, ALogDroppedOnTheLiveViewerOpensInAWindowOfItsOwn)
     EXPECT_EQ(testing_support::ListViewCellText(list, 2, static_cast<int>(ViewerColumn::Text)), L"three");
     EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), viewer.window()) << "the live viewer is still the one";
     EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
-    DWORD_PTR answer = 0;
-    EXPECT_NE(::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    EXPECT_TRUE(viewer.Answers());
 }
 
-TEST_F(ViewProgramTest, HighlightsColourTheirLinesAndTheFirstMatchingRuleWins)
+TEST_F(ViewProgramTest, HighlightsColourTheirLinesAndABadRegularExpressionIsRefused)
 {
     ViewerProgram viewer;
     ASSERT_TRUE(viewer.Started());
@@ -557,6 +491,20 @@ TEST_F(ViewProgramTest, HighlightsColourTheirLinesAndTheFirstMatchingRuleWins)
         EXPECT_TRUE(highlights.Done(true));
     }
     EXPECT_TRUE(WaitFor([&] { return viewer.RowStyle(6) == 2; }, 2000)) << viewer.RowStyle(6);
+
+    // A pattern that does not compile is refused with its reason; the viewer lives on.
+    RulesDialog filters(viewer);
+    ASSERT_TRUE(filters.Open());
+    for (const wchar_t* bad : { L"(Load", L"[z-a]", L"*" }) {
+        const std::wstring reason = filters.Add(0, RuleField::WholeLine, true, bad);
+        EXPECT_NE(reason.find(L"not valid"), std::wstring::npos) << bad << ": " << reason;
+        EXPECT_TRUE(viewer.Answers());
+        EXPECT_TRUE(filters.Retry(L"\\t(Load|done)")) << bad;
+    }
+    EXPECT_EQ(filters.Count(), 3);
+    EXPECT_TRUE(filters.Done(true));
+    ASSERT_TRUE(viewer.WaitForItems(3)) << viewer.ItemCount();
+    EXPECT_EQ(viewer.Texts(), ScenarioTexts({ 0, 9, 10 }, {}));
 }
 
 }  // namespace

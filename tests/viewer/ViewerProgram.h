@@ -11,6 +11,7 @@
 #include "tests/support/WaitFor.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/log/LogFormat.h"
+#include "viewer/window/LineTransfer.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,32 @@
 
 namespace viewer_tests {
 
-// Starts every test from the default settings, and leaves none behind.
 inline void ForgetSettings()
 {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+}
+
+// Starts every test from the default settings, and leaves none behind.
+class SettingsForgotten : public ::testing::Test {
+protected:
+    void SetUp() override { ForgetSettings(); }
+    void TearDown() override { ForgetSettings(); }
+};
+
+// A DWORD the viewer keeps in its settings, or missing when there is none.
+inline DWORD KeptValue(const wchar_t* name, DWORD missing = 99)
+{
+    DWORD value = missing;
+    DWORD size = sizeof value;
+    ::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+}
+
+// Appends one line in the log format.
+inline void AppendLine(std::string& log, const std::string& text, std::uint32_t pid = 0, const char* process = "",
+    std::int32_t kind = UTrace::kTraceMessage, std::int64_t time = 133000000000000000)
+{
+    AppendLogLine(log, { time, pid, LineOrigin::Record, kind, process, "app", text });
 }
 
 class ViewerProgram {
@@ -60,6 +83,25 @@ public:
             mWindow = nullptr;
         }
         return mProcess->WaitForExit(10000).has_value();
+    }
+
+    // Whether the window still answers messages.
+    bool Answers() const
+    {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutW(mWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
+    }
+    // Opens a modal dialog by its command (posted: it returns only once the
+    // dialog closes) and finds it by its title; null when it did not show.
+    HWND OpenDialog(int command, const wchar_t* title) const
+    {
+        if (command != 0) {
+            ::PostMessageW(mWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        }
+        HWND dialog = nullptr;
+        testing_support::WaitFor(
+            [&] { return (dialog = testing_support::FindProcessWindow(pid(), title)) != nullptr; }, 10000);
+        return dialog;
     }
 
     void Command(int id) const { ::SendMessageW(mWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
@@ -113,10 +155,6 @@ public:
     {
         return testing_support::WaitFor([&] { return Status(part) == text; }, timeoutMs);
     }
-    template <typename Condition> bool WaitForStatusThat(int part, Condition condition, DWORD timeoutMs = 5000) const
-    {
-        return testing_support::WaitFor([&] { return condition(Status(part)); }, timeoutMs);
-    }
 
     // The shown lines (or the selected ones) as Copy puts them on the clipboard.
     std::string Copied() const
@@ -131,12 +169,7 @@ public:
             }
             ::CloseClipboard();
         }
-        const int bytes = ::WideCharToMultiByte(
-            CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(bytes), '\0');
-        ::WideCharToMultiByte(
-            CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
-        return utf8;
+        return WideToUtf8(text);
     }
 
 private:

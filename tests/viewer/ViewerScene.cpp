@@ -50,10 +50,7 @@ constexpr int kShown = static_cast<int>(std::size(kScene)) - 2;  // less the hea
 
 void KeepFilter()
 {
-    TextRule hide;
-    hide.exclude = true;
-    hide.pattern = "heartbeat";
-    std::wstring chars = Utf8ToWide(RuleToText(hide));
+    std::wstring chars = Utf8ToWide(RuleToText(TextRule { .exclude = true, .pattern = "heartbeat" }));
     chars += L'\0';
     chars += L'\0';
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
