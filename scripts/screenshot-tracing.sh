@@ -19,23 +19,8 @@ source "$here/wine/env.sh"
 prefix=$(dirname "$bin")/wineprefix-x11-viewer
 mkdir -p "$out"
 
-# A free display number: no lock file and no socket.
-display=""
-for n in $(seq 141 190); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display number" >&2; exit 1; }
-
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" >/dev/null 2>&1 || true
-    wait "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$here/xvfb.sh"
+probedeck_start_xvfb 141 190 "$prefix"
 export PROBEDECK_WINE_DRIVER=x11
 
 for dpi in "${dpis[@]}"; do
@@ -55,7 +40,7 @@ for dpi in "${dpis[@]}"; do
     done
     xwininfo -name Tracing >/dev/null 2>&1 || { echo "the Tracing window did not appear" >&2; exit 1; }
     sleep 1
-    import -display "$display" -window Tracing "$out/tracing-$dpi.png"
+    import -display "$DISPLAY" -window Tracing "$out/tracing-$dpi.png"
     echo "screenshot of Tracing.exe at $dpi DPI: $out/tracing-$dpi.png"
     "$here/wine/server.sh" stop "$prefix"
     WINEPREFIX=$prefix wineserver -w || true

@@ -11,23 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(dirname "$bin")/wineprefix-x11
 mkdir -p "$(dirname "$out")"
 
-# A free display number: no lock file and no socket.
-display=""
-for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "no free X display number" >&2; exit 1; }
-
-Xvfb "$display" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" >/dev/null 2>&1 || true
-    wait "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$here/xvfb.sh"
+probedeck_start_xvfb 90 140 "$prefix"
 
 PROBEDECK_WINE_DRIVER=x11 "$here/wine/server.sh" start "$prefix"
 ( cd "$bin" && PROBEDECK_WINE_DRIVER=x11 "$here/wine/run.sh" "$prefix" "$bin/Probedeck.exe" ) </dev/null >/dev/null 2>&1 &
@@ -39,5 +24,5 @@ for _ in $(seq 120); do
 done
 xwininfo -name ConsoleWindow >/dev/null 2>&1 || { echo "the console window did not appear" >&2; exit 1; }
 sleep 2
-import -display "$display" -window ConsoleWindow "$out"
+import -display "$DISPLAY" -window ConsoleWindow "$out"
 echo "screenshot of the console window: $out"

@@ -442,17 +442,8 @@ TEST_F(ViewProgramTest, FollowingStopsWhenALineIsChosenEndResumesItAndADroppedLo
     }
     const std::wstring path = folder.WriteFile(L"dropped.log", text);
     ASSERT_TRUE(testing_support::DropFile(viewer.window(), path));
-    // Found once it is shown, its list made.
-    HWND opened = nullptr;
-    HWND list = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            opened = ::FindWindowW(kLogWindowClass, L"dropped.log - Tracing");
-            list = opened != nullptr && ::IsWindowVisible(opened) ? testing_support::DirectChild(opened, kViewerList)
-                                                                  : nullptr;
-            return list != nullptr;
-        },
-        15000));
+    const HWND list = viewer_tests::WaitForLogWindowList(L"dropped.log - Tracing");
+    ASSERT_NE(list, nullptr);
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 10000));
     EXPECT_EQ(testing_support::ListViewCellText(list, 2, static_cast<int>(ViewerColumn::Text)), L"three");
     EXPECT_EQ(::FindWindowW(UTrace::kViewerClass, nullptr), viewer.window()) << "the live viewer is still the one";

@@ -43,27 +43,6 @@ HWND Focus(const ViewerProgram& viewer)
     return ::GetGUIThreadInfo(::GetWindowThreadProcessId(viewer.window(), nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    if (::OpenClipboard(nullptr)) {
-        HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
-        if (const auto* chars = static_cast<const wchar_t*>(data != nullptr ? ::GlobalLock(data) : nullptr)) {
-            text = chars;
-            ::GlobalUnlock(data);
-        }
-        ::CloseClipboard();
-    }
-    return text;
-}
-
-HWND WaitForDialog(const ViewerProgram& viewer, const wchar_t* title)
-{
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = testing_support::FindProcessWindow(viewer.pid(), title)) != nullptr; }, 10000);
-    return dialog;
-}
-
 TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
 {
     ForgetSettings();
@@ -85,8 +64,9 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(viewer.list(), LVM_GETSELECTEDCOUNT, 0, 0) == 4; }, 5000));
     ::OpenClipboard(nullptr) && ::EmptyClipboard() && ::CloseClipboard();
     Press(VK_CONTROL, 'C');
-    EXPECT_TRUE(WaitFor([&] { return ClipboardText().find(L"\talpha two\r\n") != std::wstring::npos; }, 5000))
-        << ClipboardText();
+    EXPECT_TRUE(
+        WaitFor([&] { return ViewerProgram::ClipboardText().find(L"\talpha two\r\n") != std::wstring::npos; }, 5000))
+        << ViewerProgram::ClipboardText();
     Press(VK_CONTROL, 'X');
     EXPECT_TRUE(viewer.WaitForItems(0, 5000)) << viewer.ItemCount();
 
@@ -104,30 +84,21 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
     EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 0; }, 5000)) << viewer.Selected();
 
     Press(VK_CONTROL, 'S');
-    const HWND save = WaitForDialog(viewer, L"Save the shown or selected lines");
+    const HWND save = viewer.OpenDialog(0, L"Save the shown or selected lines");
     ASSERT_NE(save, nullptr);
     ::PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(save); }, 5000));
 
     // File > Open, through its dialog, opens the log in a window of its own.
     Press(VK_CONTROL, 'O');
-    const HWND open = WaitForDialog(viewer, L"Open a saved log");
+    const HWND open = viewer.OpenDialog(0, L"Open a saved log");
     ASSERT_NE(open, nullptr);
     for (const int nameBox : { 0x47C, 0x480 }) {  // the file name box of either dialog style
         ::SetDlgItemTextW(open, nameBox, log.c_str());
     }
     ::PostMessageW(open, WM_COMMAND, IDOK, 0);
-    // Found once it is shown, its list made.
-    HWND opened = nullptr;
-    HWND list = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            opened = ::FindWindowW(kLogWindowClass, L"keys.log - Tracing");
-            list = opened != nullptr && ::IsWindowVisible(opened) ? testing_support::DirectChild(opened, kViewerList)
-                                                                  : nullptr;
-            return list != nullptr;
-        },
-        15000));
+    const HWND list = WaitForLogWindowList(L"keys.log - Tracing");
+    ASSERT_NE(list, nullptr);
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
     EXPECT_EQ(testing_support::ListViewCellText(list, 0, static_cast<int>(ViewerColumn::Text)),
         L"a line the viewer cannot parse");

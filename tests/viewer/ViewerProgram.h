@@ -160,6 +160,10 @@ public:
     std::string Copied() const
     {
         Command(kViewerCopy);
+        return WideToUtf8(ClipboardText());
+    }
+    static std::wstring ClipboardText()
+    {
         std::wstring text;
         if (::OpenClipboard(nullptr)) {
             HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
@@ -169,7 +173,7 @@ public:
             }
             ::CloseClipboard();
         }
-        return WideToUtf8(text);
+        return text;
     }
 
 private:
@@ -178,6 +182,22 @@ private:
     HWND mList = nullptr;
     HWND mStatus = nullptr;
 };
+
+// The list of the saved-log window with this title, once the window is shown
+// and its list made; null when it did not come.
+inline HWND WaitForLogWindowList(const wchar_t* title)
+{
+    HWND list = nullptr;
+    testing_support::WaitFor(
+        [&] {
+            const HWND opened = ::FindWindowW(kLogWindowClass, title);
+            list = opened != nullptr && ::IsWindowVisible(opened) ? testing_support::DirectChild(opened, kViewerList)
+                                                                  : nullptr;
+            return list != nullptr;
+        },
+        15000);
+    return list;
+}
 
 // Entries of a text in the log format; lines that do not parse become
 // entries whose text is "<unparsed> " and the line.

@@ -64,7 +64,8 @@ TEST_F(ConsoleProcess, ShowsEveryControlWithItsTextAndKind)
             EXPECT_EQ(style & BS_TYPEMASK, row.kind == ControlKind::CheckBox ? BS_AUTOCHECKBOX : BS_GROUPBOX);
         }
     }
-    EXPECT_TRUE(::GetWindowLongW(Child(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << "a sunken status line";
+    EXPECT_TRUE(::GetWindowLongW(Child(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+        << "a sunken status line";
     EXPECT_EQ(::SendMessageW(Child(ControlId::UseNestkitCheckBox), BM_GETCHECK, 0, 0), BST_CHECKED)
         << "the load handler checks Use Nestkit Lib";
     EXPECT_EQ(::SendMessageW(Child(ControlId::BackgroundCheckBox), BM_GETCHECK, 0, 0), BST_UNCHECKED);
