@@ -2,6 +2,7 @@
 // against a bare Win32 program that registers one class and shows one window.
 // The two start in turn, so that drift on a shared machine hits both; the
 // medians of the runs are printed (default 15).
+#include "bench/support/BenchClock.h"
 #include "foundation/resources/UniqueResource.h"
 
 #include <windows.h>
@@ -13,6 +14,8 @@
 #include <vector>
 
 namespace {
+
+using bench::Median;
 
 struct Search {
     DWORD processId;
@@ -71,12 +74,6 @@ double TimeToWindow(const std::wstring& program)
         ::TerminateProcess(process.get(), 1);
     }
     return search.found != nullptr ? Milliseconds(start, now) : -1;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 std::wstring Beside(const std::wstring& relative)

@@ -3,6 +3,7 @@
 // bare listener in this process, in alternating rounds of the same run; the
 // window's slowest answer while the writers run; and the private memory
 // Tracing.exe holds per line at 1,000,000 lines. Prints medians.
+#include "bench/support/BenchClock.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/LineIntake.h"
@@ -27,25 +28,13 @@
 
 namespace {
 
+using bench::Median;
+using bench::Now;
+
 constexpr int kWriters = 4;
 constexpr int kLinesPerWriter = 500;
 constexpr int kRounds = 7;
 constexpr std::size_t kMemoryLines = 1000000;
-
-double Now()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::wstring HereFile(const std::wstring& relative)
 {

@@ -2,6 +2,7 @@
 // text, to apply a changed filter (plain text, whole line, regular
 // expression) and to fold every scope, against a plain pass over the same
 // texts with string_view::find in the same run. Prints medians.
+#include "bench/support/BenchClock.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/store/LineStore.h"
 #include "viewer/view/LineFinder.h"
@@ -17,17 +18,11 @@
 
 namespace {
 
+using bench::Median;
+using bench::Now;
+
 constexpr std::size_t kLines = 1000000;
 constexpr int kRuns = 5;
-
-double Now()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double MedianMs(const std::function<void()>& work)
 {
@@ -37,8 +32,7 @@ double MedianMs(const std::function<void()>& work)
         work();
         ms.push_back((Now() - start) * 1000);
     }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return Median(ms);
 }
 
 // Traced calls three deep from four programs, with messages and an error now and then.
