@@ -43,63 +43,25 @@ ControlClass ClassFor(const ControlSpec& row)
     return {WC_STATICW, child | SS_LEFT, 0};
 }
 
-std::wstring ReadWindowText(HWND window)
-{
-    const int length = ::GetWindowTextLengthW(window);
-    if (length <= 0) {
-        return {};
-    }
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
-    const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-    return std::wstring(text.data(), static_cast<size_t>(copied > 0 ? copied : 0));
-}
-
 }  // namespace
-
-bool ConsoleWindow::RegisterWindowClass(HINSTANCE instance)
-{
-    WNDCLASSEXW windowClass{};
-    if (::GetClassInfoExW(instance, ConsoleWindow::kClassName, &windowClass)) {
-        return true;
-    }
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = &ConsoleWindow::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK), IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = ConsoleWindow::kClassName;
-    return ::RegisterClassExW(&windowClass) != 0;
-}
 
 ConsoleWindow::ConsoleWindow(ActionHandler actions) : mActions(std::move(actions)) {}
 
-ConsoleWindow::~ConsoleWindow()
-{
-    if (mWindow) {
-        ::DestroyWindow(mWindow);
-    }
-}
-
 bool ConsoleWindow::Create(HINSTANCE instance, UINT dpi)
 {
-    if (!RegisterWindowClass(instance)) {
-        return false;
-    }
     mForcedDpi = dpi;
-    const HWND window = ::CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
-    return window != nullptr;
+    ui::FrameClass frameClass{kClassName, CS_HREDRAW | CS_VREDRAW, ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK))};
+    frameClass.smallIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROBEDECK), IMAGE_ICON,
+                                                           ::GetSystemMetrics(SM_CXSMICON),
+                                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    return BaseWindow::Create(instance, frameClass, kTitle, WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT, CW_USEDEFAULT) !=
+           nullptr;
 }
 
 void ConsoleWindow::Show(int showCommand)
 {
-    ::ShowWindow(mWindow, showCommand);
-    ::UpdateWindow(mWindow);
+    ::ShowWindow(Window(), showCommand);
+    ::UpdateWindow(Window());
 }
 
 HWND ConsoleWindow::Control(ControlId id) const
@@ -108,40 +70,7 @@ HWND ConsoleWindow::Control(ControlId id) const
     return found == mControls.end() ? nullptr : found->second;
 }
 
-LRESULT CALLBACK ConsoleWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<ConsoleWindow*>(create->lpCreateParams);
-        self->mWindow = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ConsoleWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    // Nothing may unwind through the system's message dispatch: a failure in
-    // any handler is shown to the user, and the window goes on, unless it
-    // failed while making its controls: then it is not made at all.
-    LRESULT result = 0;
-    try {
-        result = self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& failure) {
-        self->ReportUnhandledFailure(failure.what());
-        result = message == WM_CREATE ? -1 : 0;
-    } catch (...) {
-        self->ReportUnhandledFailure("unknown failure");
-        result = message == WM_CREATE ? -1 : 0;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->mWindow = nullptr;
-        self->mControls.clear();
-    }
-    return result;
-}
-
-LRESULT ConsoleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ConsoleWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
@@ -158,40 +87,38 @@ LRESULT ConsoleWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETMINMAXINFO:
         OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
-    case WM_DPICHANGED:
-        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        return 0;
     case WM_CLOSE:
-        ::DestroyWindow(mWindow);
+        ::DestroyWindow(Window());
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
+    case WM_NCDESTROY:
+        mControls.clear();
+        break;
     default:
         break;
     }
-    return ::DefWindowProcW(mWindow, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 void ConsoleWindow::CreateControls()
 {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(mWindow, GWLP_HINSTANCE));
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(Window(), GWLP_HINSTANCE));
     // The font first, so that each control is made in its place with its font
     // instead of being moved there afterwards: start-up pays for every message.
-    const UINT dpi = mForcedDpi ? mForcedDpi : ::GetDpiForWindow(mWindow);
-    mDpi = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
-    mFont = CreateDialogFont(mDpi);
-    mCell = MeasureCharCell(static_cast<HFONT>(mFont.get()));
+    SwapFont(mForcedDpi ? mForcedDpi : Dpi());
+    mCell = MeasureCharCell(Font());
     // Creation order is the tab order: each new child goes below the ones
     // before it, and dialog navigation walks the children in that order.
     for (const ControlSpec* row : ControlsInTabOrder()) {
         const ControlClass controlClass = ClassFor(*row);
         const RECT rect = ControlRect(*row, mCell);
         const HWND control = ::CreateWindowExW(controlClass.exStyle, controlClass.className, row->text,
-            controlClass.style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, mWindow,
+            controlClass.style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, Window(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->id)), instance, nullptr);
         mControls[row->id] = control;
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(mFont.get()), FALSE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
         if (row->kind == ControlKind::TextBox) {
             // Accept text of any length, typed or pasted.
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
@@ -206,19 +133,6 @@ void ConsoleWindow::CreateControls()
     ResizeToFit();
 }
 
-void ConsoleWindow::ApplyFont(UINT dpi)
-{
-    mDpi = dpi ? dpi : USER_DEFAULT_SCREEN_DPI;
-    resources::UniqueGdiObject font = CreateDialogFont(mDpi);
-    mCell = MeasureCharCell(static_cast<HFONT>(font.get()));
-    for (const auto& [id, control] : mControls) {
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    }
-    // The controls use the new font before the old one is deleted.
-    mFont = std::move(font);
-    ApplyLayout();
-}
-
 void ConsoleWindow::ApplyLayout()
 {
     for (const ControlSpec& row : ConsoleControls()) {
@@ -226,22 +140,22 @@ void ConsoleWindow::ApplyLayout()
         ::SetWindowPos(Control(row.id), nullptr, rect.left, rect.top, rect.right - rect.left,
                        rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ::InvalidateRect(mWindow, nullptr, TRUE);
+    ::InvalidateRect(Window(), nullptr, TRUE);
 }
 
 void ConsoleWindow::ResizeToFit()
 {
     const SIZE frame = FrameSize();
-    ::SetWindowPos(mWindow, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Window(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 SIZE ConsoleWindow::FrameSize() const
 {
     const SIZE client = ClientSize(mCell);
     RECT frame{0, 0, client.cx, client.cy};
-    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(mWindow, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(mWindow, GWL_EXSTYLE));
-    ::AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, mDpi);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrW(Window(), GWL_EXSTYLE));
+    ::AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, Dpi());
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
@@ -269,7 +183,7 @@ void ConsoleWindow::OnCommand(int id, int notification)
     }
     const auto control = static_cast<ControlId>(id);
     if (control == ControlId::ID_DONE) {
-        ::SendMessageW(mWindow, WM_CLOSE, 0, 0);
+        ::SendMessageW(Window(), WM_CLOSE, 0, 0);
         return;
     }
     if (mActions && Control(control)) {
@@ -277,22 +191,22 @@ void ConsoleWindow::OnCommand(int id, int notification)
     }
 }
 
-void ConsoleWindow::ReportUnhandledFailure(const char* what) noexcept
+void ConsoleWindow::OnFailure(std::wstring_view what) noexcept
 {
     try {
-        const std::wstring text = L"An action failed:\r\n" + unicode::to_wstring(std::string(what));
-        ::MessageBoxW(mWindow, text.c_str(), kTitle, MB_OK | MB_ICONERROR);
+        const std::wstring text = L"An action failed:\r\n" + std::wstring(what);
+        ::MessageBoxW(Window(), text.c_str(), kTitle, MB_OK | MB_ICONERROR);
     } catch (...) {
         // Too short of memory even for the text: the box itself is the message.
-        ::MessageBoxW(mWindow, L"An action failed.", kTitle, MB_OK | MB_ICONERROR);
+        ::MessageBoxW(Window(), L"An action failed.", kTitle, MB_OK | MB_ICONERROR);
     }
 }
 
-void ConsoleWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
+void ConsoleWindow::OnDpiChanged(UINT)
 {
-    ApplyFont(dpi);
-    ::SetWindowPos(mWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The controls have the new font: the window's layout follows it.
+    mCell = MeasureCharCell(Font());
+    ApplyLayout();
     ResizeToFit();
 }
 
@@ -300,7 +214,7 @@ void ConsoleWindow::SetStatusMessage(const wchar_t* msg)
 {
     ::SetWindowTextW(Control(ControlId::StatusMsg), msg);
     // Paint now: the caller may block the thread in a long call next.
-    ::RedrawWindow(mWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 bool ConsoleWindow::GetProductName(std::string& productName)
@@ -329,7 +243,7 @@ bool ConsoleWindow::IsChecked(ControlId control) const
 
 std::wstring ConsoleWindow::ControlText(ControlId control) const
 {
-    return ReadWindowText(Control(control));
+    return ui::WindowText(Control(control));
 }
 
 }  // namespace console

@@ -1,10 +1,10 @@
 // The console's one window: its controls, status line and input helpers.
 #pragma once
 
-#include "console/ConsoleView.h"
-#include "console/ControlId.h"
+#include "console/view/ConsoleView.h"
+#include "console/view/ControlId.h"
 #include "console/Layout.h"
-#include "foundation/resources/UniqueResource.h"
+#include "foundation/ui/BaseWindow.h"
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@
 
 namespace console {
 
-class ConsoleWindow final : public ConsoleView {
+class ConsoleWindow final : public ConsoleView, public ui::BaseWindow<ConsoleWindow> {
 public:
     // Runs the action of a clicked button; ids that are not actions are ignored.
     using ActionHandler = std::function<void(ControlId button, ConsoleView& view)>;
@@ -23,9 +23,6 @@ public:
     static constexpr const wchar_t* kTitle = L"ConsoleWindow";
 
     explicit ConsoleWindow(ActionHandler actions = {});
-    ConsoleWindow(const ConsoleWindow&) = delete;
-    ConsoleWindow& operator=(const ConsoleWindow&) = delete;
-    ~ConsoleWindow() override;
 
     // Creates the window and its controls, hidden. dpi 0 lays the window out for
     // the DPI of its monitor; another value forces that DPI.
@@ -33,10 +30,9 @@ public:
     // Shows the window; the first showing runs the load handler.
     void Show(int showCommand);
 
-    HWND Handle() const { return mWindow; }
+    HWND Handle() const { return Window(); }
     HWND Control(ControlId id) const;
     CharCell Cell() const { return mCell; }
-    UINT Dpi() const { return mDpi; }
 
     void SetStatusMessage(const wchar_t* msg) override;
     [[nodiscard]] bool GetProductName(std::string& productName) override;
@@ -44,29 +40,23 @@ public:
     bool IsChecked(ControlId control) const override;
     std::wstring ControlText(ControlId control) const override;
 
-private:
-    // Registers the window class once per process.
-    [[nodiscard]] static bool RegisterWindowClass(HINSTANCE instance);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnDpiChanged(UINT oldDpi);
+    // A failure caught at the window's boundary: shown in a box, and the window goes on.
+    void OnFailure(std::wstring_view what) noexcept;
 
+private:
     void CreateControls();
-    void ApplyFont(UINT dpi);
     void ApplyLayout();
     void ResizeToFit();
     SIZE FrameSize() const;
     void OnGetMinMaxInfo(MINMAXINFO& limits) const;
     void OnLoad();
     void OnCommand(int id, int notification);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
-    void ReportUnhandledFailure(const char* what) noexcept;
 
     ActionHandler mActions;
-    HWND mWindow = nullptr;
-    UINT mDpi = USER_DEFAULT_SCREEN_DPI;
     UINT mForcedDpi = 0;
     CharCell mCell = kBaseCell;
-    resources::UniqueGdiObject mFont;
     std::map<ControlId, HWND> mControls;
     bool mLoaded = false;
 };

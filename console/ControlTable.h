@@ -2,7 +2,7 @@
 // layout, the tab order and the names that status texts print.
 #pragma once
 
-#include "console/ControlId.h"
+#include "console/view/ControlId.h"
 
 #include <optional>
 #include <span>

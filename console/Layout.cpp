@@ -4,23 +4,6 @@
 
 namespace console {
 
-resources::UniqueGdiObject CreateDialogFont(UINT dpi)
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    LOGFONTW font{};
-    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
-        font = metrics.lfMessageFont;
-    } else {
-        // Older systems: an 8-point shell dialog font at the requested DPI.
-        font.lfHeight = -::MulDiv(8, static_cast<int>(dpi), 72);
-        font.lfWeight = FW_NORMAL;
-        font.lfCharSet = DEFAULT_CHARSET;
-        ::wcsncpy_s(font.lfFaceName, L"MS Shell Dlg 2", _TRUNCATE);
-    }
-    return resources::UniqueGdiObject(::CreateFontIndirectW(&font));
-}
-
 CharCell MeasureCharCell(HFONT font)
 {
     TEXTMETRICW metrics {};

@@ -1,5 +1,5 @@
 // Scaling of the control table from its 5 x 13 base character cell to the
-// dialog font in use, and the font itself.
+// dialog font in use.
 #pragma once
 
 #include "console/ControlTable.h"
@@ -21,9 +21,6 @@ inline constexpr CharCell kBaseCell{5, 13};
 
 // Margin kept right of and below the outermost controls, in base pixels.
 inline constexpr int kLayoutMargin = 8;
-
-// The message font of the system at the given DPI, owned by the caller.
-resources::UniqueGdiObject CreateDialogFont(UINT dpi);
 
 // The character cell of font, measured on a screen device context.
 CharCell MeasureCharCell(HFONT font);

@@ -2,10 +2,12 @@
 // foundation library send to the window class "Talvane Solutions::Trace::1.0",
 // and the debug output of every program of the session; or, given a path,
 // a saved log in a window of its own.
+#include "foundation/errors/TalvaneException.h"
+#include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/CommandLine.h"
-#include "viewer/ViewerResources.h"
-#include "viewer/ViewerSettings.h"
+#include "viewer/session/ViewerSession.h"
+#include "viewer/settings/CommandLine.h"
+#include "viewer/settings/ViewerSettings.h"
 #include "viewer/window/TraceViewerWindow.h"
 #include "viewer/window/ViewerControls.h"
 #include "viewer/window/ViewerMenus.h"
@@ -28,7 +30,7 @@ bool IsEditBox(HWND window)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
-    const CommandLine commandLine = ParseCommandLine(SplitArguments(::GetCommandLineW()));
+    CommandLine commandLine = ParseCommandLine(SplitArguments(::GetCommandLineW()));
     // Records go to the first window of the class and the debug-output
     // buffer has one listener, so a second viewer would only sit idle:
     // bring the running one forward instead. A saved log always gets a window.
@@ -41,22 +43,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     INITCOMMONCONTROLSEX controls = { sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES };
     ::InitCommonControlsEx(&controls);
 
-    ViewerStart start;
-    start.settings = LoadSettings();
-    start.historyLines = commandLine.historyLines.value_or(start.settings.historyLines);
-    start.logLimitBytes = commandLine.logLimitBytes.value_or(std::uint64_t { start.settings.logLimitMB } << 20);
-    start.logPath = commandLine.logPath;
-    start.openPath = commandLine.openPath;
-    start.ignoredArguments = commandLine.ignored;
-
-    TraceViewerWindow viewer(std::move(start));
+    RegistrySettings settings;
+    ViewerSession session(std::move(commandLine), settings);
+    TraceViewerWindow viewer(session);
     HWND window = viewer.Create(instance, show);
     if (window == nullptr) {
+        const std::wstring text
+            = L"Tracing cannot make its window: " + SystemException::GetSystemErrorText(::GetLastError());
+        ::MessageBoxW(nullptr, text.c_str(), kViewerTitle, MB_OK | MB_ICONERROR);
         return 1;
     }
     // The find box keeps Ctrl+C, Ctrl+X and Ctrl+A for its own text.
-    const viewer_resources::UniqueAcceleratorTable listKeys(CreateViewerAccelerators(false));
-    const viewer_resources::UniqueAcceleratorTable editKeys(CreateViewerAccelerators(true));
+    const resources::UniqueAcceleratorTable listKeys(CreateViewerAccelerators(false));
+    const resources::UniqueAcceleratorTable editKeys(CreateViewerAccelerators(true));
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -6,9 +6,8 @@
 #include "bench/support/BenchClock.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/LineIntake.h"
-#include "viewer/ViewerResources.h"
-#include "viewer/ViewerSettings.h"
+#include "viewer/session/LineIntake.h"
+#include "viewer/settings/ViewerSettings.h"
 #include "viewer/capture/DebugBuffer.h"
 #include "viewer/log/LogWriter.h"
 #include "viewer/store/LineStore.h"
@@ -149,7 +148,7 @@ private:
     resources::UniqueHandle mBufferReady;
     resources::UniqueHandle mDataReady;
     resources::UniqueHandle mStop;
-    viewer_resources::UniqueMappedView mView;
+    resources::UniqueMappedView mView;
     std::thread mThread;
     std::atomic<long> mLines { 0 };
 };
@@ -312,7 +311,7 @@ void Memory()
         {
             LineStore store;
             LogWriter log;  // not started: lines pass it by, as without /log
-            LineIntake intake(store, log);
+            LineIntake intake(&log);
             char text[61];
             for (std::size_t i = 0; i < kMemoryLines; ++i) {
                 std::snprintf(text, sizeof text, "bench writer %10u line %8zu %-22s", 4242u, i, "x");
@@ -322,17 +321,20 @@ void Memory()
                 line.text = text;
                 line.time = ArrivalTimeNow();
                 intake.AddDebugLine(line);
+                if (i % 4096 == 4095) {
+                    static_cast<void>(intake.MoveInto(store, 4096));
+                }
             }
+            static_cast<void>(intake.MoveInto(store, 4096));
             const double after = OwnPrivateMB();
             perLine.push_back((after - before) * 1024 * 1024 / kMemoryLines);
             total = std::max(total, after - before);
 
             // What a search over the held lines starts from: one pass over every text.
             const double start = Now();
-            const LineStore::Reading reading = store.Read();
             std::size_t found = 0;
-            for (std::size_t i = 0; i < reading.Size(); ++i) {
-                found += reading.Text(reading.Record(i)).find("line   999999") != std::string_view::npos ? 1 : 0;
+            for (std::uint64_t sequence = store.First(); sequence < store.End(); ++sequence) {
+                found += store.Text(store.Record(sequence)).find("line   999999") != std::string_view::npos ? 1 : 0;
             }
             scanMs.push_back((Now() - start) * 1000);
             if (found != 1) {

@@ -6,11 +6,13 @@
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/store/LineStore.h"
 #include "viewer/view/LineFinder.h"
+#include "viewer/view/LineRules.h"
 #include "viewer/view/ShownLines.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -59,14 +61,25 @@ void Fill(LineStore& store)
     }
 }
 
-TextRule Rule(RuleField field, const char* pattern, bool regex, bool exclude)
+Rule Filter(RuleField field, const char* pattern, bool regex, bool exclude)
 {
-    TextRule rule;
-    rule.field = field;
-    rule.pattern = pattern;
-    rule.regex = regex;
-    rule.exclude = exclude;
-    return rule;
+    std::string error;
+    auto rule = Rule::Make(
+        { .action = exclude ? RuleAction::Exclude : RuleAction::Include, .regex = regex, .field = field, .pattern = pattern },
+        error);
+    if (!rule) {
+        std::printf("%s: %s\n", pattern, error.c_str());
+        std::exit(1);
+    }
+    return std::move(*rule);
+}
+
+// Matches every held line against the rules in force, as the session does in slices.
+void MatchAll(ShownLines& shown)
+{
+    while (shown.Unmatched() != 0) {
+        static_cast<void>(shown.Work(4096));
+    }
 }
 
 }  // namespace
@@ -75,18 +88,19 @@ int wmain()
 {
     LineStore store(kLines);
     Fill(store);
-    ShownLines shown(store);
+    LineRules rules;
+    ShownLines shown(store, rules);
     const double takeIn = MedianMs([&] {
         shown.Clear();
-        static_cast<void>(shown.CatchUp());
+        static_cast<void>(shown.Work(4096));
+        MatchAll(shown);
     });
 
     std::size_t found = 0;
     const double baseline = MedianMs([&] {
         found = 0;
-        const LineStore::Reading reading = store.Read();
-        for (std::size_t i = 0; i < reading.Size(); ++i) {
-            found += reading.Text(reading.Record(i)).find("identifier") != std::string_view::npos ? 1 : 0;
+        for (std::uint64_t sequence = store.First(); sequence < store.End(); ++sequence) {
+            found += store.Text(store.Record(sequence)).find("identifier") != std::string_view::npos ? 1 : 0;
         }
     });
     std::printf("%zu lines, medians of %d runs\n", kLines, kRuns);
@@ -107,20 +121,25 @@ int wmain()
 
     const struct {
         const char* name;
-        TextRule rule;
+        Rule rule;
     } filters[] = {
-        { "filter: exclude text \"token\"", Rule(RuleField::Text, "token", false, true) },
-        { "filter: include whole line \"parser<tab>  reading\"",
-            Rule(RuleField::WholeLine, "parser\t  reading", false, false) },
-        { "filter: include kind \"error\"", Rule(RuleField::Kind, "error", false, false) },
-        { "filter: exclude regex on text", Rule(RuleField::Text, "^ *Token - (enter|return)", true, true) },
-        { "filter: include regex on the whole line", Rule(RuleField::WholeLine, "\\t40[0-3]2\\t", true, false) },
+        { "filter: exclude text \"token\"", Filter(RuleField::Text, "token", false, true) },
+        { "filter: include whole line \"reading block\"", Filter(RuleField::WholeLine, "reading block", false, false) },
+        { "filter: include kind \"error\"", Filter(RuleField::Kind, "error", false, false) },
+        { "filter: exclude regex on text", Filter(RuleField::Text, "^ *Token - (enter|return)", true, true) },
+        { "filter: include regex on the whole line", Filter(RuleField::WholeLine, "\\t40[0-3]2\\t", true, false) },
     };
     for (const auto& filter : filters) {
-        const double ms = MedianMs([&] { shown.SetFilters({ filter.rule }); });
+        const double ms = MedianMs([&] {
+            rules.SetFilters({ filter.rule });
+            shown.FiltersChanged();
+            MatchAll(shown);
+        });
         report(filter.name, ms, shown.Size());
     }
-    shown.SetFilters({});
+    rules.SetFilters({});
+    shown.FiltersChanged();
+    MatchAll(shown);
     const double fold = MedianMs([&] {
         shown.Scopes().SetAllFolded(true);
         shown.Refold();

@@ -1,7 +1,7 @@
 // Runs the action behind a console button.
 #pragma once
 
-#include "console/ConsoleView.h"
+#include "console/view/ConsoleView.h"
 
 namespace console {
 

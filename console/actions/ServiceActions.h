@@ -1,7 +1,7 @@
 // The actions that ask the services component and print its answers.
 #pragma once
 
-#include "console/ConsoleView.h"
+#include "console/view/ConsoleView.h"
 
 namespace console {
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -91,6 +92,13 @@ using UniqueLocalMem = UniqueResource<NullEmptyTraits<HLOCAL, &::LocalFree>>;
 using UniqueCoTaskMem = UniqueResource<NullEmptyTraits<void*, &::CoTaskMemFree>>;
 using UniqueGdiObject = UniqueResource<NullEmptyTraits<HGDIOBJ, &::DeleteObject>>;
 using UniqueWindow = UniqueResource<NullEmptyTraits<HWND, &::DestroyWindow>>;
+using UniqueRegKey = UniqueResource<NullEmptyTraits<HKEY, &::RegCloseKey>>;
+using UniqueMenu = UniqueResource<NullEmptyTraits<HMENU, &::DestroyMenu>>;
+using UniqueAcceleratorTable = UniqueResource<NullEmptyTraits<HACCEL, &::DestroyAcceleratorTable>>;
+using UniqueGlobalMem = UniqueResource<NullEmptyTraits<HGLOBAL, &::GlobalFree>>;
+using UniqueMappedView = UniqueResource<NullEmptyTraits<void*, &::UnmapViewOfFile>>;
+// Files dropped on a window, from WM_DROPFILES.
+using UniqueDrop = UniqueResource<NullEmptyTraits<HDROP, &::DragFinish>>;
 // The screen's device context, from GetDC(nullptr).
 using UniqueScreenDc = UniqueResource<NullEmptyTraits<HDC, &ReleaseScreenDc>>;
 // One reference on a COM interface.

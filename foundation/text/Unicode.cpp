@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace unicode {
@@ -96,6 +97,112 @@ std::wstring to_upper(const std::wstring& text)
 string8 to_upper8(const string8& text)
 {
     return to_string8(to_upper(to_wstring(text)));
+}
+
+}  // namespace unicode
+
+namespace unicode {
+namespace {
+
+// The system calls count in int: longer views are converted in pieces that
+// end on a character boundary.
+constexpr std::size_t kPieceBytes = std::size_t { 1 } << 28;
+
+std::size_t Utf8Boundary(std::string_view utf8, std::size_t at)
+{
+    // Up to three continuation bytes may have to be left for the next piece.
+    for (int back = 0; back < 3 && at > 0 && at < utf8.size() && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80;
+         ++back) {
+        --at;
+    }
+    return at;
+}
+
+void AppendWide(std::wstring& out, UINT codePage, std::string_view bytes)
+{
+    if (bytes.empty()) {
+        return;
+    }
+    const int size = static_cast<int>(bytes.size());
+    const int units = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+    if (units <= 0) {
+        return;
+    }
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(units));
+    ::MultiByteToWideChar(codePage, 0, bytes.data(), size, out.data() + start, units);
+}
+
+void AppendUtf8(std::string& out, std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return;
+    }
+    const int size = static_cast<int>(wide.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return;
+    }
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data() + start, bytes, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::wstring utf8_to_wide(std::string_view utf8)
+{
+    std::wstring wide;
+    while (!utf8.empty()) {
+        const std::size_t take = utf8.size() <= kPieceBytes ? utf8.size() : Utf8Boundary(utf8, kPieceBytes);
+        AppendWide(wide, CP_UTF8, utf8.substr(0, take));
+        utf8.remove_prefix(take);
+    }
+    return wide;
+}
+
+std::string wide_to_utf8(std::wstring_view wide)
+{
+    std::string utf8;
+    while (!wide.empty()) {
+        std::size_t take = std::min(wide.size(), kPieceBytes / 4);
+        // A surrogate pair stays whole.
+        if (take < wide.size() && wide[take - 1] >= 0xD800 && wide[take - 1] <= 0xDBFF) {
+            --take;
+        }
+        AppendUtf8(utf8, wide.substr(0, take));
+        wide.remove_prefix(take);
+    }
+    return utf8;
+}
+
+void append_ansi_as_utf8(std::string& out, std::string_view ansi)
+{
+    // Plain ASCII is the same in every ANSI code page and in UTF-8.
+    if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out += ansi;
+        return;
+    }
+    std::wstring wide;
+    // Texts this long do not occur (lines are cut far earlier); a double-byte
+    // character split at a piece's end would become two replacement characters.
+    for (std::size_t at = 0; at < ansi.size(); at += kPieceBytes) {
+        AppendWide(wide, CP_ACP, ansi.substr(at, kPieceBytes));
+    }
+    AppendUtf8(out, wide);
+}
+
+int utf8_into_buffer(std::string_view utf8, wchar_t* buffer, int size) noexcept
+{
+    if (buffer == nullptr || size <= 0) {
+        return 0;
+    }
+    // No UTF-8 sequence yields more UTF-16 units than it has bytes.
+    const std::size_t bytes = Utf8Boundary(utf8, std::min(utf8.size(), static_cast<std::size_t>(size - 1)));
+    const int units
+        = bytes == 0 ? 0 : ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(bytes), buffer, size - 1);
+    buffer[units > 0 ? units : 0] = L'\0';
+    return units > 0 ? units : 0;
 }
 
 }  // namespace unicode

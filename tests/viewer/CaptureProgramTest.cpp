@@ -142,7 +142,7 @@ TEST_F(CaptureProgramTest, AnotherListenerKeepsTheBufferUntilItLeavesAndCaptureT
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCapture, kCaptureTakenText)) << viewer->Status(kStatusCapture);
     EXPECT_EQ(viewer->SendLine(UTrace::kTraceMessage, "app", "still here"), TRUE);
     ASSERT_TRUE(viewer->WaitForItems(1));
-    EXPECT_EQ(viewer->Cell(0, ViewerColumn::Text), L"still here");
+    EXPECT_EQ(viewer->Cell(0, Column::Text), L"still here");
 
     // Once the other listener leaves, the viewer takes the buffer over.
     other.reset();

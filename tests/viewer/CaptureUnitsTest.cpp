@@ -1,6 +1,6 @@
 // The pieces of debug-output capture that need no second process: reading
 // the shared buffer, program names, and the ANSI text's way into UTF-8.
-#include "viewer/LineIntake.h"
+#include "foundation/text/Unicode.h"
 #include "viewer/capture/DebugBuffer.h"
 #include "viewer/capture/ProcessNames.h"
 
@@ -87,12 +87,12 @@ TEST(LineIntakeTest, AnsiTextBecomesUtf8)
     };
     for (const auto& row : rows) {
         std::string out = "<";
-        AppendAnsiAsUtf8(out, row.ansi);
+        unicode::append_ansi_as_utf8(out, row.ansi);
         EXPECT_EQ(out, "<" + row.utf8) << row.ansi;
     }
     // Undefined bytes still become characters, not nothing.
     std::string undefined;
-    AppendAnsiAsUtf8(undefined, "a\x81z");
+    unicode::append_ansi_as_utf8(undefined, "a\x81z");
     EXPECT_GE(undefined.size(), 3u);
     EXPECT_EQ(undefined.front(), 'a');
     EXPECT_EQ(undefined.back(), 'z');

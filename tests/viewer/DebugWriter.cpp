@@ -10,7 +10,6 @@
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/Trace.h"
 #include "foundation/trace/TraceSettings.h"
-#include "viewer/ViewerResources.h"
 
 #include <windows.h>
 
@@ -81,7 +80,7 @@ int Raw(const wchar_t* kind)
     if (!mutex || !section || !bufferReady || !dataReady) {
         return 2;
     }
-    const viewer_resources::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, 4096));
+    const resources::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, 4096));
     auto* buffer = static_cast<unsigned char*>(view.get());
     if (buffer == nullptr) {
         return 3;

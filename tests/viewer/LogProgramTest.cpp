@@ -47,9 +47,9 @@ TEST_F(LogProgramTest, RotatesAtItsLimitKeepingNineOlderFilesWhileTheHistoryDrop
         // The list catches up with the store at its next refresh.
         const std::string last = Numbered(kLines - 1);
         EXPECT_TRUE(testing_support::WaitFor(
-            [&] { return viewer.Cell(49, ViewerColumn::Text) == std::wstring(last.begin(), last.end()); }, 5000));
+            [&] { return viewer.Cell(49, Column::Text) == std::wstring(last.begin(), last.end()); }, 5000));
         const std::string first = Numbered(kLines - 50);
-        EXPECT_EQ(viewer.Cell(0, ViewerColumn::Text), std::wstring(first.begin(), first.end()));
+        EXPECT_EQ(viewer.Cell(0, Column::Text), std::wstring(first.begin(), first.end()));
         ASSERT_TRUE(viewer.Close());
     }
 
@@ -99,7 +99,7 @@ TEST_F(LogProgramTest, AFolderThatGoesAwayIsReportedWhileLinesStillArrive)
         << viewer.Status(kStatusLog);
     viewer.SendLine(UTrace::kTraceMessage, "app", "still shown");
     EXPECT_TRUE(viewer.WaitForItems(3));
-    EXPECT_EQ(viewer.Cell(2, ViewerColumn::Text), L"still shown");
+    EXPECT_EQ(viewer.Cell(2, Column::Text), L"still shown");
 }
 
 TEST_F(LogProgramTest, SettingsDialogRefusesBadValuesAndKeepsGoodOnes)

@@ -46,7 +46,7 @@ TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersPausesCopiesAndClears)
     ASSERT_TRUE(viewer->WaitForItems(2));
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 1"))
         << viewer->Status(kStatusCounts);
-    using C = ViewerColumn;
+    using C = Column;
     const std::vector<std::wstring> cells = {
         viewer->Cell(0, C::Pid),
         viewer->Cell(0, C::Process),
@@ -60,7 +60,7 @@ TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersPausesCopiesAndClears)
     };
     EXPECT_EQ(cells,
         (std::vector<std::wstring> { L"", L"", L"error", L"app", L"first line",
-            std::to_wstring(::GetCurrentProcessId()), L"viewer_tests.exe", L"function", L"  Run - enter" }));
+            std::to_wstring(::GetCurrentProcessId()), L"tracing_tests.exe", L"function", L"  Run - enter" }));
     EXPECT_TRUE(std::regex_match(viewer->Cell(0, C::Time), std::wregex(LR"(\d\d:\d\d:\d\d\.\d{3})")));
 
     // Pause holds the list; copy writes the log format.
@@ -69,12 +69,13 @@ TEST_F(TracingProgramTest, ShowsRecordsWithTheirSendersPausesCopiesAndClears)
     viewer->SendLine(UTrace::kTraceMessage, "app", "dur\ting");
     EXPECT_TRUE(viewer->WaitForStatus(kStatusCounts, L"Lines: 3    Dropped: 0    Rejected: 1    Paused"))
         << viewer->Status(kStatusCounts);
+
     EXPECT_EQ(viewer->ItemCount(), 2);
     viewer->Command(kViewerPause);
     ASSERT_TRUE(viewer->WaitForItems(3));
     EXPECT_EQ(WithoutTimes(viewer->Copied()),
         "T\t\t\terror\tapp\tfirst line\r\nT\t" + std::to_string(::GetCurrentProcessId())
-            + "\tviewer_tests.exe\tfunction\t\t  Run - enter\r\nT\t\t\tmessage\tapp\tdur ing\r\n");
+            + "\ttracing_tests.exe\tfunction\t\t  Run - enter\r\nT\t\t\tmessage\tapp\tdur ing\r\n");
 
     // A second start leaves the first viewer alone.
     testing_support::ChildProcess second(testing_support::ProductFile(L"Tracing.exe"));

@@ -100,7 +100,7 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
     const HWND list = WaitForLogWindowList(L"keys.log - Tracing");
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
-    EXPECT_EQ(testing_support::ListViewCellText(list, 0, static_cast<int>(ViewerColumn::Text)),
+    EXPECT_EQ(testing_support::ListViewCellText(list, 0, static_cast<int>(Column::Text)),
         L"a line the viewer cannot parse");
     EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
 }

@@ -9,9 +9,11 @@
 #include "tests/support/RemoteControls.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
-#include "viewer/ViewerSettings.h"
+#include "foundation/text/Unicode.h"
 #include "viewer/log/LogFormat.h"
-#include "viewer/window/LineTransfer.h"
+#include "viewer/session/SessionStatus.h"
+#include "viewer/settings/ViewerSettings.h"
+#include "viewer/view/Cells.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +124,7 @@ public:
     {
         return testing_support::WaitFor([&] { return ItemCount() == count; }, timeoutMs);
     }
-    std::wstring Cell(int item, ViewerColumn column) const
+    std::wstring Cell(int item, Column column) const
     {
         return testing_support::ListViewCellText(mList, item, static_cast<int>(column));
     }
@@ -131,7 +133,7 @@ public:
     {
         std::vector<std::wstring> texts;
         for (int item = 0, count = ItemCount(); item < count; ++item) {
-            texts.push_back(Cell(item, ViewerColumn::Text));
+            texts.push_back(Cell(item, Column::Text));
         }
         return texts;
     }
@@ -160,7 +162,7 @@ public:
     std::string Copied() const
     {
         Command(kViewerCopy);
-        return WideToUtf8(ClipboardText());
+        return unicode::wide_to_utf8(ClipboardText());
     }
     static std::wstring ClipboardText()
     {

@@ -6,9 +6,8 @@
 #include "foundation/trace/TraceProtocol.h"
 #include "tests/support/RemoteControls.h"
 #include "tests/support/WaitFor.h"
-#include "viewer/ViewerSettings.h"
-#include "viewer/view/RuleText.h"
-#include "viewer/window/LineTransfer.h"
+#include "viewer/rules/RuleText.h"
+#include "viewer/settings/ViewerSettings.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <commctrl.h>
@@ -50,12 +49,11 @@ constexpr int kShown = static_cast<int>(std::size(kScene)) - 2;  // less the hea
 
 void KeepFilter()
 {
-    std::wstring chars = Utf8ToWide(RuleToText(TextRule { .exclude = true, .pattern = "heartbeat" }));
-    chars += L'\0';
-    chars += L'\0';
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kFiltersValue, REG_MULTI_SZ, chars.data(),
-        static_cast<DWORD>(chars.size() * sizeof(wchar_t)));
+    RegistrySettings settings;
+    static_cast<void>(settings.SaveRules(RulesToText({ TextRule { .action = RuleAction::Exclude, .pattern = "heartbeat" },
+        TextRule { .action = RuleAction::Highlight, .field = RuleField::Kind, .pattern = "error",
+            .textColour = kDefaultHighlightText, .backColour = kDefaultHighlightBack } })));
 }
 
 bool Start(const std::wstring& program)
@@ -130,7 +128,7 @@ int wmain(int argc, wchar_t** argv)
     RECT frame = {};
     ::GetClientRect(viewer, &frame);
     std::printf("list %ld wide in a window of %ld; columns:", client.right, frame.right);
-    for (int column = 0; column < static_cast<int>(ViewerColumn::Count); ++column) {
+    for (int column = 0; column < static_cast<int>(Column::Count); ++column) {
         std::printf(" %d", static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)));
     }
     std::printf("\n");

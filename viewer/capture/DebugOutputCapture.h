@@ -7,7 +7,6 @@
 #pragma once
 
 #include "foundation/resources/UniqueResource.h"
-#include "viewer/ViewerResources.h"
 #include "viewer/capture/LineJoiner.h"
 
 #include <windows.h>
@@ -46,7 +45,7 @@ private:
         resources::UniqueHandle section;
         resources::UniqueHandle bufferReady;
         resources::UniqueHandle dataReady;
-        viewer_resources::UniqueMappedView view;
+        resources::UniqueMappedView view;
     };
     // ERROR_SUCCESS, ERROR_ALREADY_EXISTS when another listener owns the
     // buffer, or the error that kept it from being made.

@@ -1,5 +1,7 @@
 #include "viewer/capture/ProcessNames.h"
 
+#include "foundation/text/Unicode.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -47,12 +49,5 @@ std::string ProgramFileName(std::wstring_view imagePath)
 {
     const std::size_t slash = imagePath.find_last_of(L"\\/");
     const std::wstring_view name = slash == std::wstring_view::npos ? imagePath : imagePath.substr(slash + 1);
-    if (name.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(name.size());
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, name.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, name.data(), size, utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
+    return unicode::wide_to_utf8(name);
 }

@@ -80,6 +80,12 @@ void LogWriter::SetLimit(std::uint64_t limitBytes)
     mLimit = limitBytes;
 }
 
+std::uint64_t LogWriter::Limit() const
+{
+    std::lock_guard<std::mutex> hold(mLock);
+    return mLimit;
+}
+
 void LogWriter::Append(const LineView& line)
 {
     std::lock_guard<std::mutex> hold(mLock);

@@ -36,6 +36,7 @@ public:
     // Writes what waits and closes the file.
     void Stop();
     void SetLimit(std::uint64_t limitBytes);
+    std::uint64_t Limit() const;
 
     // Takes the line when a log is in progress; cheap, from any thread.
     void Append(const LineView& line);

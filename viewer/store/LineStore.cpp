@@ -33,8 +33,9 @@ std::int64_t ArrivalTimeNow() noexcept
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime);
 }
 
-LineStore::LineStore(std::size_t capacity)
+LineStore::LineStore(std::size_t capacity, std::size_t capacityBytes)
     : mCapacity(std::max<std::size_t>(capacity, 1))
+    , mCapacityBytes(std::max(capacityBytes, kMinCapacityBytes))
 {
 }
 
@@ -43,7 +44,6 @@ void LineStore::Add(const LineView& line)
     const std::string_view source = CutUtf8(line.source, kMaxSourceBytes);
     const std::string_view text = CutUtf8(line.text, kMaxTextBytes);
 
-    std::lock_guard<std::mutex> hold(mLock);
     LineRecord record = {};
     record.time = line.time;
     record.pid = line.pid;
@@ -61,35 +61,24 @@ void LineStore::Add(const LineView& line)
         std::memcpy(bytes + source.size(), text.data(), text.size());
     }
     mRecords.push_back(record);
+    mHeldBytes += Cost(record);
     DropBeyondCapacity();
 }
 
-void LineStore::SetCapacity(std::size_t capacity)
+void LineStore::SetCapacity(std::size_t capacity, std::size_t capacityBytes)
 {
-    std::lock_guard<std::mutex> hold(mLock);
     mCapacity = std::max<std::size_t>(capacity, 1);
+    mCapacityBytes = std::max(capacityBytes, kMinCapacityBytes);
     DropBeyondCapacity();
-}
-
-std::size_t LineStore::Capacity() const
-{
-    std::lock_guard<std::mutex> hold(mLock);
-    return mCapacity;
 }
 
 void LineStore::Clear()
 {
-    std::lock_guard<std::mutex> hold(mLock);
     // Swapped with empty ones, so that the memory goes back at once.
     std::deque<LineRecord>().swap(mRecords);
     std::deque<Block>().swap(mBlocks);
     mFirst = 0;
-}
-
-LineStore::Counts LineStore::GetCounts() const
-{
-    std::lock_guard<std::mutex> hold(mLock);
-    return { mFirst, mRecords.size() };
+    mHeldBytes = 0;
 }
 
 std::uint16_t LineStore::ProcessIndex(std::string_view name)
@@ -131,10 +120,17 @@ char* LineStore::Room(std::size_t bytes, std::uint64_t& textAt)
 
 void LineStore::DropBeyondCapacity()
 {
-    if (mRecords.size() <= mCapacity) {
+    std::size_t excess = mRecords.size() > mCapacity ? mRecords.size() - mCapacity : 0;
+    for (std::size_t i = 0; i < excess; ++i) {
+        mHeldBytes -= Cost(mRecords[i]);
+    }
+    // The newest line always stays, whatever it costs.
+    while (mHeldBytes > mCapacityBytes && excess + 1 < mRecords.size()) {
+        mHeldBytes -= Cost(mRecords[excess++]);
+    }
+    if (excess == 0) {
         return;
     }
-    const std::size_t excess = mRecords.size() - mCapacity;
     mRecords.erase(mRecords.begin(), mRecords.begin() + static_cast<std::ptrdiff_t>(excess));
     mFirst += excess;
     const std::uint64_t oldest = mRecords.front().textAt;
@@ -149,9 +145,8 @@ const char* LineStore::Bytes(const LineRecord& record) const
     return block.bytes.get() + (record.textAt - block.start);
 }
 
-LineView LineStore::Reading::Line(std::size_t index) const
+LineView LineStore::Line(const LineRecord& record) const
 {
-    const LineRecord& record = Record(index);
     LineView line;
     line.time = record.time;
     line.pid = record.pid;
@@ -161,14 +156,4 @@ LineView LineStore::Reading::Line(std::size_t index) const
     line.source = Source(record);
     line.text = Text(record);
     return line;
-}
-
-std::string_view LineStore::Reading::Source(const LineRecord& record) const
-{
-    return { mStore->Bytes(record), record.sourceBytes };
-}
-
-std::string_view LineStore::Reading::Text(const LineRecord& record) const
-{
-    return { mStore->Bytes(record) + record.sourceBytes, record.textBytes };
 }

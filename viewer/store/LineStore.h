@@ -1,15 +1,14 @@
 // The lines the viewer holds: a fixed 32-byte record per line, for quick
 // scans over millions of lines, and the line's UTF-8 texts packed into large
-// blocks. Beyond its capacity the store drops the oldest lines first.
-// Safe to use from several threads: the capture thread adds, the window
-// thread reads, each under one short lock.
+// blocks. Beyond its capacity in lines or in bytes the store drops the
+// oldest lines first. It belongs to one thread (the session's): lines from
+// other threads reach it through the session's intake.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,7 +18,7 @@
 enum class LineOrigin : std::uint8_t { Record, Debug };
 
 // A line's fields. The texts are UTF-8 and borrowed: a line handed to Add is
-// copied, a line read from the store lives as long as the Reading it came from.
+// copied, a line read from the store lives until the store next changes.
 struct LineView {
     std::int64_t time = 0;  // local arrival time in FILETIME units (100 ns since 1601)
     std::uint32_t pid = 0;  // 0 when the sender is not known
@@ -50,54 +49,51 @@ std::int64_t ArrivalTimeNow() noexcept;
 class LineStore {
 public:
     static constexpr std::size_t kDefaultCapacity = 1000000;
+    // What the held lines may cost, records and texts: enough for a million
+    // ordinary lines, and within a 32-bit process's reach.
+    static constexpr std::size_t kDefaultCapacityBytes = (sizeof(void*) == 8 ? std::size_t { 1024 } : 256) << 20;
+    static constexpr std::size_t kMinCapacityBytes = std::size_t { 1 } << 20;
     static constexpr std::size_t kBlockBytes = std::size_t { 1 } << 20;
     // Longer texts are cut (at a character boundary) to fit the record's counts.
     static constexpr std::size_t kMaxSourceBytes = 255;
     static constexpr std::size_t kMaxTextBytes = 65535;
 
-    explicit LineStore(std::size_t capacity = kDefaultCapacity);
+    explicit LineStore(std::size_t capacity = kDefaultCapacity, std::size_t capacityBytes = kDefaultCapacityBytes);
     LineStore(const LineStore&) = delete;
     LineStore& operator=(const LineStore&) = delete;
 
+    // Throws std::bad_alloc when the line cannot be kept.
     void Add(const LineView& line);
-    // At least 1; lines beyond the new capacity are dropped at once, oldest first.
-    void SetCapacity(std::size_t capacity);
-    std::size_t Capacity() const;
+    // At least 1 line and kMinCapacityBytes; lines beyond the new capacity
+    // are dropped at once, oldest first.
+    void SetCapacity(std::size_t capacity, std::size_t capacityBytes);
+    std::size_t Capacity() const { return mCapacity; }
+    std::size_t CapacityBytes() const { return mCapacityBytes; }
     // Drops every line and starts the sequence numbers and counts again.
     void Clear();
 
     // Lines are numbered in the order they were added, from 0 at the last
-    // Clear. The oldest held line's number is also the count of lines dropped
-    // for capacity.
-    struct Counts {
-        std::uint64_t first = 0;
-        std::size_t size = 0;
-    };
-    Counts GetCounts() const;
+    // Clear. The oldest held line's number is also the count of lines
+    // dropped for capacity.
+    std::uint64_t First() const { return mFirst; }
+    std::uint64_t End() const { return mFirst + mRecords.size(); }
+    std::size_t Size() const { return mRecords.size(); }
+    // What the held lines cost, as the byte capacity counts it.
+    std::size_t HeldBytes() const { return mHeldBytes; }
 
-    // Read access, holding the store's lock until it goes: keep it short.
-    class Reading {
-    public:
-        std::uint64_t First() const { return mStore->mFirst; }
-        std::size_t Size() const { return mStore->mRecords.size(); }
-        // index 0 is the oldest held line.
-        const LineRecord& Record(std::size_t index) const { return mStore->mRecords[index]; }
-        LineView Line(std::size_t index) const;
-        std::string_view Source(const LineRecord& record) const;
-        std::string_view Text(const LineRecord& record) const;
-        std::string_view Process(const LineRecord& record) const { return mStore->mProcessNames[record.process]; }
-
-    private:
-        friend class LineStore;
-        explicit Reading(const LineStore& store)
-            : mLock(store.mLock)
-            , mStore(&store)
-        {
-        }
-        std::unique_lock<std::mutex> mLock;
-        const LineStore* mStore;
-    };
-    [[nodiscard]] Reading Read() const { return Reading(*this); }
+    // The held line numbered sequence, or null when it is not (or no longer) held.
+    const LineRecord* Find(std::uint64_t sequence) const
+    {
+        return sequence >= mFirst && sequence - mFirst < mRecords.size()
+            ? &mRecords[static_cast<std::size_t>(sequence - mFirst)]
+            : nullptr;
+    }
+    // The same for a line known to be held.
+    const LineRecord& Record(std::uint64_t sequence) const { return mRecords[static_cast<std::size_t>(sequence - mFirst)]; }
+    LineView Line(const LineRecord& record) const;
+    std::string_view Source(const LineRecord& record) const { return { Bytes(record), record.sourceBytes }; }
+    std::string_view Text(const LineRecord& record) const { return { Bytes(record) + record.sourceBytes, record.textBytes }; }
+    std::string_view Process(const LineRecord& record) const { return mProcessNames[record.process]; }
 
 private:
     struct Block {
@@ -106,14 +102,16 @@ private:
         std::size_t used;
     };
 
+    static std::size_t Cost(const LineRecord& record) { return sizeof record + record.sourceBytes + record.textBytes; }
     std::uint16_t ProcessIndex(std::string_view name);
     char* Room(std::size_t bytes, std::uint64_t& textAt);
     void DropBeyondCapacity();
     const char* Bytes(const LineRecord& record) const;
 
-    mutable std::mutex mLock;
     std::size_t mCapacity;
+    std::size_t mCapacityBytes;
     std::uint64_t mFirst = 0;
+    std::size_t mHeldBytes = 0;
     std::deque<LineRecord> mRecords;
     std::deque<Block> mBlocks;
     std::uint64_t mNextBlockStart = 0;

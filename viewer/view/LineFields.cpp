@@ -35,8 +35,8 @@ void AppendClockTime(std::string& out, std::int64_t time)
     out.append(full, 11, std::string::npos);
 }
 
-std::string_view FieldText(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence,
-    RuleField field, std::string& scratch)
+std::string_view FieldText(
+    const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch)
 {
     scratch.clear();
     switch (field) {
@@ -52,14 +52,14 @@ std::string_view FieldText(const LineStore::Reading& reading, const LineRecord& 
         }
         return scratch;
     case RuleField::Process:
-        return reading.Process(record);
+        return store.Process(record);
     case RuleField::Kind:
         AppendKind(scratch, record);
         return scratch;
     case RuleField::Source:
-        return reading.Source(record);
+        return store.Source(record);
     case RuleField::Text:
-        return reading.Text(record);
+        return store.Text(record);
     default:
         AppendNumber(scratch, sequence + 1);
         scratch += '\t';
@@ -67,13 +67,13 @@ std::string_view FieldText(const LineStore::Reading& reading, const LineRecord& 
             AppendNumber(scratch, record.pid);
         }
         scratch += '\t';
-        scratch += reading.Process(record);
+        scratch += store.Process(record);
         scratch += '\t';
         AppendKind(scratch, record);
         scratch += '\t';
-        scratch += reading.Source(record);
+        scratch += store.Source(record);
         scratch += '\t';
-        scratch += reading.Text(record);
+        scratch += store.Text(record);
         return scratch;
     }
 }

@@ -2,8 +2,8 @@
 // list shows them (the time as the clock time of day).
 #pragma once
 
+#include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
-#include "viewer/view/TextRule.h"
 
 #include <cstdint>
 #include <string>
@@ -11,8 +11,8 @@
 
 // The field's text. scratch holds what has to be formatted and must outlive
 // the result; texts the store holds are returned without a copy.
-std::string_view FieldText(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence,
-    RuleField field, std::string& scratch);
+std::string_view FieldText(
+    const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch);
 
 // "hh:mm:ss.mmm" of a line's local time.
 void AppendClockTime(std::string& out, std::int64_t time);

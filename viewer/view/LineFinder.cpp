@@ -1,15 +1,9 @@
 #include "viewer/view/LineFinder.h"
 
 #include "viewer/view/LineFields.h"
-#include "viewer/view/TextRule.h"
+#include "viewer/rules/TextRule.h"
 
 #include <algorithm>
-
-namespace {
-
-constexpr std::size_t kLinesPerLock = 4096;
-
-}  // namespace
 
 void LineFinder::Set(std::string text, bool matchCase)
 {
@@ -35,19 +29,12 @@ void LineFinder::Update(const ShownLines& shown)
         mMatches.pop_front();
     }
     std::string scratch;
-    std::size_t position = shown.PositionAtOrAfter(mScannedTo);
-    while (position < shown.Size()) {
-        const std::size_t to = std::min(shown.Size(), position + kLinesPerLock);
-        const LineStore::Reading reading = shown.Store().Read();
-        for (; position < to; ++position) {
-            const std::uint64_t sequence = shown.SequenceAt(position);
-            if (sequence < reading.First() || sequence - reading.First() >= reading.Size()) {
-                continue;
-            }
-            const LineRecord& record = reading.Record(static_cast<std::size_t>(sequence - reading.First()));
-            if (ContainsText(FieldText(reading, record, sequence, RuleField::WholeLine, scratch), mText, mMatchCase)) {
-                mMatches.push_back(sequence);
-            }
+    const LineStore& store = shown.Store();
+    for (std::size_t position = shown.PositionAtOrAfter(mScannedTo); position < shown.Size(); ++position) {
+        const std::uint64_t sequence = shown.SequenceAt(position);
+        if (const LineRecord* record = store.Find(sequence);
+            record != nullptr && ContainsText(FieldText(store, *record, sequence, RuleField::WholeLine, scratch), mText, mMatchCase)) {
+            mMatches.push_back(sequence);
         }
     }
     if (shown.Size() != 0) {

@@ -2,57 +2,70 @@
 
 #include "viewer/view/LineFields.h"
 
-std::vector<LineRules::Compiled> LineRules::CompileEnabled(const std::vector<TextRule>& rules, int exclude)
+#include <algorithm>
+
+void LineRules::SetFilters(std::vector<Rule> filters)
 {
-    std::vector<Compiled> compiled;
-    std::string error;
-    for (std::size_t i = 0; i < rules.size(); ++i) {
-        const TextRule& rule = rules[i];
-        if (!rule.enabled || (exclude >= 0 && rule.exclude != (exclude != 0))) {
+    mFilters = std::move(filters);
+    const auto on = [](const Rule& rule) { return rule.Definition().enabled; };
+    mFiltering = std::any_of(mFilters.begin(), mFilters.end(), on);
+    mIncluding = std::any_of(mFilters.begin(), mFilters.end(),
+        [&](const Rule& rule) { return on(rule) && rule.Definition().action == RuleAction::Include; });
+}
+
+void LineRules::SetHighlights(std::vector<Rule> highlights)
+{
+    mHighlights = std::move(highlights);
+}
+
+std::vector<TextRule> LineRules::Definitions() const
+{
+    std::vector<TextRule> definitions;
+    for (const std::vector<Rule>* rules : { &mFilters, &mHighlights }) {
+        for (const Rule& rule : *rules) {
+            definitions.push_back(rule.Definition());
+        }
+    }
+    return definitions;
+}
+
+bool LineRules::Matches(
+    const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const
+{
+    const MatchResult result = rule.Matches(FieldText(store, record, sequence, rule.Definition().field, mScratch));
+    gaveUp = gaveUp || result == MatchResult::GaveUp;
+    return result == MatchResult::Match;
+}
+
+LineRules::Verdict LineRules::Filter(const LineStore& store, const LineRecord& record, std::uint64_t sequence) const
+{
+    Verdict verdict;
+    bool included = !mIncluding;
+    for (const Rule& rule : mFilters) {
+        const TextRule& definition = rule.Definition();
+        // An include rule is not tried once another has kept the line.
+        if (!definition.enabled || (definition.action == RuleAction::Include && included)) {
             continue;
         }
-        if (auto matcher = RuleMatcher::Compile(rule, error)) {
-            compiled.push_back({ std::move(*matcher), static_cast<int>(i) });
-        }
-    }
-    return compiled;
-}
-
-void LineRules::SetFilters(const std::vector<TextRule>& filters)
-{
-    mIncludes = CompileEnabled(filters, 0);
-    mExcludes = CompileEnabled(filters, 1);
-}
-
-void LineRules::SetHighlights(const std::vector<TextRule>& highlights)
-{
-    mHighlights = CompileEnabled(highlights, -1);
-}
-
-bool LineRules::AnyMatches(const std::vector<Compiled>& rules, const LineStore::Reading& reading,
-    const LineRecord& record, std::uint64_t sequence, int* which) const
-{
-    for (const Compiled& rule : rules) {
-        if (rule.matcher.Matches(FieldText(reading, record, sequence, rule.matcher.Field(), mScratch))) {
-            if (which != nullptr) {
-                *which = rule.index;
+        if (Matches(rule, store, record, sequence, verdict.gaveUp)) {
+            if (definition.action == RuleAction::Exclude) {
+                verdict.passes = false;
+                return verdict;
             }
-            return true;
+            included = true;
         }
     }
-    return false;
+    verdict.passes = included;
+    return verdict;
 }
 
-bool LineRules::Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
+int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const
 {
-    if (AnyMatches(mExcludes, reading, record, sequence, nullptr)) {
-        return false;
+    const std::size_t count = std::min(mHighlights.size(), kMaxHighlights);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (mHighlights[i].Definition().enabled && Matches(mHighlights[i], store, record, sequence, gaveUp)) {
+            return static_cast<int>(i);
+        }
     }
-    return mIncludes.empty() || AnyMatches(mIncludes, reading, record, sequence, nullptr);
-}
-
-int LineRules::Highlight(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const
-{
-    int which = -1;
-    return AnyMatches(mHighlights, reading, record, sequence, &which) ? which : -1;
+    return -1;
 }

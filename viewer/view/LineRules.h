@@ -1,12 +1,12 @@
-// The filters and highlights in force, compiled once per change. A line is
-// shown when no exclude rule matches it and, if there are include rules, one
-// of them does. A line's highlight is that of the first highlight rule that
-// matches it. Rules that are off, or whose pattern does not compile, take
-// no part.
+// The filters and highlights in force, each rule with its matcher. A line is
+// shown when no switched-on exclude rule matches it and, if any include rule
+// is on, one of them does. A line's highlight is that of the first
+// switched-on highlight rule that matches it. A rule that gives up on a line
+// does not match it.
 #pragma once
 
+#include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
-#include "viewer/view/TextRule.h"
 
 #include <cstdint>
 #include <string>
@@ -14,25 +14,33 @@
 
 class LineRules {
 public:
-    void SetFilters(const std::vector<TextRule>& filters);
-    void SetHighlights(const std::vector<TextRule>& highlights);
+    // Highlights beyond this many are kept but never colour a line.
+    static constexpr std::size_t kMaxHighlights = 250;
 
-    bool Filtering() const { return !mIncludes.empty() || !mExcludes.empty(); }
-    bool Passes(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const;
-    // The index of the first matching highlight rule (in the list given), or -1.
-    int Highlight(const LineStore::Reading& reading, const LineRecord& record, std::uint64_t sequence) const;
+    void SetFilters(std::vector<Rule> filters);
+    void SetHighlights(std::vector<Rule> highlights);
+    const std::vector<Rule>& Filters() const { return mFilters; }
+    const std::vector<Rule>& Highlights() const { return mHighlights; }
+    // Every rule's definition, filters first, as the rules' text form keeps them.
+    std::vector<TextRule> Definitions() const;
+
+    bool Filtering() const { return mFiltering; }
+    struct Verdict {
+        bool passes = true;
+        bool gaveUp = false;  // a rule gave up on the line
+    };
+    Verdict Filter(const LineStore& store, const LineRecord& record, std::uint64_t sequence) const;
+    // The index of the first matching highlight, or -1.
+    int Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const;
 
 private:
-    struct Compiled {
-        RuleMatcher matcher;
-        int index;
-    };
-    static std::vector<Compiled> CompileEnabled(const std::vector<TextRule>& rules, int exclude);
-    bool AnyMatches(const std::vector<Compiled>& rules, const LineStore::Reading& reading, const LineRecord& record,
-        std::uint64_t sequence, int* which) const;
+    // Whether rule matches the line; sets gaveUp when it gave up.
+    bool Matches(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
+        bool& gaveUp) const;
 
-    std::vector<Compiled> mIncludes;
-    std::vector<Compiled> mExcludes;
-    std::vector<Compiled> mHighlights;
+    std::vector<Rule> mFilters;
+    std::vector<Rule> mHighlights;
+    bool mFiltering = false;
+    bool mIncluding = false;
     mutable std::string mScratch;
 };

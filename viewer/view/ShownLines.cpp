@@ -2,34 +2,30 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::uint64_t kLinesPerLock = 4096;
-
-}  // namespace
-
-void ShownLines::SetFilters(const std::vector<TextRule>& filters)
+void ShownLines::FiltersChanged()
 {
-    mRules.SetFilters(filters);
-    ComputePasses();
-    Refold();
+    for (std::uint64_t sequence = mFirst; sequence < mFiltered; ++sequence) {
+        Mark& mark = MarkOf(sequence);
+        Count(mark, -1);
+        mark.filterGaveUp = false;
+        Count(mark, 1);
+    }
+    mFiltered = mFirst;
+    ++mGeneration;
+    mShown.clear();
+    mHiding.clear();
 }
 
-void ShownLines::ComputePasses()
+void ShownLines::HighlightsChanged()
 {
-    const bool filtering = mRules.Filtering();
-    for (std::uint64_t from = mFirst; from < mEnd; from += kLinesPerLock) {
-        const std::uint64_t to = std::min(mEnd, from + kLinesPerLock);
-        const LineStore::Reading reading = mStore.Read();
-        for (std::uint64_t sequence = from; sequence < to; ++sequence) {
-            bool passes = true;
-            if (filtering && sequence >= reading.First() && sequence - reading.First() < reading.Size()) {
-                const auto index = static_cast<std::size_t>(sequence - reading.First());
-                passes = mRules.Passes(reading, reading.Record(index), sequence);
-            }
-            mPasses[static_cast<std::size_t>(sequence - mFirst)] = passes ? 1 : 0;
-        }
+    for (std::uint64_t sequence = mFirst; sequence < mHighlighted; ++sequence) {
+        Mark& mark = MarkOf(sequence);
+        Count(mark, -1);
+        mark.highlight = kUnknown;
+        mark.highlightGaveUp = false;
+        Count(mark, 1);
     }
+    mHighlighted = mFirst;
 }
 
 void ShownLines::Refold()
@@ -37,29 +33,21 @@ void ShownLines::Refold()
     ++mGeneration;
     mShown.clear();
     mHiding.clear();
-    if (!mScopes.AnyFolded()) {
-        for (std::uint64_t sequence = mFirst; sequence < mEnd; ++sequence) {
-            if (mPasses[static_cast<std::size_t>(sequence - mFirst)] != 0) {
-                mShown.push_back(sequence);
-            }
-        }
-        return;
-    }
-    for (std::uint64_t from = mFirst; from < mEnd; from += kLinesPerLock) {
-        const std::uint64_t to = std::min(mEnd, from + kLinesPerLock);
-        const LineStore::Reading reading = mStore.Read();
-        for (std::uint64_t sequence = std::max(from, reading.First());
-             sequence < to && sequence - reading.First() < reading.Size(); ++sequence) {
-            if (Show(sequence, reading.Record(static_cast<std::size_t>(sequence - reading.First())))) {
-                mShown.push_back(sequence);
-            }
+    ShowFrom(mFirst, mFiltered);
+}
+
+void ShownLines::ShowFrom(std::uint64_t from, std::uint64_t to)
+{
+    for (std::uint64_t sequence = from; sequence < to; ++sequence) {
+        if (Show(sequence, mStore.Record(sequence))) {
+            mShown.push_back(sequence);
         }
     }
 }
 
 bool ShownLines::Show(std::uint64_t sequence, const LineRecord& record)
 {
-    const bool passes = mPasses[static_cast<std::size_t>(sequence - mFirst)] != 0;
+    const bool passes = MarkOf(sequence).passes != 0;
     if (!mScopes.AnyFolded()) {
         return passes;
     }
@@ -82,57 +70,106 @@ bool ShownLines::Show(std::uint64_t sequence, const LineRecord& record)
     return true;
 }
 
-ShownLines::Change ShownLines::CatchUp()
+void ShownLines::Count(const Mark& mark, int sign)
+{
+    if (mark.filterGaveUp || mark.highlightGaveUp) {
+        mGaveUp += static_cast<std::uint64_t>(static_cast<std::int64_t>(sign));
+    }
+}
+
+void ShownLines::DropBefore(std::uint64_t first)
+{
+    const std::uint64_t held = std::min(first, mEnd);
+    for (std::uint64_t sequence = mFirst; sequence < held; ++sequence) {
+        Count(MarkOf(sequence), -1);
+    }
+    mMarks.erase(mMarks.begin(), mMarks.begin() + static_cast<std::ptrdiff_t>(held - mFirst));
+    mScopes.DropBefore(first);
+    mFirst = first;
+    mEnd = std::max(mEnd, first);
+    mFiltered = std::max(mFiltered, first);
+    mHighlighted = std::max(mHighlighted, first);
+}
+
+ShownLines::Change ShownLines::Work(std::size_t maxLines)
 {
     Change change;
-    const LineStore::Counts counts = mStore.GetCounts();
-    const std::uint64_t end = counts.first + counts.size;
-    if (end < mEnd || counts.first < mFirst) {
-        Clear();  // cleared behind our back: start over
+    if (mStore.End() < mEnd || mStore.First() < mFirst) {
+        Clear();  // the store was cleared behind our back: start over
     }
-    if (counts.first > mFirst) {
-        const std::uint64_t dropped = std::min<std::uint64_t>(counts.first - mFirst, mPasses.size());
-        mPasses.erase(mPasses.begin(), mPasses.begin() + static_cast<std::ptrdiff_t>(dropped));
-        const std::size_t droppedShown = PositionAtOrAfter(counts.first);
-        mShown.erase(mShown.begin(), mShown.begin() + static_cast<std::ptrdiff_t>(droppedShown));
-        change.droppedShown = droppedShown;
-        mScopes.DropBefore(counts.first);
-        mFirst = counts.first;
-        if (mEnd < mFirst) {
-            mEnd = mFirst;
-            mPasses.clear();
-        }
+    if (mStore.First() > mFirst) {
+        change.droppedShown = PositionAtOrAfter(mStore.First());
+        mShown.erase(mShown.begin(), mShown.begin() + static_cast<std::ptrdiff_t>(change.droppedShown));
+        DropBefore(mStore.First());
     }
+    // Scopes take every line as it comes: folding needs no rules.
+    for (; mEnd < mStore.End(); ++mEnd) {
+        const LineRecord& record = mStore.Record(mEnd);
+        mScopes.Add(mEnd, record, mStore.Text(record));
+        mMarks.push_back(Mark {});
+    }
+    const std::size_t shownBefore = mShown.size();
     const bool filtering = mRules.Filtering();
-    while (mEnd < end) {
-        const LineStore::Reading reading = mStore.Read();
-        const std::uint64_t first = reading.First();
-        // Lines dropped since the counts were read are let go at the next call.
-        const std::uint64_t to = std::min({ end, mEnd + kLinesPerLock, first + reading.Size() });
-        if (mEnd < first || to <= mEnd) {
-            break;
+    std::size_t budget = maxLines;
+    for (; mFiltered < mEnd && budget > 0; ++mFiltered) {
+        const LineRecord& record = mStore.Record(mFiltered);
+        Mark& mark = MarkOf(mFiltered);
+        if (filtering) {
+            --budget;
+            const LineRules::Verdict verdict = mRules.Filter(mStore, record, mFiltered);
+            Count(mark, -1);
+            mark.filterGaveUp = verdict.gaveUp;
+            Count(mark, 1);
+            mark.passes = verdict.passes ? 1 : 0;
+        } else {
+            mark.passes = 1;
         }
-        for (; mEnd < to; ++mEnd) {
-            const LineRecord& record = reading.Record(static_cast<std::size_t>(mEnd - first));
-            mScopes.Add(mEnd, record, reading.Text(record));
-            mPasses.push_back(!filtering || mRules.Passes(reading, record, mEnd) ? 1 : 0);
-            if (Show(mEnd, record)) {
-                mShown.push_back(mEnd);
-                ++change.added;
-            }
+        if (Show(mFiltered, record)) {
+            mShown.push_back(mFiltered);
         }
+    }
+    change.added = mShown.size() - shownBefore;
+    const bool highlighting = !mRules.Highlights().empty();
+    for (; mHighlighted < mEnd && budget > 0; ++mHighlighted) {
+        Mark& mark = MarkOf(mHighlighted);
+        Count(mark, -1);
+        mark.highlightGaveUp = false;
+        if (highlighting) {
+            --budget;
+            mark.highlight = static_cast<std::uint8_t>(
+                mRules.Highlight(mStore, mStore.Record(mHighlighted), mHighlighted, mark.highlightGaveUp) + 1);
+        } else {
+            mark.highlight = 0;
+        }
+        Count(mark, 1);
+        change.coloured = change.coloured || mark.highlight != 0;
     }
     return change;
+}
+
+std::uint64_t ShownLines::Unmatched() const
+{
+    return (mEnd - mFiltered) + (mEnd - mHighlighted);
 }
 
 void ShownLines::Clear()
 {
     ++mGeneration;
-    mFirst = mEnd = 0;
-    mPasses.clear();
+    mFirst = mEnd = mFiltered = mHighlighted = 0;
+    mMarks.clear();
     mShown.clear();
     mHiding.clear();
     mScopes.Clear();
+    mGaveUp = 0;
+}
+
+int ShownLines::HighlightOf(std::uint64_t sequence) const
+{
+    if (sequence < mFirst || sequence >= mHighlighted) {
+        return -1;
+    }
+    const std::uint8_t highlight = mMarks[static_cast<std::size_t>(sequence - mFirst)].highlight;
+    return highlight == kUnknown ? -1 : static_cast<int>(highlight) - 1;
 }
 
 std::size_t ShownLines::PositionAtOrAfter(std::uint64_t sequence) const

@@ -4,9 +4,9 @@
 // scope whose entry line a filter hides does not hide its lines: nothing
 // would show where they went. Rules shape only what is shown here; the store,
 // the log and Save all never see them.
-// Work happens on the window thread, never on the capture path: new lines
-// are taken in as the list is refreshed, holding the store's lock for a few
-// thousand lines at a time.
+// Rules are matched in slices (Work), never all at once: after the rules
+// change the shown lines fill again from the oldest held line, so that a
+// slow rule over millions of lines never keeps the window from answering.
 #pragma once
 
 #include "viewer/store/LineStore.h"
@@ -21,24 +21,30 @@
 
 class ShownLines {
 public:
-    explicit ShownLines(const LineStore& store)
+    ShownLines(const LineStore& store, const LineRules& rules)
         : mStore(store)
+        , mRules(rules)
     {
     }
 
-    // New filters: every held line is matched again.
-    void SetFilters(const std::vector<TextRule>& filters);
-    void SetHighlights(const std::vector<TextRule>& highlights) { mRules.SetHighlights(highlights); }
-    // After scopes were folded or unfolded: the shown lines are worked out again
-    // from what the filters decided, without matching texts again.
+    // The filters changed: every held line is matched again, from the oldest.
+    void FiltersChanged();
+    // The highlights changed: every held line's colours are worked out again.
+    void HighlightsChanged();
+    // After scopes were folded or unfolded: the shown lines are worked out
+    // again from what the filters decided, without matching texts again.
     void Refold();
 
     struct Change {
         std::size_t droppedShown = 0;  // shown lines gone from the front
         std::size_t added = 0;  // shown lines added at the end
+        bool coloured = false;  // lines already shown got their highlight
     };
-    // Takes in the lines the store got since the last call and lets go of those it dropped.
-    Change CatchUp();
+    // Lets go of the lines the store dropped, takes in the ones it got, and
+    // matches the rules on at most maxLines lines.
+    Change Work(std::size_t maxLines);
+    // Lines waiting to be matched against the filters or highlights.
+    std::uint64_t Unmatched() const;
     // The store was cleared.
     void Clear();
 
@@ -47,25 +53,46 @@ public:
     // The position of the first shown line at or after sequence (Size() when none).
     std::size_t PositionAtOrAfter(std::uint64_t sequence) const;
     std::optional<std::size_t> PositionOf(std::uint64_t sequence) const;
+    // Whether the filters have decided on every line up to sequence.
+    bool FilteredPast(std::uint64_t sequence) const { return mFiltered > sequence; }
     // Changes whenever shown lines change other than at the ends.
     std::uint64_t Generation() const { return mGeneration; }
+    // The index of the highlight that colours a held line, or -1 (also while not yet known).
+    int HighlightOf(std::uint64_t sequence) const;
+    // Held lines on which a rule gave up.
+    std::uint64_t GaveUp() const { return mGaveUp; }
 
     FunctionScopes& Scopes() { return mScopes; }
-    const LineRules& Rules() const { return mRules; }
+    const FunctionScopes& Scopes() const { return mScopes; }
     const LineStore& Store() const { return mStore; }
 
 private:
-    void ComputePasses();
+    // What the rules made of a held line.
+    struct Mark {
+        std::uint8_t passes = 0;
+        std::uint8_t highlight = kUnknown;  // the highlight's index + 1, 0 for none
+        bool filterGaveUp = false;
+        bool highlightGaveUp = false;
+    };
+    static constexpr std::uint8_t kUnknown = 0xFF;
+
+    void DropBefore(std::uint64_t first);
+    Mark& MarkOf(std::uint64_t sequence) { return mMarks[static_cast<std::size_t>(sequence - mFirst)]; }
     bool Show(std::uint64_t sequence, const LineRecord& record);
+    void ShowFrom(std::uint64_t from, std::uint64_t to);
+    void Count(const Mark& mark, int sign);
 
     const LineStore& mStore;
-    LineRules mRules;
+    const LineRules& mRules;
     FunctionScopes mScopes;
     std::uint64_t mFirst = 0;  // the oldest line taken in
     std::uint64_t mEnd = 0;  // one past the newest
-    std::deque<std::uint8_t> mPasses;  // per line from mFirst: the filters let it through
+    std::uint64_t mFiltered = 0;  // lines before this have been matched against the filters
+    std::uint64_t mHighlighted = 0;  // and before this against the highlights
+    std::deque<Mark> mMarks;  // per line from mFirst
     std::deque<std::uint64_t> mShown;
     // Per sender, the folded scope whose lines are being hidden.
     std::unordered_map<std::uint64_t, std::uint64_t> mHiding;
     std::uint64_t mGeneration = 0;
+    std::uint64_t mGaveUp = 0;
 };

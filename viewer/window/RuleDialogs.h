@@ -1,9 +1,9 @@
 // The dialogs for filters and highlights: a list of rules (add, edit,
 // remove, switch on and off, reorder) and the dialog for one rule, which
-// refuses a regular expression that does not compile and says why.
+// refuses a pattern that cannot be used and says why.
 #pragma once
 
-#include "viewer/view/TextRule.h"
+#include "viewer/rules/TextRule.h"
 
 #include <windows.h>
 
@@ -14,11 +14,11 @@
 enum class RuleKind { Filter, Highlight };
 
 // The rules as the user leaves them with OK, or nothing when cancelled.
-std::optional<std::vector<TextRule>> ShowRulesDialog(
-    HINSTANCE instance, HWND owner, RuleKind kind, const std::vector<TextRule>& rules);
+std::optional<std::vector<Rule>> ShowRulesDialog(
+    HINSTANCE instance, HWND owner, RuleKind kind, const std::vector<Rule>& rules);
 
 // One line of the list, "[on] Hide  Text contains "abc"".
-std::wstring DescribeRule(RuleKind kind, const TextRule& rule);
+std::wstring DescribeRule(const TextRule& rule);
 
 // The colours a highlight rule can be given, by name.
 struct HighlightColours {

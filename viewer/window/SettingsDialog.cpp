@@ -1,72 +1,77 @@
 #include "viewer/window/SettingsDialog.h"
 
+#include "foundation/ui/ModalDialog.h"
 #include "viewer/resources/resource.h"
+#include "viewer/settings/ViewerSettings.h"
 
 namespace {
 
 struct Field {
     int id;
-    std::uint32_t ViewerSettings::*value;
+    std::uint32_t ViewerLimits::*value;
     std::uint32_t low;
     std::uint32_t high;
 };
 constexpr Field kFields[] = {
-    { IDC_SETTINGS_HISTORY, &ViewerSettings::historyLines, ViewerSettings::kMinHistoryLines,
+    { IDC_SETTINGS_HISTORY, &ViewerLimits::historyLines, ViewerSettings::kMinHistoryLines,
         ViewerSettings::kMaxHistoryLines },
-    { IDC_SETTINGS_LOG_LIMIT, &ViewerSettings::logLimitMB, ViewerSettings::kMinLogLimitMB,
+    { IDC_SETTINGS_LOG_LIMIT, &ViewerLimits::logLimitMB, ViewerSettings::kMinLogLimitMB,
         ViewerSettings::kMaxLogLimitMB },
 };
 
-// Takes the fields into settings; false (with the bad field in focus) when one is out of range.
-bool ReadFields(HWND dialog, ViewerSettings& settings)
-{
-    for (const Field& field : kFields) {
-        BOOL read = FALSE;
-        const UINT value = ::GetDlgItemInt(dialog, field.id, &read, FALSE);
-        if (!read || value < field.low || value > field.high) {
-            ::MessageBeep(MB_ICONWARNING);
-            HWND edit = ::GetDlgItem(dialog, field.id);
-            ::SetFocus(edit);
-            ::SendMessageW(edit, EM_SETSEL, 0, -1);
-            return false;
-        }
-        settings.*field.value = value;
+class SettingsDialog : public ui::ModalDialog<SettingsDialog> {
+public:
+    explicit SettingsDialog(const ViewerLimits& limits)
+        : mLimits(limits)
+    {
     }
-    return true;
-}
+    const ViewerLimits& Limits() const { return mLimits; }
 
-INT_PTR CALLBACK SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* settings = reinterpret_cast<ViewerSettings*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        settings = reinterpret_cast<ViewerSettings*>(lParam);
-        ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    void OnInit()
+    {
         for (const Field& field : kFields) {
-            ::SetDlgItemInt(dialog, field.id, settings->*field.value, FALSE);
+            ::SetDlgItemInt(Dialog(), field.id, mLimits.*field.value, FALSE);
         }
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK && settings != nullptr && ReadFields(dialog, *settings)) {
-            ::EndDialog(dialog, IDOK);
-        } else if (LOWORD(wParam) == IDCANCEL) {
-            ::EndDialog(dialog, IDCANCEL);
-        }
-        return TRUE;
-    default:
-        return FALSE;
     }
-}
+    void OnCommand(int id, int)
+    {
+        if (id == IDOK && ReadFields()) {
+            End(IDOK);
+        } else if (id == IDCANCEL) {
+            End(IDCANCEL);
+        }
+    }
+
+private:
+    // Takes the fields; false (with the bad field in focus) when one is out of range.
+    bool ReadFields()
+    {
+        ViewerLimits read = mLimits;
+        for (const Field& field : kFields) {
+            BOOL ok = FALSE;
+            const UINT value = ::GetDlgItemInt(Dialog(), field.id, &ok, FALSE);
+            if (!ok || value < field.low || value > field.high) {
+                ::MessageBeep(MB_ICONWARNING);
+                ::SetFocus(Item(field.id));
+                ::SendMessageW(Item(field.id), EM_SETSEL, 0, -1);
+                return false;
+            }
+            read.*field.value = value;
+        }
+        mLimits = read;
+        return true;
+    }
+
+    ViewerLimits mLimits;
+};
 
 }  // namespace
 
-std::optional<ViewerSettings> ShowSettingsDialog(HINSTANCE instance, HWND owner, const ViewerSettings& current)
+std::optional<ViewerLimits> ShowSettingsDialog(HINSTANCE instance, HWND owner, const ViewerLimits& current)
 {
-    ViewerSettings chosen = current;
-    if (::DialogBoxParamW(
-            instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, &SettingsProc, reinterpret_cast<LPARAM>(&chosen))
-        != IDOK) {
+    SettingsDialog dialog(current);
+    if (dialog.Run(instance, IDD_SETTINGS, owner) != IDOK) {
         return std::nullopt;
     }
-    return chosen;
+    return dialog.Limits();
 }

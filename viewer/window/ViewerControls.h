@@ -1,5 +1,5 @@
-// Command and control ids of the viewer's windows, their titles, the texts
-// of their status bars and the messages they answer, shared with the tests.
+// Command and control ids of the viewer's windows, their titles and the
+// messages they answer, shared with the tests.
 #pragma once
 
 #include <windows.h>
@@ -35,29 +35,15 @@ enum ViewerControl : int {
     kViewerUnfold = 128,  // the focused line's folded scope (Right)
     kViewerFoldAll = 129,
     kViewerUnfoldAll = 130,
+    kViewerExportRules = 131,
+    kViewerImportRules = 132,
 };
-
-// The status bar's parts, left to right.
-enum ViewerStatusPart : int {
-    kStatusCounts = 0,
-    kStatusCapture = 1,  // in a window showing a saved log: what was read
-    kStatusFind = 2,
-    kStatusLog = 3,
-};
-
-// The list's columns, by their subitem numbers. Fold shows "+" on a folded
-// scope's entry line and "-" on an unfolded one.
-enum class ViewerColumn : int { Fold, Line, Time, Pid, Process, Kind, Source, Text, Count };
 
 // Window title of the live viewer; a window showing a saved log is titled
 // "<file name> - Tracing" and is of kLogWindowClass.
 constexpr wchar_t kViewerTitle[] = L"Tracing";
 constexpr wchar_t kLogTitleSuffix[] = L" - Tracing";
 constexpr wchar_t kLogWindowClass[] = L"Probedeck.Tracing.SavedLog";
-
-constexpr wchar_t kCaptureOnText[] = L"Capturing debug output";
-constexpr wchar_t kCaptureTakenText[] = L"Debug output is captured by another program";
-constexpr wchar_t kCaptureOffText[] = L"Debug output capture is off";
 
 // Titles of the dialogs (their templates are in viewer/resources/Tracing.rc).
 constexpr wchar_t kSettingsTitle[] = L"Tracing settings";

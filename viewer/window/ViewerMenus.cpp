@@ -1,6 +1,6 @@
 #include "viewer/window/ViewerMenus.h"
 
-#include "viewer/ViewerResources.h"
+#include "foundation/resources/UniqueResource.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <iterator>
@@ -32,7 +32,8 @@ const std::vector<MenuRow>& Menus()
             { { kViewerCopy, L"&Copy\tCtrl+C" }, { kViewerSelectAll, L"Select &all\tCtrl+A" },
                 { kViewerClear, L"C&lear\tCtrl+X" }, { 0, nullptr }, { kViewerFind, L"&Find...\tCtrl+F" },
                 { kViewerFindNext, L"Find &next\tF3" }, { kViewerFindPrevious, L"Find &previous\tShift+F3" },
-                { 0, nullptr }, { kViewerFilters, L"F&ilters..." }, { kViewerHighlights, L"&Highlights..." } } },
+                { 0, nullptr }, { kViewerFilters, L"F&ilters..." }, { kViewerHighlights, L"&Highlights..." },
+                { kViewerExportRules, L"&Export rules..." }, { kViewerImportRules, L"I&mport rules..." } } },
         { L"&View",
             { { kViewerFollow, L"&Follow new lines" }, { kViewerFollowEnd, L"Go to the &end and follow\tEnd" },
                 { 0, nullptr }, { kViewerTimeClock, L"&Time of day" },
@@ -49,7 +50,7 @@ const std::vector<MenuRow>& Menus()
 
 HMENU CreateViewerMenu(bool live)
 {
-    viewer_resources::UniqueMenu bar(::CreateMenu());
+    resources::UniqueMenu bar(::CreateMenu());
     if (!bar) {
         return nullptr;
     }
@@ -57,7 +58,7 @@ HMENU CreateViewerMenu(bool live)
         if (row.liveOnly && !live) {
             continue;
         }
-        viewer_resources::UniqueMenu popup(::CreatePopupMenu());
+        resources::UniqueMenu popup(::CreatePopupMenu());
         if (!popup) {
             return nullptr;
         }

@@ -1,7 +1,7 @@
 // The real Probedeck.exe, copied into a fresh folder with the recording double
 // of the services component, driven from here: texts typed with WM_SETTEXT,
 // buttons clicked with BM_CLICK, the status line and the double's log read back.
-#include "console/ControlId.h"
+#include "console/view/ControlId.h"
 #include "foundation/text/Unicode.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ProcessEnvironment.h"

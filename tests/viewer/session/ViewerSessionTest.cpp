@@ -1,0 +1,302 @@
+// The viewer's core in this process: what it shows, finds, folds and
+// follows, the rules it takes from files and keeps, and what its status
+// bar says, driven as the window drives it.
+#include "tests/viewer/session/SessionHarness.h"
+
+#include "foundation/trace/TraceProtocol.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/TempFolder.h"
+#include "viewer/log/LogFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using session_tests::Harness;
+using session_tests::Made;
+
+constexpr std::int32_t kError = UTrace::kTraceError;
+constexpr std::int32_t kMessage = UTrace::kTraceMessage;
+constexpr std::int32_t kFunction = UTrace::kTraceFunction;
+
+std::vector<std::string> Strings(std::initializer_list<const char*> texts)
+{
+    return { texts.begin(), texts.end() };
+}
+
+TEST(ViewerSessionTest, CountsWhatArrivesWhatIsRejectedAndWhatPauseHolds)
+{
+    Harness viewer;
+    const TraceRecord good = TraceRecord::Fill(kError, 0, 0, "app", "first");
+    TraceRecord noNul = TraceRecord::Fill(kMessage, 0, 0, "app", "x");
+    noNul.text[1] = 'y';
+    EXPECT_TRUE(viewer->TakeRecord(good.magic, good.length, &good, 0));
+    EXPECT_FALSE(viewer->TakeRecord(noNul.magic, noNul.length, &noNul, 0));
+    EXPECT_FALSE(viewer->TakeRecord(0x1234, good.length, &good, 0));
+    viewer.Add(7, kMessage, "second");
+    EXPECT_EQ(viewer.Settle().shown, 2u);
+    EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 2    Dropped: 0    Rejected: 2");
+    EXPECT_EQ(viewer.Texts(), Strings({ "first", "second" }));
+
+    // Paused, lines are held but not shown.
+    viewer->TogglePause();
+    viewer.Add(7, kMessage, "third");
+    EXPECT_EQ(viewer.Settle().shown, 2u);
+    EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 3    Dropped: 0    Rejected: 2    Paused");
+    viewer->TogglePause();
+    EXPECT_EQ(viewer.Settle().shown, 3u);
+
+    viewer->Clear();
+    const ViewerSession::Changes cleared = viewer.Settle();
+    EXPECT_EQ(cleared.shown, 0u);
+    EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 0    Dropped: 0    Rejected: 0");
+}
+
+TEST(ViewerSessionTest, FindCountsMatchesWalksThemRoundAndWaitsForTypingToPause)
+{
+    Harness viewer;
+    for (const char* text : { "open a", "read", "OPEN b", "close", "open c" }) {
+        viewer.Add(1, kMessage, text);
+    }
+    viewer.Settle();
+    viewer->FindTextChanged("open", false);
+    viewer.Settle();
+    EXPECT_EQ(viewer.Status(kStatusFind), L"") << "typing has not paused yet";
+    viewer.now += ViewerSession::kFindPauseMs;
+    viewer.Settle();
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Matches: 3");
+    EXPECT_TRUE(viewer->Look(2).match);
+    EXPECT_FALSE(viewer->Look(1).match);
+
+    const struct {
+        bool forward;
+        std::optional<std::size_t> chosen;
+        std::size_t selected;
+        const wchar_t* status;
+    } steps[] = {
+        { true, std::nullopt, 0, L"Match 1 of 3" },
+        { true, 0, 2, L"Match 2 of 3" },
+        { true, 4, 0, L"Match 1 of 3" },  // round from the end
+        { false, 0, 4, L"Match 3 of 3" },
+        { false, std::nullopt, 4, L"Match 3 of 3" },
+        { false, 3, 2, L"Match 2 of 3" },
+    };
+    for (const auto& step : steps) {
+        viewer->FindNext(step.forward, step.chosen);
+        EXPECT_EQ(viewer->TakeChanges().select, step.selected) << step.forward << " from " << step.chosen.value_or(99);
+        EXPECT_EQ(viewer.Status(kStatusFind), step.status);
+    }
+    viewer->ApplyFind("OPEN", true);
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Matches: 1");
+    viewer->ApplyFind("nowhere", false);
+    viewer->FindNext(true, std::nullopt);
+    const ViewerSession::Changes missed = viewer->TakeChanges();
+    EXPECT_TRUE(missed.beep);
+    EXPECT_FALSE(missed.select);
+    EXPECT_EQ(viewer.Status(kStatusFind), L"No match");
+}
+
+TEST(ViewerSessionTest, FoldingHidesASendersScopeAndChoosesItsEntry)
+{
+    Harness viewer;
+    viewer.Add(1, kFunction, "Load - enter");
+    viewer.Add(1, kMessage, "  reading");
+    viewer.Add(2, kMessage, "other program");
+    viewer.Add(1, kFunction, "Load - return");
+    viewer.Add(1, kMessage, "done");
+    viewer.Settle();
+    std::string marker;
+    viewer->AppendCell(0, Column::Fold, marker);
+    EXPECT_EQ(marker, "-");
+    // Left on a line inside the scope folds the scope around it.
+    viewer->Fold(1, true);
+    EXPECT_EQ(viewer->TakeChanges().select, 0u);
+    EXPECT_EQ(viewer.Texts(), Strings({ "Load - enter", "other program", "done" }));
+    marker.clear();
+    viewer->AppendCell(0, Column::Fold, marker);
+    EXPECT_EQ(marker, "+");
+    viewer->ToggleFold(0);
+    EXPECT_EQ(viewer->ShownCount(), 5u);
+    viewer->FoldAll(true);
+    EXPECT_EQ(viewer->ShownCount(), 3u);
+    viewer->Fold(0, false);
+    EXPECT_EQ(viewer->ShownCount(), 5u);
+}
+
+TEST(ViewerSessionTest, FollowingScrollsToNewLinesUntilItStops)
+{
+    Harness viewer;
+    viewer.Add(1, kMessage, "one");
+    EXPECT_TRUE(viewer.Settle().scrollToEnd);
+    viewer->StopFollowing();
+    viewer.Add(1, kMessage, "two");
+    EXPECT_FALSE(viewer.Settle().scrollToEnd);
+    viewer->SetFollowing(true);
+    EXPECT_TRUE(viewer->TakeChanges().scrollToEnd);
+    EXPECT_TRUE(viewer->Following());
+}
+
+TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndItsBadLinesAreNotedByNumber)
+{
+    testing_support::TempFolder folder;
+    const std::wstring rules = folder.WriteFile(L"run.rules",
+        "# for this run\r\n"
+        "include\ttext\ttext\tkeep\r\n"
+        "include\tcolumn\ttext\tx\r\n"
+        "highlight\ttext\tregex\t(unclosed\r\n"
+        "highlight\tkind\ttext\terror\t#ff0000\t#ffffff\r\n");
+    CommandLine options;
+    options.rulesPath = rules;
+    Harness viewer(options, "exclude\ttext\ttext\tkeep\r\n");
+    viewer.Add(1, kError, "keep this");
+    viewer.Add(1, kMessage, "drop this");
+    viewer.Settle();
+    EXPECT_EQ(viewer.Texts(), Strings({ "keep this" }));
+    EXPECT_EQ(viewer->Look(0).back, 0x0000FFu);
+    const std::wstring notes = viewer.Status(kStatusLog);
+    EXPECT_NE(notes.find(L"Rules file, line 3: unknown field"), std::wstring::npos) << notes;
+    EXPECT_NE(notes.find(L"Rules file, line 4: The regular expression is not valid"), std::wstring::npos) << notes;
+    // The kept rules stay as they were until the user changes rules.
+    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>("exclude\ttext\ttext\tkeep\r\n"));
+    viewer->SetHighlights({});
+    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>(RulesToText({ viewer->Rules().Definitions() })));
+
+    // A rules file that cannot be read leaves the kept rules in force, and says why.
+    CommandLine missing;
+    missing.rulesPath = folder.File(L"none.rules");
+    Harness fallback(missing, "exclude\ttext\ttext\tkeep\r\n");
+    EXPECT_EQ(fallback->Rules().Filters().size(), 1u);
+    EXPECT_NE(fallback.Status(kStatusLog).find(L"cannot be read"), std::wstring::npos);
+}
+
+TEST(ViewerSessionTest, KeptRulesThatDoNotCompileAreLeftOutWithANote)
+{
+    Harness viewer({}, "include\ttext\tregex\t[z-a]\r\nexclude\ttext\ttext\tnoise\r\n");
+    EXPECT_EQ(viewer->Rules().Filters().size(), 1u);
+    EXPECT_NE(viewer.Status(kStatusLog).find(L"Kept rules, line 1:"), std::wstring::npos);
+    // No kept rules at all: error lines are highlighted.
+    Harness fresh;
+    ASSERT_EQ(fresh->Rules().Highlights().size(), 1u);
+    EXPECT_EQ(fresh->Rules().Highlights()[0].Definition().field, RuleField::Kind);
+}
+
+TEST(ViewerSessionTest, AChangedFilterChoosesTheChosenLineAgainOrTheNextOneShown)
+{
+    Harness viewer;
+    for (const char* text : { "a 1", "b 2", "a 3", "b 4" }) {
+        viewer.Add(1, kMessage, text);
+    }
+    viewer.Settle();
+    viewer->StopFollowing();
+    viewer->SetFilters({ Made({ .pattern = "a" }) }, 1);  // "b 2" chosen: "a 3" takes its place
+    EXPECT_EQ(viewer.Settle().select, 1u);
+    EXPECT_EQ(viewer.Texts(), Strings({ "a 1", "a 3" }));
+    viewer->SetFilters({}, 0);
+    EXPECT_EQ(viewer.Settle().select, 0u);
+    EXPECT_EQ(viewer.Texts().size(), 4u);
+}
+
+TEST(ViewerSessionTest, SettingsAndRulesAreKeptAndAFailedSaveIsSaid)
+{
+    Harness viewer;
+    viewer->SetTimeMode(TimeMode::SinceFirst);
+    EXPECT_EQ(viewer.settings().settings.timeMode, TimeMode::SinceFirst);
+    viewer->SetLimits(5000, 3);
+    EXPECT_EQ(viewer.settings().settings.historyLines, 5000u);
+    EXPECT_EQ(viewer->HistoryLines(), 5000u);
+    EXPECT_EQ(viewer->LogLimitMB(), 3u);
+    viewer.settings().failSaves = true;
+    viewer->SetHighlights({ Made({ .action = RuleAction::Highlight, .pattern = "x" }) });
+    viewer->SetTimeMode(TimeMode::Clock);
+    viewer.Settle();
+    const std::wstring notes = viewer.Status(kStatusLog);
+    EXPECT_NE(notes.find(L"The rules could not be kept"), std::wstring::npos) << notes;
+    EXPECT_NE(notes.find(L"The settings could not be kept"), std::wstring::npos) << notes;
+}
+
+TEST(ViewerSessionTest, ImportedRulesReplaceTheOthersAndExportWritesTheirTextForm)
+{
+    testing_support::TempFolder folder;
+    const std::wstring path = folder.File(L"out.rules");
+    Harness viewer({}, "exclude\tprocess\ttext+case\tnoisy.exe\r\nhighlight\ttext\ttext\twarn\t#ffeecc\t#884400\r\n");
+    ASSERT_TRUE(viewer->ExportRules(path));
+    const std::string exported = testing_support::ReadFileBytes(path);
+    EXPECT_NE(exported.find("exclude\tprocess\ttext+case\tnoisy.exe\r\n"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("highlight\ttext\ttext\twarn\t#ffeecc\t#884400\r\n"), std::string::npos) << exported;
+
+    folder.WriteFile(L"out.rules", "include\ttext\ttext\tonly\n");
+    ASSERT_TRUE(viewer->ImportRules(path, std::nullopt));
+    EXPECT_EQ(viewer->Rules().Filters().size(), 1u);
+    EXPECT_TRUE(viewer->Rules().Highlights().empty());
+    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>(RulesToText(viewer->Rules().Definitions())));
+    EXPECT_FALSE(viewer->ImportRules(folder.File(L"missing.rules"), std::nullopt));
+    // A folder is not a rules file either.
+    EXPECT_FALSE(viewer->ImportRules(folder.path(), std::nullopt));
+}
+
+TEST(ViewerSessionTest, CopyTakesTheChosenLinesAndSaveAllEveryHeldLine)
+{
+    testing_support::TempFolder folder;
+    Harness viewer;
+    viewer.Add(1, kMessage, "one");
+    viewer.Add(2, kError, "two\tparts");
+    viewer.Add(1, kMessage, "three");
+    viewer.Settle();
+    viewer->SetFilters({ Made({ .action = RuleAction::Exclude, .pattern = "three" }) }, std::nullopt);
+    viewer.Settle();
+    const auto entries = [](const std::string& text) {
+        std::vector<std::string> texts;
+        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            const auto entry = ParseLogLine(std::string_view(text).substr(start, end - start));
+            texts.push_back(entry ? entry->text : "<unparsed>");
+        }
+        return texts;
+    };
+    EXPECT_EQ(entries(viewer->FormatLines({ 1 })), Strings({ "two parts" }));
+    EXPECT_EQ(entries(viewer->FormatLines({})), Strings({ "one", "two parts" }));
+    const std::wstring path = folder.WriteFile(L"all.txt", "what was there before\r\n");
+    ASSERT_TRUE(viewer->Save(path, true, {}));
+    EXPECT_EQ(entries(testing_support::ReadFileBytes(path)), Strings({ "one", "two parts", "three" }));
+    EXPECT_FALSE(viewer->Save(folder.File(L"no such folder\\x.txt"), false, {}));
+    viewer.Settle();
+    EXPECT_NE(viewer.Status(kStatusLog).find(L"could not be saved"), std::wstring::npos);
+}
+
+TEST(ViewerSessionTest, ASavedLogIsReadApartWithItsOutcomeInTheStatusBar)
+{
+    testing_support::TempFolder folder;
+    std::string log;
+    for (int i = 0; i < 1000; ++i) {
+        AppendLogLine(log, { 133000000000000000 + i, 5, LineOrigin::Record, kMessage, "app.exe", "src",
+                               "line " + std::to_string(i) });
+    }
+    log += "not a log line\r\n";
+    const std::wstring path = folder.WriteFile(L"saved.log", log);
+    CommandLine options;
+    options.openPath = path;
+    Harness viewer(options);
+    EXPECT_FALSE(viewer->Live());
+    for (int i = 0; i < 500 && viewer.Status(kStatusCapture).rfind(L"Read ", 0) != 0; ++i) {
+        viewer.Settle();
+        ::Sleep(10);
+    }
+    viewer.Settle();
+    EXPECT_EQ(viewer.Status(kStatusCapture), L"Read 1001 lines, 1 not in the log format");
+    EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 1001");
+    EXPECT_EQ(viewer.Texts().back(), "not a log line");
+    EXPECT_FALSE(viewer->TakeRecord(0, 0, nullptr, 0)) << "a saved log takes no records";
+
+    CommandLine missing;
+    missing.openPath = folder.File(L"missing.log");
+    Harness nothing(missing);
+    for (int i = 0; i < 500 && nothing.Status(kStatusCapture).rfind(L"The log cannot be read", 0) != 0; ++i) {
+        nothing.Settle();
+        ::Sleep(10);
+    }
+    EXPECT_EQ(nothing.Status(kStatusCapture).rfind(L"The log cannot be read: ", 0), 0u) << nothing.Status(kStatusCapture);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+#include "viewer/store/LineStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+LineView Line(
+    std::int64_t time, std::string_view text, std::string_view process = "app.exe", std::string_view source = "")
+{
+    const bool debug = source.empty();
+    return { time, static_cast<std::uint32_t>(time) + 100, debug ? LineOrigin::Debug : LineOrigin::Record,
+        debug ? 0 : 3, process, source, text };
+}
+
+std::vector<std::string> Texts(const LineStore& store)
+{
+    std::vector<std::string> texts;
+    for (std::uint64_t sequence = store.First(); sequence < store.End(); ++sequence) {
+        texts.emplace_back(store.Text(store.Record(sequence)));
+    }
+    return texts;
+}
+
+LineView Held(const LineStore& store, std::uint64_t sequence)
+{
+    return store.Line(store.Record(sequence));
+}
+
+TEST(LineStoreTest, KeepsEveryFieldOfALine)
+{
+    LineStore store(10);
+    store.Add(Line(1, "first", "one.exe", "src"));
+    store.Add(Line(2, "", "", ""));
+    store.Add(Line(3, "caf\xC3\xA9", "one.exe"));
+    ASSERT_EQ(store.Size(), 3u);
+    const LineView first = Held(store, 0);
+    EXPECT_EQ(std::tie(first.time, first.pid, first.origin, first.kind, first.process, first.source, first.text),
+        std::make_tuple(std::int64_t { 1 }, 101u, LineOrigin::Record, 3, std::string_view("one.exe"),
+            std::string_view("src"), std::string_view("first")));
+    EXPECT_EQ(Held(store, 1).process, "");
+    EXPECT_EQ(Held(store, 1).text, "");
+    EXPECT_EQ(Held(store, 2).text, "caf\xC3\xA9");
+    // A program's name is kept once, however many lines carry it.
+    EXPECT_EQ(store.Record(0).process, store.Record(2).process);
+    EXPECT_EQ(store.Find(3), nullptr);
+}
+
+TEST(LineStoreTest, DropsTheOldestBeyondCapacityAndCountsThem)
+{
+    LineStore store(3);
+    for (int i = 0; i < 5; ++i) {
+        store.Add(Line(i, std::to_string(i)));
+    }
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "2", "3", "4" }));
+    EXPECT_EQ(store.First(), 2u);  // the dropped count
+    EXPECT_EQ(store.Find(1), nullptr);
+    store.SetCapacity(1, LineStore::kDefaultCapacityBytes);
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "4" }));
+    EXPECT_EQ(store.First(), 4u);
+    store.Clear();
+    EXPECT_EQ(store.First(), 0u);
+    EXPECT_EQ(store.Size(), 0u);
+    EXPECT_EQ(store.HeldBytes(), 0u);
+    store.Add(Line(9, "after clear"));
+    EXPECT_EQ(Texts(store), (std::vector<std::string> { "after clear" }));
+}
+
+TEST(LineStoreTest, TheByteBoundDropsTheOldestLinesWhateverTheLineCount)
+{
+    // Lines of 12 KB: a million of them would not fit a 32-bit process.
+    LineStore store(1000000, LineStore::kMinCapacityBytes);
+    const std::string big(12000, 'b');
+    for (int i = 0; i < 500; ++i) {
+        store.Add(Line(i, big));
+    }
+    EXPECT_LE(store.HeldBytes(), LineStore::kMinCapacityBytes);
+    EXPECT_GE(store.HeldBytes(), LineStore::kMinCapacityBytes - 2 * (big.size() + sizeof(LineRecord)));
+    EXPECT_EQ(store.End(), 500u);
+    EXPECT_EQ(store.Size(), LineStore::kMinCapacityBytes / (big.size() + sizeof(LineRecord)));
+}
+
+TEST(LineStoreTest, TextsOverManyBlocksStayIntactWhileOldBlocksGo)
+{
+    // Long lines fill a block in a few dozen lines, so the ring wraps over
+    // many blocks, and every held line must still read back as written.
+    constexpr std::size_t kCapacity = 100;
+    LineStore store(kCapacity);
+    const auto textOf = [](int i) { return std::string(30000 + i % 7, static_cast<char>('a' + i % 26)); };
+    for (int i = 0; i < 1000; ++i) {
+        store.Add(Line(i, textOf(i), "p" + std::to_string(i % 3) + ".exe", "s"));
+    }
+    ASSERT_EQ(store.Size(), kCapacity);
+    for (std::size_t i = 0; i < kCapacity; ++i) {
+        const int n = static_cast<int>(900 + i);
+        const LineView line = Held(store, store.First() + i);
+        ASSERT_EQ(line.text, textOf(n)) << n;
+        ASSERT_EQ(line.source, "s") << n;
+        ASSERT_EQ(line.process, "p" + std::to_string(n % 3) + ".exe") << n;
+    }
+}
+
+TEST(LineStoreTest, CutsOverlongTextsAtACharacterBoundary)
+{
+    LineStore store(2);
+    // "é" is two bytes: the cut may not fall between them.
+    std::string text(LineStore::kMaxTextBytes - 1, 'x');
+    text += "\xC3\xA9";
+    const std::string source = std::string(LineStore::kMaxSourceBytes - 1, 's') + "\xC3\xA9";
+    store.Add(Line(1, text, "a.exe", source));
+    EXPECT_EQ(Held(store, 0).text, std::string(LineStore::kMaxTextBytes - 1, 'x'));
+    EXPECT_EQ(Held(store, 0).source, std::string(LineStore::kMaxSourceBytes - 1, 's'));
+}
+
+}  // namespace

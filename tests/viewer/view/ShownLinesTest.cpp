@@ -1,0 +1,221 @@
+// Which lines the list shows: function scopes read from the lines, folding,
+// and filters working together.
+#include "viewer/view/ShownLines.h"
+
+#include "foundation/trace/TraceProtocol.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// One line of a scenario: its sender (a pid; 0 for debug output of pid 9) and its text.
+struct Line {
+    std::uint32_t pid;
+    std::int32_t kind;
+    const char* text;
+};
+
+constexpr std::int32_t F = UTrace::kTraceFunction;
+constexpr std::int32_t M = UTrace::kTraceMessage;
+constexpr std::size_t kAll = ~std::size_t { 0 };
+
+void Fill(LineStore& store, const std::vector<Line>& lines)
+{
+    for (const Line& line : lines) {
+        const bool debug = line.pid == 0;
+        store.Add({ 0, debug ? 9 : line.pid, debug ? LineOrigin::Debug : LineOrigin::Record, debug ? 0 : line.kind, "",
+            debug ? "" : "src", line.text });
+    }
+}
+
+std::vector<Rule> Made(const std::vector<TextRule>& definitions)
+{
+    std::vector<Rule> rules;
+    std::string error;
+    for (const TextRule& definition : definitions) {
+        rules.push_back(*Rule::Make(definition, error));
+    }
+    return rules;
+}
+
+std::vector<std::uint64_t> Shown(const ShownLines& shown)
+{
+    std::vector<std::uint64_t> sequences;
+    for (std::size_t i = 0; i < shown.Size(); ++i) {
+        sequences.push_back(shown.SequenceAt(i));
+    }
+    return sequences;
+}
+
+TEST(ScopeLineTest, StampAndIndentationAreReadApart)
+{
+    // Debug output names its scopes behind its source, if there is one.
+    const LineOrigin R = LineOrigin::Record;
+    const LineOrigin D = LineOrigin::Debug;
+    const struct {
+        LineOrigin origin;
+        const char* text;
+        std::uint32_t depth;
+        bool enter;
+        const char* name;
+        bool traced;
+    } rows[] = {
+        { R, "Open - enter", 0, true, "Open", true },
+        { R, "    Read - return = 5", 2, false, "Read", true },
+        { R, "1:2:3.004 :   Inner - enter", 1, true, "Inner", true },
+        { R, "12:0:59.100 : Outer - return", 0, false, "Outer", true },
+        { R, "1:2:3.04 :   x - enter", 0, true, "1:2:3.04 :   x", true },  // not a stamp: two digits of milliseconds
+        { R, "   odd - enter", 1, true, "odd", true },
+        { R, "- enter", 0, false, "- enter", true },
+        { R, "", 0, false, "", true },
+        { D, "demo: Open - enter", 0, true, "Open", true },
+        { D, "demo: 1:2:3.004 :     Read - return", 2, false, "Read", true },
+        { D, ": Open - enter", 0, true, "Open", true },
+        { D, "two words: x - enter", 0, true, "two words: x", false },
+        { D, "1:2:3.004 :   x - enter", 1, true, "x", false },
+    };
+    for (const auto& row : rows) {
+        const bool record = row.origin == R;
+        const ScopeLine line = ReadScopeLine(row.origin, record ? F : 0, row.text);
+        EXPECT_EQ(line.depth, row.depth) << row.text;
+        EXPECT_EQ(line.enter, row.enter) << row.text;
+        EXPECT_EQ(line.name, row.name) << row.text;
+        EXPECT_EQ(line.function, record) << row.text;
+        if (!record) {
+            EXPECT_EQ(line.traced, row.traced) << row.text;
+        }
+    }
+    EXPECT_FALSE(ReadScopeLine(LineOrigin::Debug, F, "A - enter").function);
+    EXPECT_FALSE(ReadScopeLine(LineOrigin::Record, M, "A - enter").function);
+}
+
+// Two senders, nested three deep, interleaved; the second leaves a scope open.
+const std::vector<Line> kTwoSenders = {
+    { 1, F, "A - enter" },  // 0
+    { 1, M, "  in A" },  // 1
+    { 2, F, "X - enter" },  // 2
+    { 1, F, "  B - enter" },  // 3
+    { 1, F, "    C - enter" },  // 4
+    { 2, M, "  in X" },  // 5
+    { 1, M, "      in C" },  // 6
+    { 1, F, "    C - return" },  // 7
+    { 1, F, "  B - return = 1" },  // 8
+    { 1, F, "A - return" },  // 9
+    { 1, M, "after A" },  // 10
+    { 2, M, "  still in X" },  // 11
+    { 0, 0, "debug line" },  // 12
+};
+
+TEST(ShownLinesTest, FoldedScopesHideTheirSendersLinesUpToTheirExit)
+{
+    const struct {
+        const char* name;
+        std::vector<std::uint64_t> folded;  // entry lines
+        std::vector<TextRule> filters;
+        std::vector<std::uint64_t> shown;
+    } rows[] = {
+        { "nothing folded", {}, {}, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "outermost: the other sender stays", { 0 }, {}, { 0, 2, 5, 10, 11, 12 } },
+        { "open scope to the end of its sender", { 2 }, {}, { 0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 12 } },
+        { "a filter inside a folded scope", { 4 }, { TextRule { .action = RuleAction::Exclude, .pattern = "in X" } },
+            { 0, 1, 2, 3, 4, 8, 9, 10, 12 } },
+        { "an include rule", { 0 }, { TextRule { .pattern = "X" } }, { 2, 5, 11 } },
+        { "a rule switched off takes no part", {}, { TextRule { .enabled = false, .pattern = "X" } },
+            { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+    };
+    for (const auto& row : rows) {
+        LineStore store;
+        Fill(store, kTwoSenders);
+        LineRules rules;
+        rules.SetFilters(Made(row.filters));
+        ShownLines shown(store, rules);
+        static_cast<void>(shown.Work(kAll));
+        for (std::uint64_t entry : row.folded) {
+            FunctionScopes::Scope* scope = shown.Scopes().At(entry);
+            ASSERT_NE(scope, nullptr) << row.name << " " << entry;
+            shown.Scopes().SetFolded(*scope, true);
+        }
+        shown.Refold();
+        EXPECT_EQ(Shown(shown), row.shown) << row.name;
+    }
+}
+
+TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
+{
+    LineStore store;
+    Fill(store,
+        { { 0, 0, "demo: Run - enter" }, { 0, 0, "demo:   Step - enter" }, { 0, 0, "demo:     working" },
+            { 0, 0, "demo:   Step - return" }, { 0, 0, "demo: Run - return = 0" }, { 0, 0, "demo: idle" } });
+    const LineRules rules;
+    ShownLines shown(store, rules);
+    static_cast<void>(shown.Work(kAll));
+    shown.Scopes().SetFolded(*shown.Scopes().At(1), true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 1, 4, 5 }));
+    shown.Scopes().SetAllFolded(true);
+    shown.Refold();
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 5 }));
+}
+
+TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
+{
+    LineStore store(6);
+    const LineRules rules;
+    ShownLines shown(store, rules);
+    Fill(store, { { 1, F, "A - enter" }, { 1, M, "  one" } });
+    static_cast<void>(shown.Work(kAll));
+    shown.Scopes().SetAllFolded(true);
+    shown.Refold();
+    Fill(store, { { 1, M, "  two" }, { 2, M, "other" }, { 1, F, "A - return" }, { 1, M, "after" } });
+    ShownLines::Change change = shown.Work(kAll);
+    EXPECT_EQ(change.added, 2u);
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 3, 5 }));
+    // The store drops the entry line, and its scope goes with it.
+    Fill(store, { { 1, M, "last" } });
+    change = shown.Work(kAll);
+    EXPECT_EQ(change.droppedShown, 1u);
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 3, 5, 6 }));
+    EXPECT_EQ(shown.Scopes().At(0), nullptr);
+    store.Clear();
+    Fill(store, { { 1, M, "new" } });
+    static_cast<void>(shown.Work(kAll));
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
+{
+    LineStore store;
+    for (int i = 0; i < 100; ++i) {
+        store.Add({ 0, 1, LineOrigin::Record, M, "", "src", i % 10 == 0 ? "error here" : "fine" });
+    }
+    LineRules rules;
+    ShownLines shown(store, rules);
+    static_cast<void>(shown.Work(kAll));
+    rules.SetFilters(Made({ TextRule { .pattern = "error" } }));
+    rules.SetHighlights(Made({ TextRule { .action = RuleAction::Highlight, .pattern = "here" } }));
+    shown.FiltersChanged();
+    shown.HighlightsChanged();
+    EXPECT_EQ(shown.Size(), 0u);
+    EXPECT_EQ(shown.Unmatched(), 200u);
+    // Twenty-five lines of rules at a time: the list fills from the oldest.
+    const ShownLines::Change first = shown.Work(25);
+    EXPECT_EQ(first.added, 3u);
+    EXPECT_TRUE(shown.FilteredPast(24));
+    EXPECT_FALSE(shown.FilteredPast(25));
+    while (shown.Unmatched() != 0) {
+        static_cast<void>(shown.Work(25));
+    }
+    EXPECT_EQ(shown.Size(), 10u);
+    EXPECT_EQ(shown.HighlightOf(10), 0);
+    EXPECT_EQ(shown.HighlightOf(11), -1);
+    EXPECT_EQ(shown.GaveUp(), 0u);
+}
+
+}  // namespace

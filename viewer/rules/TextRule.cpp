@@ -1,0 +1,95 @@
+#include "viewer/rules/TextRule.h"
+
+#include "viewer/rules/RegexMatcher.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+inline char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string LowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
+    return lower;
+}
+
+std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept
+{
+    if (from > haystack.size() || haystack.size() - from < needle.size()) {
+        return std::string_view::npos;
+    }
+    if (needle.empty() || matchCase) {
+        return haystack.find(needle, from);
+    }
+    // The first letter in both cases, found with memchr; the rest compared in place.
+    const char first = needle[0];
+    const char upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
+    const char* at = haystack.data() + from;
+    const char* last = haystack.data() + (haystack.size() - needle.size());
+    while (at <= last) {
+        const auto remaining = static_cast<std::size_t>(last - at) + 1;
+        const char* lowerHit = static_cast<const char*>(std::memchr(at, first, remaining));
+        const char* upperHit = upper == first ? nullptr : static_cast<const char*>(std::memchr(at, upper, remaining));
+        const char* hit
+            = lowerHit == nullptr ? upperHit : (upperHit == nullptr ? lowerHit : std::min(lowerHit, upperHit));
+        if (hit == nullptr) {
+            return std::string_view::npos;
+        }
+        std::size_t i = 1;
+        while (i < needle.size() && Lower(hit[i]) == needle[i]) {
+            ++i;
+        }
+        if (i == needle.size()) {
+            return static_cast<std::size_t>(hit - haystack.data());
+        }
+        at = hit + 1;
+    }
+    return std::string_view::npos;
+}
+
+bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept
+{
+    return FindText(haystack, needle, matchCase, 0) != std::string_view::npos;
+}
+
+std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
+{
+    error.clear();
+    if (definition.pattern.empty()) {
+        error = "The text to match is empty.";
+        return std::nullopt;
+    }
+    // The rules' text form separates its fields by tabs.
+    if (definition.pattern.find('\t') != std::string::npos) {
+        error = definition.regex ? "The pattern holds a tab; write \\t instead."
+                                 : "The text to match holds a tab, which a rule cannot look for.";
+        return std::nullopt;
+    }
+    Rule rule;
+    if (definition.regex) {
+        rule.mRegex = RegexMatcher::Compile(definition.pattern, definition.matchCase, error);
+        if (!rule.mRegex) {
+            return std::nullopt;
+        }
+    } else {
+        rule.mText = definition.matchCase ? definition.pattern : LowerAscii(definition.pattern);
+    }
+    rule.mDefinition = std::move(definition);
+    return rule;
+}
+
+MatchResult Rule::Matches(std::string_view text) const noexcept
+{
+    if (mRegex) {
+        return mRegex->Search(text);
+    }
+    return ContainsText(text, mText, mDefinition.matchCase) ? MatchResult::Match : MatchResult::NoMatch;
+}

@@ -1,0 +1,63 @@
+// A rule that picks lines by their text: on one field or on the whole line,
+// as plain text or as a regular expression, with or without regard to case.
+// Filters (include, exclude) and highlights are made of such rules.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What a rule looks at. WholeLine is every field but the time, joined by tabs
+// in the log format's order: line number, pid, process, kind, source, text.
+enum class RuleField : std::uint8_t { WholeLine, Line, Time, Pid, Process, Kind, Source, Text, Count };
+
+// A filter keeps (include) or hides (exclude) the lines it matches; a
+// highlight colours them.
+enum class RuleAction : std::uint8_t { Include, Exclude, Highlight };
+
+struct TextRule {
+    RuleAction action = RuleAction::Include;
+    bool enabled = true;
+    bool regex = false;
+    bool matchCase = false;
+    RuleField field = RuleField::Text;
+    std::string pattern;  // UTF-8
+    // Highlights only: the colours of matching lines (COLORREF values, 0x00BBGGRR).
+    std::uint32_t textColour = 0;
+    std::uint32_t backColour = 0xFFFFFF;
+
+    bool IsFilter() const { return action != RuleAction::Highlight; }
+    bool operator==(const TextRule&) const = default;
+};
+
+enum class MatchResult : std::uint8_t { NoMatch, Match, GaveUp };
+
+class RegexMatcher;
+
+// A rule together with its matcher, made once. A rule whose pattern cannot be
+// used is never made, so every Rule matches. Matching never throws; a regular
+// expression that would take too long on a text gives up on it.
+class Rule {
+public:
+    // The rule, or nothing with the reason in error.
+    static std::optional<Rule> Make(TextRule definition, std::string& error);
+
+    const TextRule& Definition() const { return mDefinition; }
+    MatchResult Matches(std::string_view text) const noexcept;
+
+private:
+    TextRule mDefinition;
+    std::string mText;  // plain text; lower case unless matchCase
+    std::shared_ptr<const RegexMatcher> mRegex;
+};
+
+// Plain-text search; without matchCase, ASCII letters match either case and
+// needle must be in lower case. Other characters match themselves only.
+bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept;
+// Where needle first stands in haystack at or after from, or npos; as ContainsText.
+std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept;
+
+// ASCII letters in lower case; other bytes unchanged.
+std::string LowerAscii(std::string_view text);

@@ -1,0 +1,27 @@
+#include "viewer/session/SessionStatus.h"
+
+void SessionStatus::Set(StatusPart part, std::wstring text)
+{
+    if (mTexts[part] != text) {
+        mTexts[part] = std::move(text);
+        mChanged = true;
+    }
+}
+
+void SessionStatus::Note(std::wstring text)
+{
+    mNotes.push_back(std::move(text));
+    if (mNotes.size() > kShownNotes) {
+        mNotes.pop_front();
+    }
+}
+
+std::wstring SessionStatus::Notes() const
+{
+    std::wstring notes;
+    for (const std::wstring& note : mNotes) {
+        notes += notes.empty() ? L"" : kStatusGap;
+        notes += note;
+    }
+    return notes;
+}

@@ -1,0 +1,198 @@
+// The viewer's core, apart from its window. A session owns the intake, the
+// store, the log, the debug-output capture with its retry, the reading of a
+// saved log, the process names of record senders, the shown lines with their
+// rules, find, folded scopes, following, the settings and the status texts.
+// It never touches a window: the window routes input to it, asks it what
+// changed since it last asked (TakeChanges), and draws that.
+// Everything but the intake belongs to the thread that made the session.
+#pragma once
+
+#include "viewer/capture/DebugOutputCapture.h"
+#include "viewer/capture/ProcessNames.h"
+#include "viewer/log/LogWriter.h"
+#include "viewer/rules/RuleText.h"
+#include "viewer/session/LineIntake.h"
+#include "viewer/session/LogLoading.h"
+#include "viewer/session/SessionStatus.h"
+#include "viewer/settings/CommandLine.h"
+#include "viewer/settings/ViewerSettings.h"
+#include "viewer/store/LineStore.h"
+#include "viewer/view/Cells.h"
+#include "viewer/view/LineFinder.h"
+#include "viewer/view/LineRules.h"
+#include "viewer/view/ShownLines.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ViewerSession {
+public:
+    // Milliseconds from some fixed point; tests pass a clock of their own.
+    using Clock = std::function<std::uint64_t()>;
+    static std::uint64_t SystemTicks();
+
+    // While another program holds the debug-output buffer, it is tried again this often.
+    static constexpr std::uint64_t kCaptureRetryMs = 2000;
+    // A changed find text is looked for once typing pauses this long.
+    static constexpr std::uint64_t kFindPauseMs = 250;
+    // What one Tick may spend taking in lines and matching rules.
+    static constexpr std::uint64_t kTickBudgetMs = 40;
+
+    // options: the command line (a saved log to show instead of capturing,
+    // the log, the limits and rules for this run).
+    ViewerSession(CommandLine options, SettingsStore& settings, Clock clock = &SystemTicks);
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+    ~ViewerSession();
+
+    // Starts the log, the capture and the reading of a saved log, as asked.
+    void Start();
+    // Stops the capture (held text becomes lines first, and reaches the log),
+    // the reading and the log.
+    void Stop();
+    // Whether this session captures and takes records, or shows a saved log.
+    bool Live() const { return !mOptions.openPath.has_value(); }
+    const std::optional<std::wstring>& OpenPath() const { return mOptions.openPath; }
+
+    // Where lines enter, from any thread.
+    LineIntake& Intake() { return mIntake; }
+    // A WM_COPYDATA message; false (and counted) when it is not a well-formed trace record.
+    bool TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid);
+
+    // The periodic step: takes in waiting lines, matches rules, keeps capture
+    // going, applies a find text once typing paused. Bounded in time.
+    void Tick();
+    // Whether lines or rule matching are still waiting after the last Tick.
+    bool Busy() const;
+
+    // What the window must draw since it last asked.
+    struct Changes {
+        std::size_t shown = 0;  // the list's item count
+        bool rowsMoved = false;  // shown lines changed other than at the end: redraw every row
+        bool repaint = false;  // colours, find matches, fold markers or times changed
+        bool scrollToEnd = false;  // following: bring the last line into sight
+        std::optional<std::size_t> select;  // choose this line alone and bring it into sight
+        bool beep = false;  // a find without a match
+        bool status = false;  // the status texts changed
+    };
+    Changes TakeChanges();
+
+    // Following new lines.
+    bool Following() const { return mFollowing; }
+    void SetFollowing(bool following);
+    // The user chose a line, or scrolled the last line out of sight: following stops.
+    void StopFollowing() { SetFollowing(false); }
+
+    // Find over the whole of the shown lines, without regard to case unless asked.
+    void FindTextChanged(std::string text, bool matchCase);  // applied once typing pauses
+    void ApplyFind(std::string text, bool matchCase);  // applied now
+    bool Finding() const { return mFinder.Active(); }
+    // The next (or previous) match from the chosen line, or from an end
+    // without one; it is selected, or the window beeps.
+    void FindNext(bool forward, std::optional<std::size_t> chosen);
+
+    // Folding: Left (fold) and Right (unfold) on a chosen line, a click on the
+    // marker, and every scope at once.
+    void Fold(std::size_t position, bool fold);
+    void ToggleFold(std::size_t position);
+    void FoldAll(bool fold);
+
+    // The rules in force. Rules from /rules FILE hold for this run; new
+    // rules set here are kept in the settings (the user edited them).
+    const LineRules& Rules() const { return mRules; }
+    void SetFilters(std::vector<Rule> filters, std::optional<std::size_t> chosen);
+    void SetHighlights(std::vector<Rule> highlights);
+    // Rules from a file of the text form, instead of the current ones;
+    // false (with a note) when the file cannot be read. Bad lines are noted.
+    bool ImportRules(const std::wstring& path, std::optional<std::size_t> chosen);
+    bool ExportRules(const std::wstring& path);
+
+    // The chosen lines (positions in the list, ascending), or every shown
+    // line when none is chosen, in the log format.
+    std::string FormatLines(const std::vector<std::size_t>& chosen) const;
+    // Saves the chosen lines, or all held lines whatever is shown; false
+    // (with a note) when the file cannot be written.
+    bool Save(const std::wstring& path, bool all, const std::vector<std::size_t>& chosen);
+
+    void Clear();
+    bool Paused() const { return mPaused; }
+    void TogglePause();
+    bool CaptureWanted() const { return mSettings.capture; }
+    void SetCapture(bool on);
+    bool Logging() const { return mLog.GetStatus().active; }
+    void StartLog(const std::wstring& path);
+    void StopLog();
+    TimeMode GetTimeMode() const { return mSettings.timeMode; }
+    void SetTimeMode(TimeMode mode);
+    // The lines held and the log's limit in force, and their change (kept).
+    std::uint32_t HistoryLines() const { return static_cast<std::uint32_t>(mStore.Capacity()); }
+    std::uint32_t LogLimitMB() const;
+    void SetLimits(std::uint32_t historyLines, std::uint32_t logLimitMB);
+
+    // Drawing.
+    std::size_t ShownCount() const { return mShownCount; }
+    void AppendCell(std::size_t position, Column column, std::string& out) const;
+    struct RowLook {
+        std::optional<std::uint32_t> text;  // COLORREF values
+        std::optional<std::uint32_t> back;
+        int highlight = -1;  // the index of the highlight that colours it
+        bool match = false;  // holds the find text
+    };
+    RowLook Look(std::size_t position) const;
+    const std::array<std::wstring, kStatusParts>& StatusTexts() const { return mStatus.Texts(); }
+
+    // The kept settings: columns and placement as the window leaves them,
+    // kept when it closes.
+    const ViewerSettings& Settings() const { return mSettings; }
+    void KeepLayout(const std::optional<std::array<int, kColumns>>& widths,
+        const std::optional<std::array<int, kColumns>>& order, const std::optional<WINDOWPLACEMENT>& placement);
+    // Says something in the status bar until later notes push it out.
+    void Note(std::wstring text) { mStatus.Note(std::move(text)); }
+
+private:
+    void LoadRules();
+    void UseRules(CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what);
+    void KeepRules();
+    void KeepSettings();
+    void KeepCapturing(std::uint64_t now);
+    void TakeIn();
+    void SelectAfterRulesChange();
+    void AfterShownChanged(bool moved);
+    void UpdateStatus();
+    std::optional<std::uint64_t> SequenceAt(std::optional<std::size_t> position) const;
+
+    CommandLine mOptions;
+    SettingsStore& mSettingsStore;
+    Clock mClock;
+    ViewerSettings mSettings;
+
+    // Declared in this order so that capture and reading stop first, then
+    // the log finishes, while the store still stands.
+    LineStore mStore;
+    LogWriter mLog;
+    LineIntake mIntake;
+    DebugOutputCapture mCapture;
+    LogLoading mLoading;
+    ProcessNames mSenderNames;  // record senders, on this thread
+    LineRules mRules;
+    ShownLines mShown { mStore, mRules };
+    LineFinder mFinder;
+    SessionStatus mStatus;
+
+    Changes mChanges;
+    std::size_t mShownCount = 0;  // as last reported to the window
+    bool mPaused = false;
+    bool mFollowing = true;
+    std::uint64_t mRejected = 0;
+    std::uint64_t mLastCaptureTry = 0;
+    std::uint64_t mLastSweep = 0;
+    std::uint64_t mFindChanged = 0;  // when the find text changed, 0 when applied
+    std::string mFindText;
+    bool mFindCase = false;
+    // After a filter change: the chosen line, or the nearest shown after it, is chosen again.
+    std::optional<std::uint64_t> mRefocus;
+};

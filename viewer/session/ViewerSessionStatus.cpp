@@ -1,0 +1,92 @@
+// The status texts of a session, worked out again at every step.
+#include "viewer/session/ViewerSession.h"
+
+#include "foundation/errors/TalvaneException.h"
+
+namespace {
+
+std::wstring Count(const wchar_t* name, std::uint64_t value)
+{
+    return std::wstring(kStatusGap) + name + L": " + std::to_wstring(value);
+}
+
+std::wstring Megabytes(std::uint64_t bytes)
+{
+    return std::to_wstring(bytes >> 20) + L" MB";
+}
+
+}  // namespace
+
+void ViewerSession::UpdateStatus()
+{
+    std::wstring counts = L"Lines: " + std::to_wstring(mStore.Size());
+    if (Live()) {
+        counts += Count(L"Dropped", mStore.First()) + Count(L"Rejected", mRejected);
+    } else if (mStore.First() != 0) {
+        counts += Count(L"Dropped", mStore.First());
+    }
+    if (mIntake.Lost() != 0) {
+        counts += Count(L"Lost", mIntake.Lost());
+    }
+    if (mShown.GaveUp() != 0) {
+        counts += Count(L"Rules gave up on", mShown.GaveUp());
+    }
+    if (!mPaused && mShown.Unmatched() != 0) {
+        counts += Count(L"Matching rules", mShown.Unmatched());
+    }
+    if (mPaused) {
+        counts += std::wstring(kStatusGap) + L"Paused";
+    }
+    mStatus.Set(kStatusCounts, std::move(counts));
+
+    std::wstring capture;
+    if (Live()) {
+        switch (mCapture.GetState()) {
+        case DebugOutputCapture::State::Capturing:
+            capture = kCaptureOnText;
+            break;
+        case DebugOutputCapture::State::TakenByOther:
+            capture = kCaptureTakenText;
+            break;
+        case DebugOutputCapture::State::Failed:
+            capture = L"Debug output cannot be captured: " + SystemException::GetSystemErrorText(mCapture.Error());
+            break;
+        default:
+            capture = kCaptureOffText;
+            break;
+        }
+    } else if (const std::optional<LogReadResult>& read = mLoading.Result()) {
+        if (read->error != 0) {
+            capture = L"The log cannot be read: " + SystemException::GetSystemErrorText(read->error);
+        } else {
+            capture = L"Read " + std::to_wstring(read->lines) + L" lines, " + std::to_wstring(read->malformed)
+                + L" not in the log format";
+            if (read->cut != 0) {
+                capture += L", " + std::to_wstring(read->cut) + L" cut";
+            }
+        }
+    } else if (mLoading.Started()) {
+        capture = L"Reading " + Megabytes(mLoading.BytesRead());
+        if (mLoading.TotalBytes() != 0) {
+            capture += L" of " + Megabytes(mLoading.TotalBytes());
+        }
+    }
+    mStatus.Set(kStatusCapture, std::move(capture));
+
+    const LogWriter::Status log = mLog.GetStatus();
+    std::wstring logText;
+    if (log.active && log.error != 0) {
+        logText = L"The log cannot be written: " + log.path + L" (" + SystemException::GetSystemErrorText(log.error) + L")";
+    } else if (log.active) {
+        logText = L"Logging to " + log.path;
+    }
+    if (log.unwritten != 0) {
+        logText += (logText.empty() ? L"" : kStatusGap) + std::wstring(L"Lines not logged: ")
+            + std::to_wstring(log.unwritten);
+    }
+    const std::wstring notes = mStatus.Notes();
+    if (!notes.empty()) {
+        logText += (logText.empty() ? L"" : kStatusGap) + notes;
+    }
+    mStatus.Set(kStatusLog, std::move(logText));
+}

@@ -1,0 +1,36 @@
+// Tracing.exe's command line:
+//   /log PATH       log every line to PATH (appending), from the start
+//   /log-limit MB   rotate the log at MB megabytes (default 64; a fraction
+//                   such as 0.01 is allowed, down to 4 KB)
+//   /history LINES  hold at most LINES lines (default 1,000,000)
+//   /rules FILE     use the rules of FILE (their text form) for this run
+//                   instead of the kept ones
+//   PATH            show the saved log PATH in a window of its own, which
+//                   does not capture
+// Options may start with "/" or "-" and are not case-sensitive. They hold
+// for this run and do not change the kept settings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The smallest /log-limit: below it a log would rotate at nearly every line.
+inline constexpr std::uint64_t kMinLogLimitBytes = 4096;
+
+struct CommandLine {
+    std::optional<std::wstring> logPath;
+    std::optional<std::uint64_t> logLimitBytes;
+    std::optional<std::uint32_t> historyLines;
+    std::optional<std::wstring> rulesPath;
+    std::optional<std::wstring> openPath;
+    // Arguments that are not understood, or options without a good value.
+    std::vector<std::wstring> ignored;
+};
+
+// Reads the arguments that follow the program's name.
+CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
+
+// The arguments of a command line as the shell splits them, without the program's name.
+std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);

@@ -1,0 +1,21 @@
+// The list's columns and the text of each cell of a shown line.
+#pragma once
+
+#include "viewer/view/ShownLines.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The list's columns, by their subitem numbers. Fold shows "+" on a folded
+// scope's entry line and "-" on an unfolded one. Those that are also fields
+// share the field's number (see RuleField).
+enum class Column : int { Fold, Line, Time, Pid, Process, Kind, Source, Text, Count };
+inline constexpr std::size_t kColumns = static_cast<std::size_t>(Column::Count);
+
+// How the time column reads.
+enum class TimeMode : std::uint32_t { Clock, SinceFirst, SincePrevious, Count };
+
+// The UTF-8 text of the cell of the shown line at position; empty when that
+// line is gone.
+void AppendCellText(std::string& out, const ShownLines& shown, std::size_t position, Column column, TimeMode timeMode);

@@ -1,0 +1,12 @@
+// The file dialogs of the viewer's windows, one helper for all of them.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+enum class FileQuestion { OpenLog, SaveLines, SaveAllLines, LogTo, ExportRules, ImportRules };
+
+// The path the user chose, or nothing when the dialog was cancelled.
+std::optional<std::wstring> AskForFile(HWND owner, FileQuestion question);

@@ -1,0 +1,250 @@
+// The commands of the viewer's window: menus, buttons, keys and dropped files.
+#include "viewer/window/TraceViewerWindow.h"
+
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/text/Unicode.h"
+#include "viewer/window/Clipboard.h"
+#include "viewer/window/FileDialogs.h"
+#include "viewer/window/RuleDialogs.h"
+#include "viewer/window/SavedLogWindows.h"
+#include "viewer/window/SettingsDialog.h"
+#include "viewer/window/ViewerControls.h"
+
+#include <shellapi.h>
+
+void TraceViewerWindow::OnCommand(int id, int code)
+{
+    switch (id) {
+    case kViewerClear:
+        mSession.Clear();
+        break;
+    case kViewerPause:
+        mSession.TogglePause();
+        ::SetDlgItemTextW(Window(), kViewerPause, mSession.Paused() ? L"Resume" : L"Pause");
+        break;
+    case kViewerCopy:
+        Copy();
+        break;
+    case kViewerSelectAll:
+        SelectAll();
+        break;
+    case kViewerSave:
+    case kViewerSaveAll:
+        Save(id == kViewerSaveAll);
+        break;
+    case kViewerOpen:
+    case kViewerLogToFile:
+    case kViewerExportRules:
+    case kViewerImportRules:
+        ChooseFile(id);
+        break;
+    case kViewerStopLog:
+        mSession.StopLog();
+        break;
+    case kViewerCapture:
+        mSession.SetCapture(!mSession.CaptureWanted());
+        break;
+    case kViewerSettings:
+        EditSettings();
+        break;
+    case kViewerExit:
+        ::DestroyWindow(Window());
+        break;
+    case kViewerFind:
+        ::SetFocus(mBar.FindBox());
+        ::SendMessageW(mBar.FindBox(), EM_SETSEL, 0, -1);
+        break;
+    case kViewerFindText:
+        if (code == EN_CHANGE) {
+            Find(id);
+        }
+        break;
+    case kViewerMatchCase:
+    case IDOK:  // Enter in the find box
+    case kViewerFindNext:
+    case kViewerFindPrevious:
+        Find(id);
+        break;
+    case IDCANCEL:  // Escape: back to the list
+        ::SetFocus(mList);
+        break;
+    case kViewerFilters:
+    case kViewerHighlights:
+        EditRules(id == kViewerFilters);
+        break;
+    case kViewerFollow:
+    case kViewerFollowEnd:
+        mSession.SetFollowing(id == kViewerFollowEnd || !mSession.Following());
+        break;
+    case kViewerTimeClock:
+    case kViewerTimeSinceFirst:
+    case kViewerTimeSincePrevious:
+        mSession.SetTimeMode(static_cast<TimeMode>(id - kViewerTimeClock));
+        break;
+    case kViewerFold:
+    case kViewerUnfold:
+        if (const std::optional<std::size_t> position = FocusedPosition()) {
+            mSession.Fold(*position, id == kViewerFold);
+        }
+        break;
+    case kViewerFoldAll:
+    case kViewerUnfoldAll:
+        mSession.FoldAll(id == kViewerFoldAll);
+        break;
+    default:
+        break;
+    }
+}
+
+void TraceViewerWindow::Find(int id)
+{
+    const std::string text = unicode::wide_to_utf8(ui::WindowText(mBar.FindBox()));
+    const bool matchCase = ::IsDlgButtonChecked(Window(), kViewerMatchCase) == BST_CHECKED;
+    if (id == kViewerFindText) {
+        mSession.FindTextChanged(text, matchCase);
+    } else if (id == kViewerMatchCase) {
+        mSession.ApplyFind(text, matchCase);
+    } else if (text.empty()) {
+        ::SetFocus(mBar.FindBox());
+    } else {
+        mSession.FindNext(id != kViewerFindPrevious, FocusedPosition());
+    }
+}
+
+void TraceViewerWindow::OnInitMenu(HMENU menu)
+{
+    const auto check = [menu](int id, bool on) {
+        ::CheckMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    };
+    check(kViewerCapture, mSession.CaptureWanted());
+    check(kViewerPause, mSession.Paused());
+    check(kViewerFollow, mSession.Following());
+    ::CheckMenuRadioItem(menu, kViewerTimeClock, kViewerTimeSincePrevious,
+        kViewerTimeClock + static_cast<UINT>(mSession.GetTimeMode()), MF_BYCOMMAND);
+    ::EnableMenuItem(menu, kViewerStopLog, MF_BYCOMMAND | (mSession.Logging() ? MF_ENABLED : MF_GRAYED));
+}
+
+void TraceViewerWindow::OnDropFiles(HDROP dropped)
+{
+    const resources::UniqueDrop drop(dropped);
+    const UINT count = ::DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(::DragQueryFileW(drop.get(), i, nullptr, 0) + 1, L'\0');
+        path.resize(::DragQueryFileW(drop.get(), i, path.data(), static_cast<UINT>(path.size())));
+        if (!path.empty() && !OpenSavedLog(path)) {
+            mSession.Note(L"The log " + path + L" cannot be opened.");
+        }
+    }
+    Draw(mSession.TakeChanges());
+}
+
+std::optional<std::size_t> TraceViewerWindow::FocusedPosition() const
+{
+    auto position = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (position < 0) {
+        position = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    if (position < 0 || static_cast<std::size_t>(position) >= mShown) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(position);
+}
+
+std::vector<std::size_t> TraceViewerWindow::SelectedPositions() const
+{
+    std::vector<std::size_t> positions;
+    int index = -1;
+    while ((index = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED)))
+        != -1) {
+        positions.push_back(static_cast<std::size_t>(index));
+    }
+    return positions;
+}
+
+void TraceViewerWindow::SelectPosition(std::size_t position)
+{
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(mList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(mList, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&state));
+    ::SendMessageW(mList, LVM_ENSUREVISIBLE, position, FALSE);
+}
+
+void TraceViewerWindow::SelectAll()
+{
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    ::SendMessageW(mList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+}
+
+void TraceViewerWindow::Copy()
+{
+    if (!CopyToClipboard(Window(), mSession.FormatLines(SelectedPositions()))) {
+        mSession.Note(L"The lines could not be put on the clipboard.");
+        ::MessageBeep(MB_ICONWARNING);
+    }
+}
+
+void TraceViewerWindow::Save(bool all)
+{
+    if (const auto path = AskForFile(Window(), all ? FileQuestion::SaveAllLines : FileQuestion::SaveLines)) {
+        if (!mSession.Save(*path, all, SelectedPositions())) {
+            ::MessageBeep(MB_ICONWARNING);
+        }
+    }
+}
+
+void TraceViewerWindow::ChooseFile(int id)
+{
+    switch (id) {
+    case kViewerOpen:
+        if (const auto path = AskForFile(Window(), FileQuestion::OpenLog); path && !OpenSavedLog(*path)) {
+            mSession.Note(L"The log " + *path + L" cannot be opened.");
+        }
+        break;
+    case kViewerLogToFile:
+        if (const auto path = AskForFile(Window(), FileQuestion::LogTo)) {
+            mSession.StartLog(*path);
+        }
+        break;
+    case kViewerExportRules:
+        if (const auto path = AskForFile(Window(), FileQuestion::ExportRules)) {
+            static_cast<void>(mSession.ExportRules(*path));
+        }
+        break;
+    case kViewerImportRules:
+        if (const auto path = AskForFile(Window(), FileQuestion::ImportRules)) {
+            static_cast<void>(mSession.ImportRules(*path, FocusedPosition()));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TraceViewerWindow::EditRules(bool filters)
+{
+    const std::vector<Rule>& current = filters ? mSession.Rules().Filters() : mSession.Rules().Highlights();
+    std::optional<std::vector<Rule>> chosen
+        = ShowRulesDialog(mInstance, Window(), filters ? RuleKind::Filter : RuleKind::Highlight, current);
+    if (!chosen) {
+        return;
+    }
+    if (filters) {
+        mSession.SetFilters(std::move(*chosen), FocusedPosition());
+    } else {
+        mSession.SetHighlights(std::move(*chosen));
+    }
+}
+
+void TraceViewerWindow::EditSettings()
+{
+    if (!mSession.Live()) {
+        return;
+    }
+    if (const auto chosen = ShowSettingsDialog(mInstance, Window(), { mSession.HistoryLines(), mSession.LogLimitMB() })) {
+        mSession.SetLimits(chosen->historyLines, chosen->logLimitMB);
+    }
+}
