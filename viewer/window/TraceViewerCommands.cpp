@@ -26,7 +26,7 @@ void TraceViewerWindow::OnCommand(int id, int code)
         Copy();
         break;
     case kViewerSelectAll:
-        SelectAll();
+        mList.SelectAll();
         break;
     case kViewerSave:
     case kViewerSaveAll:
@@ -66,7 +66,7 @@ void TraceViewerWindow::OnCommand(int id, int code)
         Find(id);
         break;
     case IDCANCEL:  // Escape: back to the list
-        ::SetFocus(mList);
+        ::SetFocus(mList.Handle());
         break;
     case kViewerFilters:
     case kViewerHighlights:
@@ -83,7 +83,7 @@ void TraceViewerWindow::OnCommand(int id, int code)
         break;
     case kViewerFold:
     case kViewerUnfold:
-        if (const std::optional<std::size_t> position = FocusedPosition()) {
+        if (const std::optional<std::size_t> position = mList.Focused()) {
             mSession.Fold(*position, id == kViewerFold);
         }
         break;
@@ -107,7 +107,7 @@ void TraceViewerWindow::Find(int id)
     } else if (text.empty()) {
         ::SetFocus(mBar.FindBox());
     } else {
-        mSession.FindNext(id != kViewerFindPrevious, FocusedPosition());
+        mSession.FindNext(id != kViewerFindPrevious, mList.Focused());
     }
 }
 
@@ -138,50 +138,9 @@ void TraceViewerWindow::OnDropFiles(HDROP dropped)
     Draw(mSession.TakeChanges());
 }
 
-std::optional<std::size_t> TraceViewerWindow::FocusedPosition() const
-{
-    auto position = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (position < 0) {
-        position = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    }
-    if (position < 0 || static_cast<std::size_t>(position) >= mShown) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(position);
-}
-
-std::vector<std::size_t> TraceViewerWindow::SelectedPositions() const
-{
-    std::vector<std::size_t> positions;
-    int index = -1;
-    while ((index = static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED)))
-        != -1) {
-        positions.push_back(static_cast<std::size_t>(index));
-    }
-    return positions;
-}
-
-void TraceViewerWindow::SelectPosition(std::size_t position)
-{
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(mList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(mList, LVM_SETITEMSTATE, position, reinterpret_cast<LPARAM>(&state));
-    ::SendMessageW(mList, LVM_ENSUREVISIBLE, position, FALSE);
-}
-
-void TraceViewerWindow::SelectAll()
-{
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED;
-    state.state = LVIS_SELECTED;
-    ::SendMessageW(mList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-}
-
 void TraceViewerWindow::Copy()
 {
-    if (!CopyToClipboard(Window(), mSession.FormatLines(SelectedPositions()))) {
+    if (!CopyToClipboard(Window(), mSession.FormatLines(mList.Selected()))) {
         mSession.Note(L"The lines could not be put on the clipboard.");
         ::MessageBeep(MB_ICONWARNING);
     }
@@ -190,7 +149,7 @@ void TraceViewerWindow::Copy()
 void TraceViewerWindow::Save(bool all)
 {
     if (const auto path = AskForFile(Window(), all ? FileQuestion::SaveAllLines : FileQuestion::SaveLines)) {
-        if (!mSession.Save(*path, all, SelectedPositions())) {
+        if (!mSession.Save(*path, all, mList.Selected())) {
             ::MessageBeep(MB_ICONWARNING);
         }
     }
@@ -216,7 +175,7 @@ void TraceViewerWindow::ChooseFile(int id)
         break;
     case kViewerImportRules:
         if (const auto path = AskForFile(Window(), FileQuestion::ImportRules)) {
-            static_cast<void>(mSession.ImportRules(*path, FocusedPosition()));
+            static_cast<void>(mSession.ImportRules(*path, mList.Focused()));
         }
         break;
     default:
@@ -233,7 +192,7 @@ void TraceViewerWindow::EditRules(bool filters)
         return;
     }
     if (filters) {
-        mSession.SetFilters(std::move(*chosen), FocusedPosition());
+        mSession.SetFilters(std::move(*chosen), mList.Focused());
     } else {
         mSession.SetHighlights(std::move(*chosen));
     }

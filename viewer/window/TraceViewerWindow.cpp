@@ -1,17 +1,9 @@
 #include "viewer/window/TraceViewerWindow.h"
 
-#include "foundation/resources/UniqueResource.h"
 #include "foundation/text/Unicode.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/window/Clipboard.h"
-#include "viewer/window/FileDialogs.h"
-#include "viewer/window/RuleDialogs.h"
-#include "viewer/window/SavedLogWindows.h"
-#include "viewer/window/SettingsDialog.h"
 #include "viewer/window/ViewerControls.h"
 #include "viewer/window/ViewerMenus.h"
-
-#include <shellapi.h>
 
 #include <algorithm>
 #include <iterator>
@@ -25,12 +17,6 @@ constexpr UINT kRefreshMs = 100;
 // take at most a fifth of the window thread's time, leaving the rest to
 // messages and the processor to the programs being watched.
 constexpr double kRefreshShare = 0.2;
-// Posted after a refresh: the list scrolls to its end as a step of its own,
-// so that messages waiting meanwhile are answered between the two.
-constexpr UINT kFollowMessage = WM_APP + 1;
-constexpr COLORREF kMatchBack = RGB(255, 236, 140);
-// Widths of the status bar's parts at 96 DPI; the last takes the rest.
-constexpr int kStatusWidths[] = { 420, 300, 170 };
 
 // The process behind a sender window handed in wParam, if any: senders that
 // pass no window stay unknown.
@@ -119,20 +105,19 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnTimer();
         }
         return 0;
-    case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_NOTIFY: {
+        auto& header = *reinterpret_cast<NMHDR*>(lParam);
+        return header.hwndFrom == mList.Handle() ? mList.OnNotify(header) : 0;
+    }
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         Draw(mSession.TakeChanges());
         return 0;
-    case kFollowMessage:
-        if (mFollowPending && mSession.Following() && mShown != 0) {
-            ::SendMessageW(mList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(mShown - 1), FALSE);
-        }
-        mFollowPending = false;
+    case LineList::kFollowMessage:
+        mList.FollowNow();
         return 0;
     case kViewerRowStyleMessage:
-        return RowStyle(static_cast<std::size_t>(wParam));
+        return mList.RowStyle(static_cast<std::size_t>(wParam));
     case WM_INITMENUPOPUP:
         OnInitMenu(reinterpret_cast<HMENU>(wParam));
         return 0;
@@ -172,23 +157,12 @@ bool TraceViewerWindow::OnCreate()
     if (!mBar.Create(Window(), mInstance, mSession.Live())) {
         return false;
     }
-    mList = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0, 0, Window(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewerList)), mInstance, nullptr);
-    mStatus = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, Window(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewerStatus)), mInstance, nullptr);
-    if (mList == nullptr || mStatus == nullptr || !Subclass(mList)) {
-        return false;
-    }
-    ListView_SetExtendedListViewStyle(mList, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
-    if (!mColumns.Insert(mList, mSession.Settings(), Dpi())) {
+    if (!mList.Create(Window(), mInstance, Dpi()) || !mStatus.Create(Window(), mInstance) || !Subclass(mList.Handle())) {
         return false;
     }
     SwapFont(Dpi());
     mBar.Layout(Dpi());
-    // The parts first: text for a part that does not exist yet is lost.
-    SetStatusParts();
-    ShowFollowing();
+    static_cast<void>(mStatus.Size(Dpi()));
     return ::SetTimer(Window(), kRefreshTimer, kRefreshMs, nullptr) != 0;
 }
 
@@ -201,41 +175,27 @@ void TraceViewerWindow::OnDestroy()
     if (mSession.Live() && ::GetWindowPlacement(Window(), &kept)) {
         placement = kept;
     }
-    mSession.KeepLayout(mColumns.WidthsToKeep(Dpi()), mColumns.Order(), placement);
+    mSession.KeepLayout(mList.Columns().WidthsToKeep(Dpi()), mList.Columns().Order(), placement);
     // Held debug output becomes lines first, so that the log gets them too.
     mSession.Stop();
     ::PostQuitMessage(0);
 }
 
-void TraceViewerWindow::SetStatusParts()
-{
-    int parts[std::size(kStatusWidths) + 1];
-    int right = 0;
-    for (std::size_t i = 0; i < std::size(kStatusWidths); ++i) {
-        parts[i] = right += Scale(kStatusWidths[i]);
-    }
-    parts[std::size(kStatusWidths)] = -1;
-    ::SendMessageW(mStatus, SB_SETPARTS, std::size(parts), reinterpret_cast<LPARAM>(parts));
-}
-
 void TraceViewerWindow::OnSize(int width, int height)
 {
     // Setting the menu sizes the window before its controls exist.
-    if (mList == nullptr || mStatus == nullptr) {
+    if (mList.Handle() == nullptr || mStatus.Handle() == nullptr) {
         return;
     }
-    ::SendMessageW(mStatus, WM_SIZE, 0, 0);
-    SetStatusParts();
-    RECT status = {};
-    ::GetWindowRect(mStatus, &status);
+    const int status = mStatus.Size(Dpi());
     const int bar = Scale(CommandBar::kHeight);
-    ::MoveWindow(mList, 0, bar, width, std::max(0, height - bar - static_cast<int>(status.bottom - status.top)), TRUE);
-    mColumns.Fit(width, Dpi());
+    ::MoveWindow(mList.Handle(), 0, bar, width, std::max(0, height - bar - status), TRUE);
+    mList.Columns().Fit(width, Dpi());
 }
 
 void TraceViewerWindow::OnDpiChanged(UINT oldDpi)
 {
-    mColumns.Rescale(oldDpi, Dpi());
+    mList.Columns().Rescale(oldDpi, Dpi());
     mBar.Layout(Dpi());
     RECT client = {};
     ::GetClientRect(Window(), &client);
@@ -264,118 +224,10 @@ void TraceViewerWindow::OnTimer()
 
 void TraceViewerWindow::Draw(const ViewerSession::Changes& changes)
 {
-    if (changes.shown != mShown || changes.rowsMoved) {
-        // Scrolling away from the last line stops following.
-        const auto top = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETTOPINDEX, 0, 0));
-        const auto perPage = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETCOUNTPERPAGE, 0, 0));
-        if (mSession.Following() && !mFollowPending && mShown != 0 && top + perPage < mShown && !changes.rowsMoved) {
-            mSession.StopFollowing();
-        }
-        // Rows that moved are all drawn again.
-        ::SendMessageW(mList, LVM_SETITEMCOUNT, changes.shown,
-            changes.rowsMoved ? 0 : LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-        mShown = changes.shown;
-    }
-    if (changes.rowsMoved || changes.repaint) {
-        ::InvalidateRect(mList, nullptr, FALSE);
-    }
-    if (changes.select && *changes.select < mShown) {
-        SelectPosition(*changes.select);
-    }
-    ShowFollowing();
-    if (changes.scrollToEnd && mSession.Following() && mShown != 0 && !mFollowPending) {
-        mFollowPending = ::PostMessageW(Window(), kFollowMessage, 0, 0) != FALSE;
-    }
+    mList.Draw(changes);
+    ::CheckDlgButton(Window(), kViewerFollow, mSession.Following() ? BST_CHECKED : BST_UNCHECKED);
     if (changes.beep) {
         ::MessageBeep(MB_ICONINFORMATION);
     }
-    const auto& texts = mSession.StatusTexts();
-    for (std::size_t part = 0; part < texts.size(); ++part) {
-        if (mStatusTexts[part] != texts[part]) {
-            mStatusTexts[part] = texts[part];
-            ::SendMessageW(mStatus, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(mStatusTexts[part].c_str()));
-        }
-    }
-}
-
-void TraceViewerWindow::ShowFollowing()
-{
-    ::CheckDlgButton(Window(), kViewerFollow, mSession.Following() ? BST_CHECKED : BST_UNCHECKED);
-}
-
-LRESULT TraceViewerWindow::OnNotify(NMHDR& header)
-{
-    if (header.hwndFrom != mList) {
-        return 0;
-    }
-    switch (header.code) {
-    case LVN_GETDISPINFOW:
-        CellText(reinterpret_cast<NMLVDISPINFOW&>(header));
-        return 0;
-    case NM_CUSTOMDRAW:
-        return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
-    case LVN_ITEMCHANGED: {
-        // Choosing a line stops following, so that it stays in sight.
-        const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
-        if ((change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0
-            && (change.uOldState & LVIS_SELECTED) == 0) {
-            mSession.StopFollowing();
-            ShowFollowing();
-        }
-        return 0;
-    }
-    case LVN_ODSTATECHANGED:
-        if ((reinterpret_cast<NMLVODSTATECHANGE&>(header).uNewState & LVIS_SELECTED) != 0) {
-            mSession.StopFollowing();
-            ShowFollowing();
-        }
-        return 0;
-    case NM_CLICK: {
-        const auto& click = reinterpret_cast<NMITEMACTIVATE&>(header);
-        if (click.iItem >= 0 && click.iSubItem == static_cast<int>(Column::Fold)) {
-            mSession.ToggleFold(static_cast<std::size_t>(click.iItem));
-            Draw(mSession.TakeChanges());
-        }
-        return 0;
-    }
-    default:
-        return 0;
-    }
-}
-
-void TraceViewerWindow::CellText(NMLVDISPINFOW& info)
-{
-    LVITEMW& item = info.item;
-    if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) {
-        return;
-    }
-    item.pszText[0] = L'\0';
-    if (item.iItem < 0 || item.iSubItem < 0 || item.iSubItem >= static_cast<int>(Column::Count)) {
-        return;
-    }
-    mCellBytes.clear();
-    mSession.AppendCell(static_cast<std::size_t>(item.iItem), static_cast<Column>(item.iSubItem), mCellBytes);
-    unicode::utf8_into_buffer(mCellBytes, item.pszText, item.cchTextMax);
-}
-
-LRESULT TraceViewerWindow::RowStyle(std::size_t position) const
-{
-    const ViewerSession::RowLook look = mSession.Look(position);
-    return (look.highlight + 1) | (look.match ? kRowIsMatch : 0);
-}
-
-LRESULT TraceViewerWindow::CustomDraw(NMLVCUSTOMDRAW& draw)
-{
-    switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
-        const ViewerSession::RowLook look = mSession.Look(static_cast<std::size_t>(draw.nmcd.dwItemSpec));
-        draw.clrText = look.text.value_or(draw.clrText);
-        draw.clrTextBk = look.match ? kMatchBack : look.back.value_or(draw.clrTextBk);
-        return CDRF_NEWFONT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
+    mStatus.Show(mSession.StatusTexts());
 }
