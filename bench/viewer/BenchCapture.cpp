@@ -1,8 +1,9 @@
 // bench_capture [path\to\Tracing.exe]: how fast Tracing.exe takes the debug
 // output of four writer processes, against the same writers served by a
-// bare listener in this process, in alternating rounds of the same run; the
-// window's slowest answer while the writers run; and the private memory
-// Tracing.exe holds per line at 1,000,000 lines. Prints medians.
+// bare listener in this process, in alternating rounds of the same run; what
+// each OutputDebugString call costs its writer with either listener (p50,
+// p99, slowest); the window's slowest answer while the writers run; and the
+// private memory Tracing.exe holds per line at 1,000,000 lines. Prints medians.
 #include "bench/support/BenchClock.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -64,6 +66,27 @@ Process Start(const std::wstring& program, const std::wstring& arguments)
     return process;
 }
 
+// The cost of single calls: the middle one, the 99th in a hundred, the slowest (microseconds).
+struct CallCosts {
+    double p50 = 0;
+    double p99 = 0;
+    double slowest = 0;
+};
+
+CallCosts CostsOf(std::vector<std::uint32_t> times)
+{
+    CallCosts costs;
+    if (times.empty()) {
+        return costs;
+    }
+    std::sort(times.begin(), times.end());
+    const auto at = [&](double share) { return times[static_cast<std::size_t>(share * (times.size() - 1))] / 10.0; };
+    costs.p50 = at(0.5);
+    costs.p99 = at(0.99);
+    costs.slowest = times.back() / 10.0;
+    return costs;
+}
+
 // Four writers, started and waiting; Run lets them go and times them.
 class WriterRound {
 public:
@@ -73,9 +96,12 @@ public:
         mReady.reset(::CreateSemaphoreW(nullptr, 0, kWriters, (mName + L"-ready").c_str()));
         mStart.reset(::CreateEventW(nullptr, TRUE, FALSE, (mName + L"-start").c_str()));
         mDone.reset(::CreateSemaphoreW(nullptr, 0, kWriters, (mName + L"-done").c_str()));
+        wchar_t temp[MAX_PATH];
+        const DWORD length = ::GetTempPathW(MAX_PATH, temp);
         for (int i = 0; i < kWriters; ++i) {
-            mWriters.push_back(
-                Start(HereFile(L"bench_debug_writer.exe"), std::to_wstring(kLinesPerWriter) + L" " + mName));
+            mTimeFiles.push_back(std::wstring(temp, length) + mName + L"-" + std::to_wstring(i) + L".times");
+            mWriters.push_back(Start(HereFile(L"bench_debug_writer.exe"),
+                std::to_wstring(kLinesPerWriter) + L" " + mName + L" \"" + mTimeFiles.back() + L"\""));
         }
         for (int i = 0; i < kWriters; ++i) {
             ::WaitForSingleObject(mReady.get(), 30000);
@@ -97,8 +123,27 @@ public:
         return kWriters * kLinesPerWriter / seconds;
     }
 
+    // How long every call of every writer took, in 100 ns; read once the round ran.
+    std::vector<std::uint32_t> CallTimes() const
+    {
+        std::vector<std::uint32_t> times;
+        for (const std::wstring& path : mTimeFiles) {
+            const resources::UniqueFileHandle file(
+                ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            std::vector<std::uint32_t> calls(kLinesPerWriter);
+            DWORD read = 0;
+            if (file && ::ReadFile(file.get(), calls.data(), static_cast<DWORD>(calls.size() * sizeof calls[0]), &read,
+                            nullptr)) {
+                times.insert(times.end(), calls.begin(), calls.begin() + read / sizeof calls[0]);
+            }
+            ::DeleteFileW(path.c_str());
+        }
+        return times;
+    }
+
 private:
     std::wstring mName;
+    std::vector<std::wstring> mTimeFiles;
     resources::UniqueHandle mReady;
     resources::UniqueHandle mStart;
     resources::UniqueHandle mDone;
@@ -238,6 +283,12 @@ void Capture(const Viewer& viewer)
 {
     std::vector<double> traced;
     std::vector<double> bare;
+    std::vector<std::uint32_t> tracedCalls;
+    std::vector<std::uint32_t> bareCalls;
+    std::vector<double> tracedP50;
+    std::vector<double> tracedP99;
+    std::vector<double> bareP50;
+    std::vector<double> bareP99;
     double worstMs = 0;
     double bareWorstMs = 0;
     double cpuSeconds = 0;
@@ -251,6 +302,10 @@ void Capture(const Viewer& viewer)
             traced.push_back(writers.Run());
             cpuSeconds += viewer.CpuSeconds() - cpu;
             worstMs = std::max(worstMs, watch.WorstMs());
+            const std::vector<std::uint32_t> calls = writers.CallTimes();
+            tracedP50.push_back(CostsOf(calls).p50);
+            tracedP99.push_back(CostsOf(calls).p99);
+            tracedCalls.insert(tracedCalls.end(), calls.begin(), calls.end());
         }
         if (!viewer.WaitForItems(kWriters * kLinesPerWriter, 10000)) {
             lost += kWriters * kLinesPerWriter - viewer.Items();
@@ -269,6 +324,10 @@ void Capture(const Viewer& viewer)
             AnswerWatch watch(viewer.window());
             bare.push_back(writers.Run());
             bareWorstMs = std::max(bareWorstMs, watch.WorstMs());
+            const std::vector<std::uint32_t> calls = writers.CallTimes();
+            bareP50.push_back(CostsOf(calls).p50);
+            bareP99.push_back(CostsOf(calls).p99);
+            bareCalls.insert(bareCalls.end(), calls.begin(), calls.end());
         }
         listener.Stop();
         viewer.Command(kViewerCapture);
@@ -278,6 +337,14 @@ void Capture(const Viewer& viewer)
     std::printf(
         "capture, %d writers     : %7.0f lines/s   bare listener   : %7.0f lines/s   ratio %.2f (aim >= 0.90)\n",
         kWriters, tracedRate, bareRate, tracedRate / bareRate);
+    const double tracedSlowest = CostsOf(tracedCalls).slowest;
+    const double bareSlowest = CostsOf(bareCalls).slowest;
+    std::printf("writers' calls (us)    : Tracing.exe p50 %7.1f  p99 %7.1f  slowest %9.1f\n", Median(tracedP50),
+        Median(tracedP99), tracedSlowest);
+    std::printf("                         bare listener p50 %7.1f  p99 %7.1f  slowest %9.1f\n", Median(bareP50),
+        Median(bareP99), bareSlowest);
+    std::printf("  p99 ratio %.2f (aim <= 1.20); slowest call %.1f ms (aim <= 100)\n",
+        Median(tracedP99) / Median(bareP99), tracedSlowest / 1000);
     std::printf("  window's worst answer : %7.1f ms while the writers ran (aim <= 200); %.1f ms while it idled\n",
         worstMs, bareWorstMs);
     std::printf("  Tracing.exe's CPU time: %7.1f us per captured line\n",
