@@ -50,7 +50,8 @@ ViewerSession::ViewerSession(CommandLine options, SettingsStore& settings, Clock
     // A saved log holds as many lines as the store may, within the byte bound.
     const std::uint32_t historyLines = Live() ? mOptions.historyLines.value_or(mSettings.historyLines)
                                               : ViewerSettings::kMaxHistoryLines;
-    mStore.SetCapacity(historyLines, LineStore::kDefaultCapacityBytes);
+    mStore.SetCapacity(historyLines,
+        mOptions.historyMB ? std::size_t { *mOptions.historyMB } << 20 : LineStore::kDefaultCapacityBytes);
     mLog.SetLimit(mOptions.logLimitBytes.value_or(std::uint64_t { mSettings.logLimitMB } << 20));
     for (const std::wstring& argument : mOptions.ignored) {
         mStatus.Note(L"Ignored: " + argument);

@@ -2,6 +2,7 @@
 
 #include "foundation/resources/UniqueResource.h"
 #include "viewer/settings/ViewerSettings.h"
+#include "viewer/store/LineStore.h"
 
 #include <shellapi.h>
 #include <windows.h>
@@ -52,6 +53,14 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             }
         } else if (IsOption(argument, L"rules") && hasValue) {
             result.rulesPath = arguments[++i];
+        } else if (IsOption(argument, L"history-mb") && hasValue) {
+            const auto megabytes = ParseDecimal(arguments[++i]);
+            if (megabytes && arguments[i].find(L'.') == std::wstring::npos && *megabytes >= 1
+                && *megabytes <= (LineStore::kDefaultCapacityBytes >> 20) * 4.0) {
+                result.historyMB = static_cast<std::uint32_t>(*megabytes);
+            } else {
+                result.ignored.push_back(argument + L" " + arguments[i]);
+            }
         } else if (IsOption(argument, L"history") && hasValue) {
             const auto lines = ParseDecimal(arguments[++i]);
             if (lines && arguments[i].find(L'.') == std::wstring::npos && *lines >= ViewerSettings::kMinHistoryLines

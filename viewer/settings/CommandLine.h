@@ -3,6 +3,8 @@
 //   /log-limit MB   rotate the log at MB megabytes (default 64; a fraction
 //                   such as 0.01 is allowed, down to 4 KB)
 //   /history LINES  hold at most LINES lines (default 1,000,000)
+//   /history-mb MB  hold lines costing at most MB megabytes (default 1024 in
+//                   the 64-bit program, 256 in the 32-bit one; at least 1)
 //   /rules FILE     use the rules of FILE (their text form) for this run
 //                   instead of the kept ones
 //   PATH            show the saved log PATH in a window of its own, which
@@ -23,6 +25,7 @@ struct CommandLine {
     std::optional<std::wstring> logPath;
     std::optional<std::uint64_t> logLimitBytes;
     std::optional<std::uint32_t> historyLines;
+    std::optional<std::uint32_t> historyMB;
     std::optional<std::wstring> rulesPath;
     std::optional<std::wstring> openPath;
     // Arguments that are not understood, or options without a good value.

@@ -46,6 +46,8 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         EXPECT_EQ(parsed.openPath, row.openPath) << row.name;
     }
     EXPECT_EQ(ParseCommandLine({ L"/rules", L"r.rules" }).rulesPath, std::optional<std::wstring>(L"r.rules"));
+    EXPECT_EQ(ParseCommandLine({ L"/history-mb", L"3" }).historyMB, std::optional<std::uint32_t>(3));
+    EXPECT_EQ(ParseCommandLine({ L"/history-mb", L"0" }).ignored, std::vector<std::wstring> { L"/history-mb 0" });
     EXPECT_EQ(SplitArguments(L"Tracing.exe /log \"C:\\a b\\t.log\""),
         (std::vector<std::wstring> { L"/log", L"C:\\a b\\t.log" }));
 }
