@@ -18,7 +18,7 @@ TEST(ReceivedRecordTest, AcceptsOnlyWholeRecordsAndNeverReadsPastCbData)
     // The good record, changed by edit, sent with its length plus cbDelta.
     const struct {
         const char* name;
-        ULONG_PTR dwData;
+        std::uintptr_t dwData;
         std::function<void(Bytes&)> edit;
         int cbDelta;
         bool accepted;
@@ -43,7 +43,7 @@ TEST(ReceivedRecordTest, AcceptsOnlyWholeRecordsAndNeverReadsPastCbData)
         row.edit(bytes);
         // An exact-size copy lets the checker trip over any read past cbData.
         bytes.resize(kLength + row.cbDelta);
-        EXPECT_EQ(CheckRecord(row.dwData, static_cast<DWORD>(bytes.size()), bytes.data()).has_value(), row.accepted)
+        EXPECT_EQ(CheckRecord(row.dwData, static_cast<std::uint32_t>(bytes.size()), bytes.data()).has_value(), row.accepted)
             << row.name;
     }
     EXPECT_FALSE(CheckRecord(TraceRecord::kMagic, good.length, nullptr).has_value());

@@ -15,7 +15,7 @@ std::uint32_t ReadUnsigned(const unsigned char* bytes)
 
 }  // namespace
 
-std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const void* data)
+std::optional<ReceivedRecord> CheckRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data)
 {
     if (dwData != TraceRecord::kMagic || data == nullptr || cbData < TraceRecord::kMinLength
         || cbData > TraceRecord::kMaxLength) {

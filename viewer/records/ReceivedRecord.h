@@ -3,8 +3,6 @@
 // bytes the message carries.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,4 +18,4 @@ struct ReceivedRecord {
 // The record carried by a WM_COPYDATA message, or nothing when the message is
 // not a well-formed trace record: wrong dwData or magic, cbData outside
 // 82..1105 or unequal to the record's length, no NUL inside the text.
-[[nodiscard]] std::optional<ReceivedRecord> CheckRecord(ULONG_PTR dwData, DWORD cbData, const void* data);
+[[nodiscard]] std::optional<ReceivedRecord> CheckRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data);
