@@ -43,9 +43,23 @@ use_fresh_prefix() {
 }
 msiexec() { probedeck_wine msiexec "$@" </dev/null >/dev/null 2>&1; }
 run_probe() { "$root/scripts/wine/run.sh" "$prefix" "$probe" "$@" </dev/null; }
-installed_entries() {  # the installed-programs entries named Probedeck
-    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@" 2>/dev/null |
-        tr -d '\r' | grep -E '^\s+DisplayName\s+REG_SZ\s+Probedeck' || true
+# The installed programs as one registry view (64 or 32) shows them: a 64-bit
+# package's entry belongs in the 64-bit view, a 32-bit one's in the 32-bit
+# view (Software\Wow6432Node), whichever reg.exe asks.
+uninstall_keys() {  # uninstall_keys 64|32
+    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "/reg:$1" 2>/dev/null |
+        tr -d '\r'
+}
+installed_entries() {  # installed_entries 64|32: the entries named Probedeck
+    uninstall_keys "$1" | grep -E '^\s+DisplayName\s+REG_SZ\s+Probedeck' || true
+}
+expect_entries() {  # expect_entries WHEN IN_64BIT_VIEW IN_32BIT_VIEW
+    local in64 in32
+    in64=$(installed_entries 64 | wc -l)
+    in32=$(installed_entries 32 | wc -l)
+    [ "$in64 $in32" = "$2 $3" ] ||
+        fail "$1: expected $2 installed-programs entries in the 64-bit registry view and $3 in the 32-bit one," \
+            "found $in64 and $in32:" "$(installed_entries 64 | tr -s ' \n' ' ')/$(installed_entries 32 | tr -s ' \n' ' ')"
 }
 shortcuts() { find "$prefix/drive_c" -ipath '*/Start Menu/Programs/Probedeck/*.lnk' -printf '%f\n' | sort; }
 
@@ -132,20 +146,19 @@ case_msi_x64_lifecycle() {
     run_probe show-window 'C:\Program Files\Probedeck\Probedeck.exe' ConsoleWindow ||
         fail "the installed Probedeck.exe did not show its window"
     [ "$(shortcuts | tr '\n' ' ')" = "Probedeck.lnk Tracing.lnk " ] || fail "shortcuts: $(shortcuts | tr '\n' ' ')"
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "expected one installed-programs entry: $(installed_entries)"
+    expect_entries "after the install" 1 0
 
     "$root/packaging/make-msi.sh" "$packages/stage-x64/Probedeck-$version" x64 "$later" "$work/later.msi" >/dev/null
     msiexec /i "$(windows_path "$work/later.msi")" /qn || fail "the later version did not install over this one"
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "after the upgrade: $(installed_entries)"
-    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-        tr -d '\r' | grep -qE "DisplayVersion\s+REG_SZ\s+$later$" || fail "the entry does not show version $later"
+    expect_entries "after the upgrade" 1 0
+    uninstall_keys 64 | grep -qE "DisplayVersion\s+REG_SZ\s+$later$" || fail "the entry does not show version $later"
     if msiexec /i "$(windows_path "$msi")" /qn; then fail "an earlier version installed over a later one"; fi
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "after the refused downgrade: $(installed_entries)"
+    expect_entries "after the refused downgrade" 1 0
 
     msiexec /x "$(windows_path "$work/later.msi")" /qn || fail "msiexec /x exited with $?"
     [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
     [ -z "$(shortcuts)" ] || fail "shortcuts left behind: $(shortcuts)"
-    [ "$(installed_entries | wc -l)" -eq 0 ] || fail "entry left behind: $(installed_entries)"
+    expect_entries "after the uninstall" 0 0
 }
 
 case_msi_x64_standin_beside_console_only() {
@@ -169,10 +182,12 @@ case_msi_x86_installs() {
     installed="$prefix/drive_c/Program Files (x86)/Probedeck"
     msiexec /i "$(windows_path "$packages/Probedeck-$version-x86.msi")" /qn || fail "msiexec /i exited with $?"
     [ -f "$installed/Probedeck.exe" ] || fail "Probedeck.exe is not under Program Files (x86)\\Probedeck"
+    expect_entries "after the install" 0 1
     run_probe show-window 'C:\Program Files (x86)\Probedeck\Probedeck.exe' ConsoleWindow ||
         fail "the installed 32-bit Probedeck.exe did not show its window"
     msiexec /x "$(windows_path "$packages/Probedeck-$version-x86.msi")" /qn || fail "msiexec /x exited with $?"
     [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
+    expect_entries "after the uninstall" 0 0
 }
 
 # Wrong signing settings stop the package command, before any build, with
