@@ -4,14 +4,18 @@
 #                     starts inherit the answer; set it to "no" to force the
 #                     64-bit-only path on a machine that could run 32-bit)
 #   PROBEDECK_WINE32_WHY   one line saying why 32-bit programs cannot run
-#   probedeck_wine ARGS    runs Wine's own programs (wineboot, reg, cmd)
+#   probedeck_wine ARGS    runs Wine's own programs (wineboot, reg, cmd,
+#                          msiexec), always their 64-bit builds
 #   probedeck_wine_for PROGRAM   prints the loader for a Windows program
 # Some kernels refuse 32-bit programs ("Exec format error"). On such machines
 # installing wine32:i386 still succeeds, but /usr/bin/wine then goes through
-# the 32-bit loader, which cannot start, so every call must take wine64.
+# the 32-bit loader, which cannot start.
 
 probedeck_wine32_loader=/usr/lib/wine/wine
 probedeck_wine64_loader=/usr/lib/wine/wine64
+# Every prefix is a 64-bit one (32-bit programs run in it through syswow64),
+# on both kinds of machine.
+export WINEARCH=win64
 
 # A 93-byte static i386 Linux program that exits with 0: whether the kernel
 # starts it tells, before anything 32-bit is installed, whether it can run
@@ -63,12 +67,13 @@ probedeck_wine_for() {
     fi
 }
 
-# Wine's own programs (wineboot, reg, cmd): through /usr/bin/wine where it
-# works, else straight through the 64-bit loader.
+# Wine's own programs (wineboot, reg, cmd, msiexec), through the 64-bit
+# loader on every machine. Once wine32:i386 is installed, /usr/bin/wine
+# starts the 32-bit builds of these programs (from syswow64), which see the
+# 32-bit registry view (HKLM\Software is then Software\Wow6432Node) and take
+# Program Files (x86) for Program Files: the same call would read or change
+# something else than on a machine without 32-bit support. A 32-bit program
+# they start still gets the 32-bit loader.
 probedeck_wine() {
-    if [ "$PROBEDECK_WINE32" = yes ]; then
-        wine "$@"
-    else
-        WINELOADER=$probedeck_wine64_loader "$probedeck_wine64_loader" "$@"
-    fi
+    WINELOADER=$probedeck_wine64_loader "$probedeck_wine64_loader" "$@"
 }

@@ -20,8 +20,9 @@ probedeck_wine wineboot -i </dev/null >/dev/null 2>&1 || true
 if [ "$driver" = null ]; then
     probedeck_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
 fi
-# No crash dialogs and no debugger attached to a crashing test: it just ends.
+# No crash dialog: a crashing test ends, with winedbg's register dump and
+# backtrace on its error output. (Wine starts winedbg --auto on a crash
+# whether or not AeDebug names a debugger.)
 probedeck_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-probedeck_wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f </dev/null >/dev/null 2>&1 || true
 wineserver -w
 touch "$stamp"

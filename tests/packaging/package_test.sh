@@ -43,11 +43,27 @@ use_fresh_prefix() {
 }
 msiexec() { probedeck_wine msiexec "$@" </dev/null >/dev/null 2>&1; }
 run_probe() { "$root/scripts/wine/run.sh" "$prefix" "$probe" "$@" </dev/null; }
-installed_entries() {  # the installed-programs entries named Probedeck
-    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@" 2>/dev/null |
-        tr -d '\r' | grep -E '^\s+DisplayName\s+REG_SZ\s+Probedeck' || true
+# The installed programs as one registry view (64 or 32) shows them: a 64-bit
+# package's entry belongs in the 64-bit view, a 32-bit one's in the 32-bit
+# view (Software\Wow6432Node), whichever reg.exe asks.
+uninstall_keys() {  # uninstall_keys 64|32
+    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "/reg:$1" 2>/dev/null |
+        tr -d '\r'
 }
-shortcuts() { find "$prefix/drive_c" -ipath '*/Start Menu/Programs/Probedeck/*.lnk' -printf '%f\n' | sort; }
+installed_entries() {  # installed_entries 64|32: the entries named Probedeck
+    uninstall_keys "$1" | grep -E '^\s+DisplayName\s+REG_SZ\s+Probedeck' || true
+}
+expect_entries() {  # expect_entries WHEN IN_64BIT_VIEW IN_32BIT_VIEW
+    local in64 in32
+    in64=$(installed_entries 64 | wc -l)
+    in32=$(installed_entries 32 | wc -l)
+    [ "$in64 $in32" = "$2 $3" ] ||
+        fail "$1: expected $2 installed-programs entries in the 64-bit registry view and $3 in the 32-bit one," \
+            "found $in64 and $in32:" "$(installed_entries 64 | tr -s ' \n' ' ')/$(installed_entries 32 | tr -s ' \n' ' ')"
+}
+shortcuts() {  # shortcuts [MENU_FOLDER]: the shortcuts' names on one line
+    find "$prefix/drive_c" -ipath "*/Start Menu/Programs/${1:-Probedeck}/*.lnk" -printf '%f\n' | sort | tr '\n' ' '
+}
 
 expected_layout() {
     printf '%s\n' "Probedeck-$version/" "Probedeck-$version/HTML_Test_Page.htm" \
@@ -131,21 +147,20 @@ case_msi_x64_lifecycle() {
     [ ! -e "$installed/vantorelconfig.dll" ] && [ ! -e "$installed/bcsl.dll" ] || fail "the stand-in was installed by default"
     run_probe show-window 'C:\Program Files\Probedeck\Probedeck.exe' ConsoleWindow ||
         fail "the installed Probedeck.exe did not show its window"
-    [ "$(shortcuts | tr '\n' ' ')" = "Probedeck.lnk Tracing.lnk " ] || fail "shortcuts: $(shortcuts | tr '\n' ' ')"
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "expected one installed-programs entry: $(installed_entries)"
+    [ "$(shortcuts)" = "Probedeck.lnk Tracing.lnk " ] || fail "shortcuts: $(shortcuts)"
+    expect_entries "after the install" 1 0
 
     "$root/packaging/make-msi.sh" "$packages/stage-x64/Probedeck-$version" x64 "$later" "$work/later.msi" >/dev/null
     msiexec /i "$(windows_path "$work/later.msi")" /qn || fail "the later version did not install over this one"
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "after the upgrade: $(installed_entries)"
-    probedeck_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-        tr -d '\r' | grep -qE "DisplayVersion\s+REG_SZ\s+$later$" || fail "the entry does not show version $later"
+    expect_entries "after the upgrade" 1 0
+    uninstall_keys 64 | grep -qE "DisplayVersion\s+REG_SZ\s+$later$" || fail "the entry does not show version $later"
     if msiexec /i "$(windows_path "$msi")" /qn; then fail "an earlier version installed over a later one"; fi
-    [ "$(installed_entries | wc -l)" -eq 1 ] || fail "after the refused downgrade: $(installed_entries)"
+    expect_entries "after the refused downgrade" 1 0
 
     msiexec /x "$(windows_path "$work/later.msi")" /qn || fail "msiexec /x exited with $?"
     [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
     [ -z "$(shortcuts)" ] || fail "shortcuts left behind: $(shortcuts)"
-    [ "$(installed_entries | wc -l)" -eq 0 ] || fail "entry left behind: $(installed_entries)"
+    expect_entries "after the uninstall" 0 0
 }
 
 case_msi_x64_standin_beside_console_only() {
@@ -162,17 +177,28 @@ case_msi_x64_standin_beside_console_only() {
         fail "the installed Probedeck.exe did not show its window"
 }
 
-case_msi_x86_installs() {
+# Where 32-bit programs run, both packages can be installed at once: each
+# keeps its own files, entry and shortcuts, and removing the 32-bit one
+# leaves the 64-bit one whole.
+case_msi_x86_beside_x64() {
     skip_without_32bit "the 32-bit MSI"
-    local installed
+    local installed="Program Files (x86)/Probedeck" menu="Probedeck (32-bit)"
     use_fresh_prefix
-    installed="$prefix/drive_c/Program Files (x86)/Probedeck"
+    msiexec /i "$(windows_path "$packages/Probedeck-$version-x64.msi")" /qn || fail "the 64-bit MSI did not install"
     msiexec /i "$(windows_path "$packages/Probedeck-$version-x86.msi")" /qn || fail "msiexec /i exited with $?"
-    [ -f "$installed/Probedeck.exe" ] || fail "Probedeck.exe is not under Program Files (x86)\\Probedeck"
+    [ -f "$prefix/drive_c/$installed/Probedeck.exe" ] || fail "Probedeck.exe is not under Program Files (x86)\\Probedeck"
+    expect_entries "with both installed" 1 1
+    [ "$(shortcuts "$menu")" = "Probedeck.lnk Tracing.lnk " ] || fail "shortcuts in $menu: $(shortcuts "$menu")"
+    [ "$(shortcuts)" = "Probedeck.lnk Tracing.lnk " ] || fail "the 64-bit package's shortcuts: $(shortcuts)"
     run_probe show-window 'C:\Program Files (x86)\Probedeck\Probedeck.exe' ConsoleWindow ||
         fail "the installed 32-bit Probedeck.exe did not show its window"
+
     msiexec /x "$(windows_path "$packages/Probedeck-$version-x86.msi")" /qn || fail "msiexec /x exited with $?"
-    [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
+    [ ! -e "$prefix/drive_c/$installed" ] || fail "left behind: $(find "$prefix/drive_c/$installed")"
+    [ -z "$(shortcuts "$menu")" ] || fail "shortcuts left behind: $(shortcuts "$menu")"
+    expect_entries "after removing the 32-bit package" 1 0
+    [ "$(shortcuts)" = "Probedeck.lnk Tracing.lnk " ] && [ -f "$prefix/drive_c/Program Files/Probedeck/Probedeck.exe" ] ||
+        fail "removing the 32-bit package took from the 64-bit one (shortcuts: $(shortcuts))"
 }
 
 # Wrong signing settings stop the package command, before any build, with
