@@ -1,6 +1,7 @@
 #include "viewer/window/LineList.h"
 
 #include "foundation/text/Unicode.h"
+#include "foundation/ui/Notification.h"
 #include "viewer/window/ViewerControls.h"
 
 namespace {
@@ -74,16 +75,16 @@ void LineList::LineChosen()
     ::CheckDlgButton(::GetParent(mList), kViewerFollow, BST_UNCHECKED);
 }
 
-LRESULT LineList::OnNotify(NMHDR& header)
+LRESULT LineList::OnNotify(LPARAM notification)
 {
-    switch (header.code) {
+    switch (ui::ReadNotification<NMHDR>(notification).code) {
     case LVN_GETDISPINFOW:
-        CellText(reinterpret_cast<NMLVDISPINFOW&>(header));
+        CellText(ui::ReadNotification<NMLVDISPINFOW>(notification));
         return 0;
     case NM_CUSTOMDRAW:
-        return CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        return CustomDraw(notification);
     case LVN_ITEMCHANGED: {
-        const auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        const auto change = ui::ReadNotification<NMLISTVIEW>(notification);
         if ((change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0
             && (change.uOldState & LVIS_SELECTED) == 0) {
             LineChosen();
@@ -91,12 +92,12 @@ LRESULT LineList::OnNotify(NMHDR& header)
         return 0;
     }
     case LVN_ODSTATECHANGED:
-        if ((reinterpret_cast<NMLVODSTATECHANGE&>(header).uNewState & LVIS_SELECTED) != 0) {
+        if ((ui::ReadNotification<NMLVODSTATECHANGE>(notification).uNewState & LVIS_SELECTED) != 0) {
             LineChosen();
         }
         return 0;
     case NM_CLICK: {
-        const auto& click = reinterpret_cast<NMITEMACTIVATE&>(header);
+        const auto click = ui::ReadNotification<NMITEMACTIVATE>(notification);
         if (click.iItem >= 0 && click.iSubItem == static_cast<int>(Column::Fold)) {
             mSession.ToggleFold(static_cast<std::size_t>(click.iItem));
             Draw(mSession.TakeChanges());
@@ -108,9 +109,10 @@ LRESULT LineList::OnNotify(NMHDR& header)
     }
 }
 
-void LineList::CellText(NMLVDISPINFOW& info)
+void LineList::CellText(const NMLVDISPINFOW& info)
 {
-    LVITEMW& item = info.item;
+    // The text goes into the list's own buffer, which the copy points at too.
+    const LVITEMW& item = info.item;
     if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) {
         return;
     }
@@ -129,8 +131,9 @@ LRESULT LineList::RowStyle(std::size_t position) const
     return (look.highlight + 1) | (look.match ? kRowIsMatch : 0);
 }
 
-LRESULT LineList::CustomDraw(NMLVCUSTOMDRAW& draw)
+LRESULT LineList::CustomDraw(LPARAM notification)
 {
+    auto draw = ui::ReadNotification<NMLVCUSTOMDRAW>(notification);
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
@@ -138,6 +141,7 @@ LRESULT LineList::CustomDraw(NMLVCUSTOMDRAW& draw)
         const ViewerSession::RowLook look = mSession.Look(static_cast<std::size_t>(draw.nmcd.dwItemSpec));
         draw.clrText = look.text.value_or(draw.clrText);
         draw.clrTextBk = look.match ? kMatchBack : look.back.value_or(draw.clrTextBk);
+        ui::WriteNotification(notification, draw);
         return CDRF_NEWFONT;
     }
     default:

@@ -32,8 +32,8 @@ public:
     // Draws what the session says changed.
     void Draw(const ViewerSession::Changes& changes);
     void FollowNow();
-    // List notifications; the parent returns what this returns.
-    LRESULT OnNotify(NMHDR& header);
+    // List notifications (WM_NOTIFY's lParam); the parent returns what this returns.
+    LRESULT OnNotify(LPARAM notification);
     // How the row at position is drawn: the highlight's index + 1, and kRowIsMatch.
     LRESULT RowStyle(std::size_t position) const;
 
@@ -46,8 +46,8 @@ public:
 
 private:
     void Choose(std::size_t position);
-    void CellText(NMLVDISPINFOW& info);
-    LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
+    void CellText(const NMLVDISPINFOW& info);
+    LRESULT CustomDraw(LPARAM notification);
     void LineChosen();
 
     ViewerSession& mSession;

@@ -1,6 +1,6 @@
 #include "viewer/window/TraceViewerWindow.h"
 
-#include "foundation/text/Unicode.h"
+#include "foundation/ui/Notification.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/window/ViewerControls.h"
 #include "viewer/window/ViewerMenus.h"
@@ -105,10 +105,8 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnTimer();
         }
         return 0;
-    case WM_NOTIFY: {
-        auto& header = *reinterpret_cast<NMHDR*>(lParam);
-        return header.hwndFrom == mList.Handle() ? mList.OnNotify(header) : 0;
-    }
+    case WM_NOTIFY:
+        return ui::ReadNotification<NMHDR>(lParam).hwndFrom == mList.Handle() ? mList.OnNotify(lParam) : 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         Draw(mSession.TakeChanges());
