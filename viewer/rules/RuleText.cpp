@@ -89,6 +89,9 @@ std::string ParseLine(std::string_view line, TextRule& rule)
     if (fields[3].empty()) {
         return "the pattern is empty";
     }
+    if (fields[3].find('\r') != std::string_view::npos) {
+        return "the pattern holds a carriage return";
+    }
     rule.pattern = fields[3];
     if (fields.size() > 4 && rule.action != RuleAction::Highlight) {
         return "only a highlight takes colours";

@@ -67,10 +67,10 @@ std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
         error = "The text to match is empty.";
         return std::nullopt;
     }
-    // The rules' text form separates its fields by tabs.
-    if (definition.pattern.find('\t') != std::string::npos) {
-        error = definition.regex ? "The pattern holds a tab; write \\t instead."
-                                 : "The text to match holds a tab, which a rule cannot look for.";
+    // The rules' text form separates its fields by tabs and its rules by line ends.
+    if (definition.pattern.find_first_of("\t\r\n") != std::string::npos) {
+        error = definition.regex ? "The pattern holds a tab or a line end; write \\t, \\r or \\n instead."
+                                 : "The text to match holds a tab or a line end, which a rule cannot look for.";
         return std::nullopt;
     }
     Rule rule;
