@@ -1,0 +1,58 @@
+// A compiled pattern: the instructions of a nondeterministic automaton over
+// units, the classes they test, and the bytes a match may start with.
+#pragma once
+
+#include "viewer/pattern/CharSet.h"
+#include "viewer/pattern/Syntax.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace pattern {
+
+enum class Op : std::uint8_t {
+    Consume,  // take one unit of classes[mArg], go on at the next instruction
+    Split,  // go on at both mArg and mOther
+    Jump,  // go on at mArg
+    Assert,  // go on at the next instruction where mAssertion holds
+    Match,
+};
+
+struct Instruction {
+    Op mOp = Op::Match;
+    Assertion mAssertion = Assertion::TextStart;
+    std::uint32_t mArg = 0;
+    std::uint32_t mOther = 0;
+};
+
+// A class laid out for testing: ASCII by bitmap, the rest by its ranges.
+class UnitClass {
+public:
+    explicit UnitClass(const CharSet& set);
+
+    bool Contains(std::uint32_t unit) const noexcept
+    {
+        if (unit < 128) {
+            return ((mAscii[unit >> 6] >> (unit & 63)) & 1) != 0;
+        }
+        return mSet.Contains(unit);
+    }
+    bool HasNonAscii() const noexcept { return !mSet.Ranges().empty() && mSet.Ranges().back().mLast >= 128; }
+
+private:
+    std::uint64_t mAscii[2] = {};
+    CharSet mSet;
+};
+
+struct Program {
+    std::vector<Instruction> mCode;  // starts at 0
+    std::vector<UnitClass> mClasses;
+
+    // Bytes a match can start with, when a match cannot be empty; without
+    // mUseStartBytes every byte may start one.
+    std::array<bool, 256> mStartBytes {};
+    bool mUseStartBytes = false;
+};
+
+}  // namespace pattern
