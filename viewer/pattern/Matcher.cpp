@@ -141,6 +141,9 @@ bool Run::AddThreads(std::uint32_t* list, std::size_t& count, std::uint32_t pc, 
 
 bool Run::MayStartAt(std::size_t at) const noexcept
 {
+    if (mProgram.mAnchoredAtStart && at > 0) {
+        return false;
+    }
     if (!mProgram.mUseStartBytes) {
         return true;
     }
@@ -149,6 +152,12 @@ bool Run::MayStartAt(std::size_t at) const noexcept
 
 std::size_t Run::NextStart(std::size_t from) const noexcept
 {
+    if (mProgram.mAnchoredAtStart) {
+        return from == 0 ? 0 : std::string_view::npos;
+    }
+    if (!mProgram.mLeading.Empty()) {
+        return mProgram.mLeading.Find(std::string_view(reinterpret_cast<const char*>(mText), mSize), from);
+    }
     if (!mProgram.mUseStartBytes) {
         return from;
     }

@@ -11,7 +11,8 @@
 namespace pattern {
 
 // Whether the program matches anywhere in text, where no match starts before
-// from. mStartBytes only makes it skip.
+// from. Needs no prefilter to be right; mLeading, mAnchoredAtStart and
+// mStartBytes only make it skip.
 SearchResult RunProgram(const Program& program, std::string_view text, std::size_t from) noexcept;
 
 }  // namespace pattern

@@ -1,6 +1,7 @@
 #include "viewer/pattern/Pattern.h"
 
 #include "viewer/pattern/Compiler.h"
+#include "viewer/pattern/LiteralFacts.h"
 #include "viewer/pattern/Matcher.h"
 #include "viewer/pattern/Parser.h"
 #include "viewer/pattern/Program.h"
@@ -25,6 +26,12 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
         if (!program) {
             return std::nullopt;
         }
+        LiteralFacts facts = AnalyseLiterals(*tree, matchCase);
+        program->mRequired = LiteralFinder(std::move(facts.mRequired), matchCase);
+        program->mWholeLiteral = facts.mWholeLiteral;
+        program->mRequiredLeads = !facts.mRequired.empty() && facts.mRequired == facts.mLeading;
+        program->mLeading = LiteralFinder(std::move(facts.mLeading), matchCase);
+        program->mAnchoredAtStart = facts.mAnchoredAtStart;
         return Pattern(std::make_shared<const Program>(std::move(*program)));
     } catch (const std::bad_alloc&) {
         error = "There is not enough memory to compile the pattern.";
@@ -34,7 +41,19 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
 
 SearchResult Pattern::Search(std::string_view text) const noexcept
 {
-    return RunProgram(*mProgram, text, 0);
+    const Program& program = *mProgram;
+    std::size_t from = 0;
+    if (!program.mRequired.Empty()) {
+        const std::size_t found = program.mRequired.Find(text, 0);
+        if (found == std::string_view::npos) {
+            return SearchResult::NoMatch;
+        }
+        if (program.mWholeLiteral) {
+            return SearchResult::Match;
+        }
+        from = program.mRequiredLeads ? found : 0;
+    }
+    return RunProgram(program, text, from);
 }
 
 }  // namespace pattern

@@ -1,8 +1,9 @@
 // A compiled pattern: the instructions of a nondeterministic automaton over
-// units, the classes they test, and the bytes a match may start with.
+// units, the classes they test, and what lets a search skip text.
 #pragma once
 
 #include "viewer/pattern/CharSet.h"
+#include "viewer/pattern/LiteralFinder.h"
 #include "viewer/pattern/Syntax.h"
 
 #include <array>
@@ -49,6 +50,15 @@ struct Program {
     std::vector<Instruction> mCode;  // starts at 0
     std::vector<UnitClass> mClasses;
 
+    // Every match holds mRequired; with mWholeLiteral, holding it is matching.
+    LiteralFinder mRequired;
+    bool mWholeLiteral = false;
+    // Every match starts with mLeading, or at the start of the text. When
+    // mRequiredLeads, mRequired is that text: where it is first found is
+    // where the first match may start.
+    LiteralFinder mLeading;
+    bool mRequiredLeads = false;
+    bool mAnchoredAtStart = false;
     // Bytes a match can start with, when a match cannot be empty; without
     // mUseStartBytes every byte may start one.
     std::array<bool, 256> mStartBytes {};
