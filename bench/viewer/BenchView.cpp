@@ -1,10 +1,14 @@
 // bench_view: how long the viewer takes over 1,000,000 held lines to find a
 // text, to apply a changed filter (plain text, whole line, regular
 // expression) and to fold every scope, against a plain pass over the same
-// texts with string_view::find in the same run. Prints medians.
+// texts with string_view::find in the same run; and the filters' regular
+// expressions matched field by field with std::regex and with the pattern
+// engine. Prints medians.
 #include "bench/support/BenchClock.h"
 #include "foundation/trace/TraceProtocol.h"
+#include "viewer/pattern/Pattern.h"
 #include "viewer/store/LineStore.h"
+#include "viewer/view/LineFields.h"
 #include "viewer/view/LineFinder.h"
 #include "viewer/view/ShownLines.h"
 
@@ -57,6 +61,18 @@ void Fill(LineStore& store)
         line.text = text;
         store.Add(line);
     }
+}
+
+// How many held lines' field the matcher matches.
+template <typename Matches> std::size_t CountMatching(const LineStore& store, RuleField field, const Matches& matches)
+{
+    std::size_t count = 0;
+    std::string scratch;
+    const LineStore::Reading reading = store.Read();
+    for (std::size_t i = 0; i < reading.Size(); ++i) {
+        count += matches(FieldText(reading, reading.Record(i), reading.First() + i, field, scratch)) ? 1 : 0;
+    }
+    return count;
 }
 
 TextRule Rule(RuleField field, const char* pattern, bool regex, bool exclude)
@@ -121,6 +137,28 @@ int wmain()
         report(filter.name, ms, shown.Size());
     }
     shown.SetFilters({});
+
+    for (const auto& filter : filters) {
+        if (!filter.rule.regex) {
+            continue;
+        }
+        std::string error;
+        const auto matcher = RuleMatcher::Compile(filter.rule, error);
+        const auto engine = pattern::Pattern::Compile(filter.rule.pattern, filter.rule.matchCase, error);
+        const std::string field = filter.rule.field == RuleField::Text ? "text" : "whole line";
+        std::size_t count = 0;
+        const double old = MedianMs([&] {
+            count = CountMatching(
+                store, filter.rule.field, [&](std::string_view text) { return matcher->Matches(text); });
+        });
+        report(("regex on " + field + ": std::regex").c_str(), old, count);
+        const double ms = MedianMs([&] {
+            count = CountMatching(store, filter.rule.field,
+                [&](std::string_view text) { return engine->Search(text) == pattern::SearchResult::Match; });
+        });
+        report(("regex on " + field + ": pattern engine").c_str(), ms, count);
+    }
+
     const double fold = MedianMs([&] {
         shown.Scopes().SetAllFolded(true);
         shown.Refold();
