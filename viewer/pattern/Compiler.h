@@ -9,8 +9,9 @@
 
 namespace pattern {
 
-// The instructions, classes and start bytes of tree's automaton; the literal
-// facts are left for the caller to fill in.
+// The instructions, classes and start bytes of tree's automaton, and its
+// deterministic form where there is one; the literal facts are left for the
+// caller to fill in.
 std::optional<Program> CompileTree(const Node& tree, bool matchCase, std::string& error);
 
 }  // namespace pattern

@@ -63,6 +63,10 @@ public:
     SearchResult Search(std::size_t from) noexcept;
 
 private:
+    SearchResult SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept;
+    // Steps every thread from position, where the first list holds live
+    // threads already, marked with the current stamp.
+    SearchResult Simulate(std::size_t position, std::size_t live) noexcept;
     // Adds pc and everything reachable from it without taking a unit to
     // list, as threads at position at. True when that reaches Match.
     bool AddThreads(std::uint32_t* list, std::size_t& count, std::uint32_t pc, std::size_t at) noexcept;
@@ -172,8 +176,57 @@ std::size_t Run::NextStart(std::size_t from) const noexcept
 
 SearchResult Run::Search(std::size_t from) noexcept
 {
+    // An empty text is both start and end, which the deterministic states,
+    // made for positions after the first byte, do not tell apart.
+    if (mProgram.mDfa && mSize > 0) {
+        return SearchWithDfa(*mProgram.mDfa, from);
+    }
+    return Simulate(from, 0);
+}
+
+SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
+{
     std::size_t position = from;
-    std::size_t live = 0;
+    std::int32_t state = from == 0 ? dfa.mStartAtZero : dfa.mStartLater;
+    for (;; ++position) {
+        const Dfa::State& current = dfa.mStates[state];
+        if (current.mMatched) {
+            return SearchResult::Match;
+        }
+        if (current.mDead) {
+            return SearchResult::NoMatch;
+        }
+        if (state == dfa.mStartLater) {
+            position = NextStart(position);
+            if (position == std::string_view::npos) {
+                return SearchResult::NoMatch;
+            }
+        }
+        if (position >= mSize) {
+            return current.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
+        }
+        const unsigned char byte = mText[position];
+        if (byte >= 0x80) {
+            // Units beyond ASCII have no column: the threads go on from here.
+            ++mStamp;
+            std::size_t live = 0;
+            for (const std::uint32_t pc : current.mThreads) {
+                if (mCode[pc].mOp == Op::Consume) {
+                    mMarks[pc] = mStamp;
+                    mLists[0][live++] = pc;
+                }
+            }
+            return Simulate(position, live);
+        }
+        if (++mSteps > kStepBudget) {
+            return SearchResult::GaveUp;
+        }
+        state = dfa.mNext[static_cast<std::size_t>(state) * dfa.mColumns + dfa.mColumn[byte]];
+    }
+}
+
+SearchResult Run::Simulate(std::size_t position, std::size_t live) noexcept
+{
     int current = 0;
     for (;;) {
         if (live == 0) {

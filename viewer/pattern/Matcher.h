@@ -1,6 +1,7 @@
 // Runs a program over a text: every thread of the automaton advanced in step,
 // one unit at a time, so the work is bounded by text length times program
-// size, and by the step budget before that.
+// size, and by the step budget before that. Where the program has a
+// deterministic form, ASCII text is read through its table instead.
 #pragma once
 
 #include "viewer/pattern/Program.h"

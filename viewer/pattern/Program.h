@@ -3,11 +3,13 @@
 #pragma once
 
 #include "viewer/pattern/CharSet.h"
+#include "viewer/pattern/Dfa.h"
 #include "viewer/pattern/LiteralFinder.h"
 #include "viewer/pattern/Syntax.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace pattern {
@@ -63,6 +65,8 @@ struct Program {
     // mUseStartBytes every byte may start one.
     std::array<bool, 256> mStartBytes {};
     bool mUseStartBytes = false;
+    // The same automaton made deterministic, where that is small enough.
+    std::optional<Dfa> mDfa;
 };
 
 }  // namespace pattern

@@ -208,6 +208,9 @@ TEST(PatternTest, PathologicalPatternsAnswerQuickly)
         { "(x+x+)+y", "y" + std::string(5000, 'x'), SearchResult::NoMatch },
         { "(a|aa)*b", std::string(5000, 'a') + "c", SearchResult::NoMatch },
         { "(?:a*)*$", std::string(5000, 'a') + "!", SearchResult::Match },
+        // Too many states for a deterministic automaton: the threads are stepped.
+        { "(a|b)*a[ab]{20}", std::string(200, 'b') + "a" + std::string(19, 'b'), SearchResult::NoMatch },
+        { "(a|b)*a[ab]{20}", std::string(200, 'b') + "a" + std::string(20, 'b'), SearchResult::Match },
         { ".*x", std::string(65536, 'a') + "x", SearchResult::Match },
         { "(.*)*y$", std::string(65536, 'a') + "yz", SearchResult::NoMatch },
         { "\\w{1000}[!?]", std::string(2000, 'a') + "!", SearchResult::Match },  // within the budget
