@@ -1,12 +1,17 @@
-// The comparison the pattern fuzzer makes on every input, and the Wine
+// The comparisons the pattern fuzzer makes on every input, and the Wine
 // build's replay of its corpus makes on every seed: this engine against
 // std::regex, where both accept the pattern and std::regex can be trusted to
-// finish. Plain C++, so that it builds natively and for Windows alike.
+// finish; and a search against the plain stepping of every thread, without
+// the deterministic automaton and the literal prefilters, on any text.
+// Plain C++, so that it builds natively and for Windows alike.
 //
 // An input is one flag byte (odd: match case), the pattern up to the first
 // line feed, and the text after it.
 #pragma once
 
+#include "viewer/pattern/Compiler.h"
+#include "viewer/pattern/Matcher.h"
+#include "viewer/pattern/Parser.h"
 #include "viewer/pattern/Pattern.h"
 
 #include <cstddef>
@@ -101,6 +106,16 @@ inline std::optional<std::string> Disagreement(const Input& input)
     const pattern::SearchResult result = compiled->Search(input.mText);
     if (result == pattern::SearchResult::GaveUp && input.mText.size() <= 64) {
         return "gave up on a short text";
+    }
+    // The program alone, stepped from the start of the text.
+    std::string ignored;
+    const auto tree = pattern::ParsePattern(input.mPattern, input.mMatchCase, ignored);
+    auto plain = pattern::CompileTree(*tree, input.mMatchCase, ignored);
+    plain->mDfa.reset();
+    const pattern::SearchResult stepped = pattern::RunProgram(*plain, input.mText, 0);
+    if (stepped != pattern::SearchResult::GaveUp && result != pattern::SearchResult::GaveUp && stepped != result) {
+        return std::string(stepped == pattern::SearchResult::Match ? "only the plain stepping matches"
+                                                                   : "only the full search matches");
     }
     if (!StdRegexCanJudge(input)) {
         return std::nullopt;
