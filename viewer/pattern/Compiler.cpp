@@ -214,7 +214,6 @@ std::optional<Program> CompileTree(const Node& tree, bool matchCase, std::string
     Emitter(program, matchCase).Emit(tree);
     program.mCode.push_back(Instruction { .mOp = Op::Match });
     FindStartBytes(program);
-    program.mDfa = BuildDfa(program);
     return program;
 }
 

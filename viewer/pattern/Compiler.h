@@ -9,9 +9,8 @@
 
 namespace pattern {
 
-// The instructions, classes and start bytes of tree's automaton, and its
-// deterministic form where there is one; the literal facts are left for the
-// caller to fill in.
+// The instructions, classes and start bytes of tree's automaton; its
+// deterministic form and the literal facts are left for the caller to add.
 std::optional<Program> CompileTree(const Node& tree, bool matchCase, std::string& error);
 
 }  // namespace pattern

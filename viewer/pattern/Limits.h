@@ -22,8 +22,8 @@ constexpr std::uint64_t kStepBudget = 5000000;
 // The deterministic automaton is built whole when a pattern compiles, and
 // only within these: states it may have (each a row of transitions), and
 // the work of building them; past either, searches step the threads instead.
-constexpr std::size_t kMaxDfaInstructions = 2000;
+constexpr std::size_t kMaxDfaInstructions = 1000;
 constexpr std::size_t kMaxDfaStates = 500;
-constexpr std::uint64_t kMaxDfaWork = 1000000;
+constexpr std::uint64_t kMaxDfaWork = 200000;
 
 }  // namespace pattern

@@ -1,6 +1,7 @@
 #include "viewer/pattern/Pattern.h"
 
 #include "viewer/pattern/Compiler.h"
+#include "viewer/pattern/Dfa.h"
 #include "viewer/pattern/LiteralFacts.h"
 #include "viewer/pattern/Matcher.h"
 #include "viewer/pattern/Parser.h"
@@ -26,6 +27,7 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
         if (!program) {
             return std::nullopt;
         }
+        program->mDfa = BuildDfa(*program);
         LiteralFacts facts = AnalyseLiterals(*tree, matchCase);
         program->mRequired = LiteralFinder(std::move(facts.mRequired), matchCase);
         program->mWholeLiteral = facts.mWholeLiteral;

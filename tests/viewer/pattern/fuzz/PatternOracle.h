@@ -110,8 +110,7 @@ inline std::optional<std::string> Disagreement(const Input& input)
     // The program alone, stepped from the start of the text.
     std::string ignored;
     const auto tree = pattern::ParsePattern(input.mPattern, input.mMatchCase, ignored);
-    auto plain = pattern::CompileTree(*tree, input.mMatchCase, ignored);
-    plain->mDfa.reset();
+    const auto plain = pattern::CompileTree(*tree, input.mMatchCase, ignored);
     const pattern::SearchResult stepped = pattern::RunProgram(*plain, input.mText, 0);
     if (stepped != pattern::SearchResult::GaveUp && result != pattern::SearchResult::GaveUp && stepped != result) {
         return std::string(stepped == pattern::SearchResult::Match ? "only the plain stepping matches"
