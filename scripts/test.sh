@@ -2,8 +2,8 @@
 # Builds everything for 64-bit and 32-bit Windows, makes the release
 # packages, and runs the whole test suite under Wine (the packages' tests
 # included); builds and tests the native language-file checker, whose output
-# must match langcheck.exe's; also fuzzes the language-file grammar for a
-# bounded time.
+# must match langcheck.exe's; also runs every native fuzzer (the
+# language-file grammar, the pattern engine) for a bounded time.
 # Where this machine cannot run 32-bit programs, the 32-bit build is compiled
 # and linked and its tests are reported as skipped.
 set -uo pipefail
@@ -69,14 +69,15 @@ else
     echo "SKIPPED: 32-bit tests (the 32-bit build compiled and linked): $PROBEDECK_WINE32_WHY"
 fi
 
-phase "fuzzing the language-file grammar"
-fuzz_log=$root/build/fuzz-language-file.log
+phase "fuzzing"
+# PROBEDECK_FUZZ_SECONDS is the time for all the fuzzers together.
+fuzz_log=$root/build/fuzz.log
 mkdir -p "$root/build"
-if scripts/fuzz-language-file.sh "${PROBEDECK_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1; then
-    grep -E '^Done [0-9]+ runs' "$fuzz_log" || true
+if scripts/fuzz.sh "${PROBEDECK_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1; then
+    grep -E '^[a-z-]+: ' "$fuzz_log" || true
 else
     tail -n 40 "$fuzz_log"
-    echo "the fuzzer found a crash (see $fuzz_log)"
+    echo "a fuzzer found a crash (see $fuzz_log)"
     failed=1
 fi
 

@@ -1,48 +1,39 @@
 #include "viewer/rules/RegexMatcher.h"
 
-#include <regex>
+#include "viewer/pattern/Pattern.h"
 
 namespace {
 
-// The standard traits, but with case folded by an ASCII table.
-struct AsciiFoldingRegexTraits : std::regex_traits<char> {
-    char translate_nocase(char c) const noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-};
-using Expression = std::basic_regex<char, AsciiFoldingRegexTraits>;
-
-class StandardMatcher final : public RegexMatcher {
+// The pattern engine: no backtracking, and a bound on its work per text.
+class PatternMatcher final : public RegexMatcher {
 public:
-    explicit StandardMatcher(Expression expression)
-        : mExpression(std::move(expression))
+    explicit PatternMatcher(pattern::Pattern compiled)
+        : mPattern(std::move(compiled))
     {
     }
     MatchResult Search(std::string_view text) const noexcept override
     {
-        try {
-            return std::regex_search(text.begin(), text.end(), mExpression) ? MatchResult::Match : MatchResult::NoMatch;
-        } catch (...) {
+        switch (mPattern.Search(text)) {
+        case pattern::SearchResult::Match:
+            return MatchResult::Match;
+        case pattern::SearchResult::GaveUp:
             return MatchResult::GaveUp;
+        default:
+            return MatchResult::NoMatch;
         }
     }
 
 private:
-    Expression mExpression;
+    pattern::Pattern mPattern;
 };
 
 }  // namespace
 
 std::shared_ptr<const RegexMatcher> RegexMatcher::Compile(std::string_view pattern, bool matchCase, std::string& error)
 {
-    try {
-        auto flags = Expression::ECMAScript | Expression::optimize;
-        if (!matchCase) {
-            flags |= Expression::icase;
-        }
-        return std::make_shared<const StandardMatcher>(Expression(pattern.begin(), pattern.end(), flags));
-    } catch (const std::regex_error& failure) {
-        error = std::string("The regular expression is not valid: ") + failure.what();
-    } catch (const std::exception& failure) {
-        error = std::string("The regular expression cannot be used: ") + failure.what();
+    auto compiled = pattern::Pattern::Compile(pattern, matchCase, error);
+    if (!compiled) {
+        return nullptr;
     }
-    return nullptr;
+    return std::make_shared<const PatternMatcher>(std::move(*compiled));
 }

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds every native fuzzer (clang, libFuzzer, AddressSanitizer,
+# UndefinedBehaviorSanitizer) and runs each in turn for its share of a
+# bounded time.
+#   scripts/fuzz.sh [seconds] [name...]
+# seconds (default 60) is the total, split evenly between the fuzzers named
+# (default: all of them, see the table below). Needs clang-14 and
+# libclang-rt-14-dev; installs nothing. Prints one line per fuzzer; exits
+# non-zero when one of them finds a crash or a disagreement, whose input is
+# left in that fuzzer's work folder (build/fuzz/NAME/artifacts).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+work_root=${FUZZ_WORK_DIR:-$root/build/fuzz}
+clang=${CLANGXX:-clang++-14}
+
+# One row per fuzzer: name | seed corpus | longest input | sources (globs;
+# files whose names end in Main.cpp are left out, so a tool's sources come
+# without its entry points).
+fuzzers=(
+    "language-file|tests/foundation/text/fuzz/corpus|4096|foundation/text/LanguageFileGrammar.cpp tools/langcheck/*.cpp tests/foundation/text/fuzz/LanguageFileFuzzer.cpp"
+    "pattern|tests/viewer/pattern/fuzz/corpus|256|viewer/pattern/*.cpp tests/viewer/pattern/fuzz/PatternFuzzer.cpp"
+)
+
+seconds=${1:-60}
+shift || true
+selected=()
+for row in "${fuzzers[@]}"; do
+    name=${row%%|*}
+    if [ $# -eq 0 ] || [[ " $* " == *" $name "* ]]; then selected+=("$row"); fi
+done
+if [ ${#selected[@]} -eq 0 ]; then
+    echo "no fuzzer named: $*" >&2
+    exit 2
+fi
+share=$(( seconds / ${#selected[@]} ))
+[ "$share" -ge 1 ] || share=1
+
+failed=0
+for row in "${selected[@]}"; do
+    IFS='|' read -r name corpus max_len source_globs <<<"$row"
+    work=$work_root/$name
+    mkdir -p "$work/corpus" "$work/artifacts"
+    sources=()
+    for source in $source_globs; do
+        [[ $source == *Main.cpp ]] || sources+=("$source")
+    done
+    "$clang" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -I"$root" "${sources[@]}" -o "$work/fuzzer"
+    # New inputs go to the work folder; the committed seed corpus stays as it is.
+    if "$work/fuzzer" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
+        -artifact_prefix="$work/artifacts/" "$work/corpus" "$root/$corpus" >"$work/fuzz.log" 2>&1; then
+        echo "$name: $(grep -E '^Done [0-9]+ runs' "$work/fuzz.log" || echo 'finished')"
+    else
+        tail -n 40 "$work/fuzz.log"
+        echo "$name: the fuzzer found a crash (see $work/fuzz.log)"
+        failed=1
+    fi
+done
+exit $failed

@@ -1,0 +1,279 @@
+#include "viewer/pattern/Matcher.h"
+
+#include "viewer/pattern/Limits.h"
+#include "viewer/pattern/Utf8.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace pattern {
+namespace {
+
+bool IsWordByte(unsigned char c) noexcept
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The four arrays a run needs, one entry per instruction each: on the stack
+// for the usual small program, so that a search of a short line allocates
+// nothing; from the heap for a large one.
+class Scratch {
+public:
+    explicit Scratch(std::size_t instructions) noexcept
+    {
+        mSize = instructions;
+        if (instructions <= kOnStack) {
+            mBase = mOnStack;
+        } else {
+            mHeap.reset(new (std::nothrow) std::uint32_t[4 * instructions]);
+            mBase = mHeap.get();
+        }
+        if (mBase != nullptr) {
+            std::fill(mBase, mBase + mSize, 0u);
+        }
+    }
+    bool Ready() const noexcept { return mBase != nullptr; }
+    std::uint32_t* Marks() noexcept { return mBase; }
+    std::uint32_t* List(int which) noexcept { return mBase + (1 + which) * mSize; }
+    std::uint32_t* Stack() noexcept { return mBase + 3 * mSize; }
+
+private:
+    static constexpr std::size_t kOnStack = 128;
+    std::uint32_t mOnStack[4 * kOnStack];
+    std::unique_ptr<std::uint32_t[]> mHeap;
+    std::uint32_t* mBase = nullptr;
+    std::size_t mSize = 0;
+};
+
+class Run {
+public:
+    Run(const Program& program, std::string_view text, Scratch& scratch) noexcept
+        : mCode(program.mCode.data())
+        , mProgram(program)
+        , mText(reinterpret_cast<const unsigned char*>(text.data()))
+        , mSize(text.size())
+        , mMarks(scratch.Marks())
+        , mStack(scratch.Stack())
+    {
+        mLists[0] = scratch.List(0);
+        mLists[1] = scratch.List(1);
+    }
+
+    SearchResult Search(std::size_t from) noexcept;
+
+private:
+    SearchResult SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept;
+    // Steps every thread from position, where the first list holds live
+    // threads already, marked with the current stamp.
+    SearchResult Simulate(std::size_t position, std::size_t live) noexcept;
+    // Adds pc and everything reachable from it without taking a unit to
+    // list, as threads at position at. True when that reaches Match.
+    bool AddThreads(std::uint32_t* list, std::size_t& count, std::uint32_t pc, std::size_t at) noexcept;
+    bool Holds(Assertion assertion, std::size_t at) const noexcept;
+    // The first position at or after from where a match may start, or npos.
+    std::size_t NextStart(std::size_t from) const noexcept;
+    bool MayStartAt(std::size_t at) const noexcept;
+
+    const Instruction* mCode;
+    const Program& mProgram;
+    const unsigned char* mText;
+    std::size_t mSize;
+    std::uint32_t* mMarks;  // an instruction is on the list being built when its mark is mStamp
+    std::uint32_t* mStack;
+    std::uint32_t* mLists[2];
+    std::uint32_t mStamp = 1;
+    std::uint64_t mSteps = 0;
+};
+
+bool Run::Holds(Assertion assertion, std::size_t at) const noexcept
+{
+    switch (assertion) {
+    case Assertion::TextStart:
+        return at == 0;
+    case Assertion::TextEnd:
+        return at == mSize;
+    case Assertion::WordBoundary:
+    case Assertion::NotWordBoundary: {
+        // Word characters are ASCII: the bytes either side tell.
+        const bool before = at > 0 && IsWordByte(mText[at - 1]);
+        const bool after = at < mSize && IsWordByte(mText[at]);
+        return (before != after) == (assertion == Assertion::WordBoundary);
+    }
+    }
+    return false;
+}
+
+bool Run::AddThreads(std::uint32_t* list, std::size_t& count, std::uint32_t pc, std::size_t at) noexcept
+{
+    // Marking on the push keeps each instruction on the stack at most once,
+    // so the stack never outgrows the program, empty loops included.
+    std::size_t depth = 0;
+    const auto push = [&](std::uint32_t target) {
+        if (mMarks[target] != mStamp) {
+            mMarks[target] = mStamp;
+            mStack[depth++] = target;
+        }
+    };
+    push(pc);
+    while (depth > 0) {
+        const std::uint32_t current = mStack[--depth];
+        ++mSteps;
+        const Instruction& instruction = mCode[current];
+        switch (instruction.mOp) {
+        case Op::Consume:
+            list[count++] = current;
+            break;
+        case Op::Match:
+            return true;
+        case Op::Jump:
+            push(instruction.mArg);
+            break;
+        case Op::Split:
+            push(instruction.mOther);
+            push(instruction.mArg);
+            break;
+        case Op::Assert:
+            if (Holds(instruction.mAssertion, at)) {
+                push(current + 1);
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+bool Run::MayStartAt(std::size_t at) const noexcept
+{
+    if (mProgram.mAnchoredAtStart && at > 0) {
+        return false;
+    }
+    if (!mProgram.mUseStartBytes) {
+        return true;
+    }
+    return at < mSize && mProgram.mStartBytes[mText[at]];
+}
+
+std::size_t Run::NextStart(std::size_t from) const noexcept
+{
+    if (mProgram.mAnchoredAtStart) {
+        return from == 0 ? 0 : std::string_view::npos;
+    }
+    if (!mProgram.mLeading.Empty()) {
+        return mProgram.mLeading.Find(std::string_view(reinterpret_cast<const char*>(mText), mSize), from);
+    }
+    if (!mProgram.mUseStartBytes) {
+        return from;
+    }
+    // Skipped bytes are ASCII or rejected bytes from 0x80 up; where the scan
+    // stops is ASCII or a byte from 0x80 up after ASCII: a unit's start
+    // either way (see FindStartBytes).
+    while (from < mSize && !mProgram.mStartBytes[mText[from]]) {
+        ++from;
+    }
+    return from < mSize ? from : std::string_view::npos;
+}
+
+SearchResult Run::Search(std::size_t from) noexcept
+{
+    // An empty text is both start and end, which the deterministic states,
+    // made for positions after the first byte, do not tell apart.
+    if (mProgram.mDfa && mSize > 0) {
+        return SearchWithDfa(*mProgram.mDfa, from);
+    }
+    return Simulate(from, 0);
+}
+
+SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
+{
+    std::size_t position = from;
+    std::int32_t state = from == 0 ? dfa.mStartAtZero : dfa.mStartLater;
+    for (;; ++position) {
+        const Dfa::State& current = dfa.mStates[state];
+        if (current.mMatched) {
+            return SearchResult::Match;
+        }
+        if (current.mDead) {
+            return SearchResult::NoMatch;
+        }
+        if (state == dfa.mStartLater) {
+            position = NextStart(position);
+            if (position == std::string_view::npos) {
+                return SearchResult::NoMatch;
+            }
+        }
+        if (position >= mSize) {
+            return current.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
+        }
+        const unsigned char byte = mText[position];
+        if (byte >= 0x80) {
+            // Units beyond ASCII have no column: the threads go on from here.
+            ++mStamp;
+            std::size_t live = 0;
+            for (const std::uint32_t pc : current.mThreads) {
+                if (mCode[pc].mOp == Op::Consume) {
+                    mMarks[pc] = mStamp;
+                    mLists[0][live++] = pc;
+                }
+            }
+            return Simulate(position, live);
+        }
+        if (++mSteps > kStepBudget) {
+            return SearchResult::GaveUp;
+        }
+        state = dfa.mNext[static_cast<std::size_t>(state) * dfa.mColumns + dfa.mColumn[byte]];
+    }
+}
+
+SearchResult Run::Simulate(std::size_t position, std::size_t live) noexcept
+{
+    int current = 0;
+    for (;;) {
+        if (live == 0) {
+            // Nothing carried over: on to the next place a match may start.
+            position = NextStart(position);
+            if (position == std::string_view::npos) {
+                return SearchResult::NoMatch;
+            }
+            ++mStamp;
+        }
+        if (MayStartAt(position) && AddThreads(mLists[current], live, 0, position)) {
+            return SearchResult::Match;
+        }
+        if (position >= mSize) {
+            return SearchResult::NoMatch;
+        }
+        std::uint32_t unit = mText[position];
+        const std::size_t length = unit < 0x80 ? 1 : DecodeUnit(mText + position, mSize - position, unit);
+        ++mStamp;
+        std::size_t nextLive = 0;
+        std::uint32_t* const next = mLists[1 - current];
+        for (std::size_t i = 0; i < live; ++i) {
+            const Instruction& instruction = mCode[mLists[current][i]];
+            ++mSteps;
+            if (mProgram.mClasses[instruction.mArg].Contains(unit)
+                && AddThreads(next, nextLive, mLists[current][i] + 1, position + length)) {
+                return SearchResult::Match;
+            }
+        }
+        if (mSteps > kStepBudget) {
+            return SearchResult::GaveUp;
+        }
+        current = 1 - current;
+        live = nextLive;
+        position += length;
+    }
+}
+
+}  // namespace
+
+SearchResult RunProgram(const Program& program, std::string_view text, std::size_t from) noexcept
+{
+    Scratch scratch(program.mCode.size());
+    if (!scratch.Ready()) {
+        return SearchResult::GaveUp;
+    }
+    return Run(program, text, scratch).Search(from);
+}
+
+}  // namespace pattern

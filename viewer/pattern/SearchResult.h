@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+
+namespace pattern {
+
+// GaveUp: the search passed its step budget before it knew.
+enum class SearchResult : std::uint8_t { NoMatch, Match, GaveUp };
+
+}  // namespace pattern
