@@ -1,6 +1,7 @@
 #include "viewer/capture/DebugOutputCapture.h"
 
 #include "viewer/capture/DebugBuffer.h"
+#include "viewer/capture/HandoverWatch.h"
 #include "viewer/capture/ProcessNames.h"
 #include "viewer/store/LineStore.h"
 
@@ -13,8 +14,9 @@ constexpr DWORD kHeldCheckMs = 100;
 
 }  // namespace
 
-DebugOutputCapture::DebugOutputCapture(LineHandler handler)
+DebugOutputCapture::DebugOutputCapture(LineHandler handler, std::wstring namePrefix)
     : mHandler(std::move(handler))
+    , mNamePrefix(std::move(namePrefix))
     , mStop(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
@@ -67,7 +69,7 @@ DebugOutputCapture::State DebugOutputCapture::Start()
     if (mThread.joinable()) {
         return mState;
     }
-    const DWORD error = Open(L"", mLocal);
+    const DWORD error = Open(mNamePrefix, mLocal);
     mError = error;
     if (error != ERROR_SUCCESS) {
         mState = error == ERROR_ALREADY_EXISTS ? State::TakenByOther : State::Failed;
@@ -75,7 +77,7 @@ DebugOutputCapture::State DebugOutputCapture::Start()
     }
     // Listeners of other sessions' output need a right that most users lack,
     // and another listener may hold it: both leave only the local buffer.
-    static_cast<void>(Open(debug_buffer::kGlobalPrefix, mGlobal));
+    static_cast<void>(Open(debug_buffer::kGlobalPrefix + mNamePrefix, mGlobal));
     ::ResetEvent(mStop.get());
     mState = State::Capturing;
     try {
@@ -110,16 +112,32 @@ void DebugOutputCapture::Run() noexcept
         LineJoiner joiner(mHandler);
         Listener* listeners[] = { &mLocal, &mGlobal };
         HANDLE waits[3] = { mStop.get(), mLocal.dataReady.get(), mGlobal.dataReady.get() };
-        const DWORD count = mGlobal.view ? 3 : 2;
-        for (DWORD i = 1; i < count; ++i) {
-            ::SetEvent(listeners[i - 1]->bufferReady.get());
+        const DWORD count = mGlobal.view ? 2 : 1;
+        HandoverWatch watches[2];
+        ULONGLONG tick = ::GetTickCount64();
+        for (DWORD i = 0; i < count; ++i) {
+            ::SetEvent(listeners[i]->bufferReady.get());
+            watches[i].HandedOver(tick);
         }
 
         unsigned char copy[debug_buffer::kBytes];
-        ULONGLONG lastSweep = ::GetTickCount64();
+        const auto take = [&](DWORD i) {
+            Listener& listener = *listeners[i];
+            // Copy, then hand the buffer back at once: the next writer waits for it.
+            std::memcpy(copy, listener.view.get(), sizeof copy);
+            ::SetEvent(listener.bufferReady.get());
+            watches[i].HandedOver(tick);
+            const std::int64_t time = ArrivalTimeNow();
+            const debug_buffer::Write write = debug_buffer::Read(copy, sizeof copy);
+            joiner.Add(write.pid, names.Lookup(write.pid, tick), write.text, time, tick);
+        };
+        ULONGLONG lastSweep = tick;
         for (;;) {
-            const DWORD woken
-                = ::WaitForMultipleObjects(count, waits, FALSE, joiner.Holding() ? kHeldCheckMs : kSweepMs);
+            std::uint64_t timeout = joiner.Holding() ? kHeldCheckMs : kSweepMs;
+            for (DWORD i = 0; i < count; ++i) {
+                timeout = watches[i].WaitMs(tick, timeout);
+            }
+            const DWORD woken = ::WaitForMultipleObjects(count + 1, waits, FALSE, static_cast<DWORD>(timeout));
             if (woken == WAIT_FAILED) {
                 // Nobody serves the buffer any more: say so, so that it is let go.
                 mError = ::GetLastError();
@@ -129,15 +147,26 @@ void DebugOutputCapture::Run() noexcept
             if (woken == WAIT_OBJECT_0) {
                 break;
             }
-            const ULONGLONG tick = ::GetTickCount64();
-            if (woken > WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
-                Listener& listener = *listeners[woken - WAIT_OBJECT_0 - 1];
-                // Copy, then hand the buffer back at once: the next writer waits for it.
-                std::memcpy(copy, listener.view.get(), sizeof copy);
+            tick = ::GetTickCount64();
+            if (woken > WAIT_OBJECT_0 && woken <= WAIT_OBJECT_0 + count) {
+                take(woken - WAIT_OBJECT_0 - 1);
+            }
+            for (DWORD i = 0; i < count; ++i) {
+                if (!watches[i].Overdue(tick)) {
+                    continue;
+                }
+                Listener& listener = *listeners[i];
+                // A write that came as the wait ended is read, not handed over to be written over.
+                if (::WaitForSingleObject(listener.dataReady.get(), 0) == WAIT_OBJECT_0) {
+                    take(i);
+                    continue;
+                }
+                // Still signalled, the buffer was free; taken, its writer ended or hangs with it.
+                if (::WaitForSingleObject(listener.bufferReady.get(), 0) != WAIT_OBJECT_0) {
+                    ++mAbandoned;
+                }
                 ::SetEvent(listener.bufferReady.get());
-                const std::int64_t time = ArrivalTimeNow();
-                const debug_buffer::Write write = debug_buffer::Read(copy, sizeof copy);
-                joiner.Add(write.pid, names.Lookup(write.pid, tick), write.text, time, tick);
+                watches[i].HandedOver(tick);
             }
             if (joiner.Holding()) {
                 joiner.FlushIdle(tick);

@@ -2,8 +2,9 @@
 // shared buffer and its events (and their "Global\" twins when it may) and
 // reads them on a thread of its own. Each write is copied out and the buffer
 // handed back to the writers before anything else is done with it, so that
-// writers wait as little as possible. Complete lines go to the handler, on
-// the capture thread.
+// writers wait as little as possible; a writer that takes the buffer and
+// never gives it back costs the others one HandoverWatch::kGraceMs, not their
+// timeout each. Complete lines go to the handler, on the capture thread.
 #pragma once
 
 #include "foundation/resources/UniqueResource.h"
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -29,7 +31,9 @@ public:
     static constexpr DWORD kSweepMs = 2000;
 
     using LineHandler = std::function<void(const JoinedLine&)>;
-    explicit DebugOutputCapture(LineHandler handler);
+    // namePrefix goes before the objects' names (and after "Global\"), so
+    // that tests can listen beside the session's listener; empty otherwise.
+    explicit DebugOutputCapture(LineHandler handler, std::wstring namePrefix = {});
     DebugOutputCapture(const DebugOutputCapture&) = delete;
     DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
     ~DebugOutputCapture();
@@ -40,6 +44,9 @@ public:
     void Stop();
     State GetState() const { return mState; }
     DWORD Error() const { return mError; }
+    // Writes lost because a writer took the buffer and gave nothing back
+    // within HandoverWatch::kGraceMs (it ended, or hung), since construction.
+    std::uint64_t AbandonedWrites() const noexcept { return mAbandoned; }
 
 private:
     struct Listener {
@@ -55,8 +62,10 @@ private:
     void Run() noexcept;
 
     LineHandler mHandler;
+    std::wstring mNamePrefix;
     std::atomic<State> mState { State::Off };
     std::atomic<DWORD> mError { 0 };
+    std::atomic<std::uint64_t> mAbandoned { 0 };
     Listener mLocal;
     Listener mGlobal;
     resources::UniqueHandle mStop;
