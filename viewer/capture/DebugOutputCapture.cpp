@@ -12,6 +12,18 @@ namespace {
 // While text is held, the capture thread wakes this often to let idle text go.
 constexpr DWORD kHeldCheckMs = 100;
 
+// Read right after the call that made object: ERROR_SUCCESS when that call
+// made it, ERROR_ALREADY_EXISTS when someone made it before, otherwise why
+// it could not be made.
+DWORD Made(const resources::UniqueHandle& object)
+{
+    const DWORD error = ::GetLastError();
+    if (!object) {
+        return error != ERROR_SUCCESS ? error : ERROR_INVALID_HANDLE;
+    }
+    return error == ERROR_ALREADY_EXISTS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+}
+
 }  // namespace
 
 DebugOutputCapture::DebugOutputCapture(LineHandler handler, std::wstring namePrefix)
@@ -28,34 +40,44 @@ DebugOutputCapture::~DebugOutputCapture()
 
 DWORD DebugOutputCapture::Open(const std::wstring& prefix, Listener& listener)
 {
-    // The section first: whoever created it is the listener, and its events
-    // are not ours to touch.
+    // Each object is checked on its own: a section, or an event, that is
+    // already there (another listener's, or one planted with other
+    // properties) means none of them is ours.
+    ::SetLastError(ERROR_SUCCESS);
     listener.section.reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
         static_cast<DWORD>(debug_buffer::kBytes), (prefix + debug_buffer::kSection).c_str()));
-    DWORD error = ::GetLastError();
-    if (listener.section && error == ERROR_ALREADY_EXISTS) {
-        Close(listener);
-        return ERROR_ALREADY_EXISTS;
-    }
-    if (listener.section) {
+    DWORD error = Made(listener.section);
+    if (error == ERROR_SUCCESS) {
+        ::SetLastError(ERROR_SUCCESS);
         listener.bufferReady.reset(
             ::CreateEventW(nullptr, FALSE, FALSE, (prefix + debug_buffer::kBufferReady).c_str()));
+        error = Made(listener.bufferReady);
+    }
+    if (error == ERROR_SUCCESS) {
+        ::SetLastError(ERROR_SUCCESS);
         listener.dataReady.reset(::CreateEventW(nullptr, FALSE, FALSE, (prefix + debug_buffer::kDataReady).c_str()));
+        error = Made(listener.dataReady);
+    }
+    if (error == ERROR_SUCCESS) {
         listener.view.reset(::MapViewOfFile(listener.section.get(), FILE_MAP_READ, 0, 0, debug_buffer::kBytes));
-        error = ::GetLastError();
+        if (!listener.view) {
+            const DWORD mapError = ::GetLastError();
+            error = mapError != ERROR_SUCCESS ? mapError : ERROR_INVALID_HANDLE;
+        }
     }
-    if (!listener.section || !listener.bufferReady || !listener.dataReady || !listener.view) {
+    if (error != ERROR_SUCCESS) {
         Close(listener);
-        return error != ERROR_SUCCESS ? error : ERROR_INVALID_HANDLE;
     }
-    return ERROR_SUCCESS;
+    return error;
 }
 
 void DebugOutputCapture::Close(Listener& listener)
 {
     // A writer that opened the events already waits for the buffer: let it
-    // through, so that it does not wait out its timeout for a listener that left.
-    if (listener.bufferReady) {
+    // through, so that it does not wait out its timeout for a listener that
+    // left. Only the events of a listener that was ours: another's are not
+    // ours to signal.
+    if (listener.view) {
         ::SetEvent(listener.bufferReady.get());
     }
     listener.view.reset();

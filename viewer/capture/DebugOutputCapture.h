@@ -5,6 +5,8 @@
 // writers wait as little as possible; a writer that takes the buffer and
 // never gives it back costs the others one HandoverWatch::kGraceMs, not their
 // timeout each. Complete lines go to the handler, on the capture thread.
+// Objects of these names that someone else made first belong to another
+// listener: none of them is used or signalled.
 #pragma once
 
 #include "foundation/resources/UniqueResource.h"
@@ -53,10 +55,10 @@ private:
         resources::UniqueHandle section;
         resources::UniqueHandle bufferReady;
         resources::UniqueHandle dataReady;
-        viewer_resources::UniqueMappedView view;
+        viewer_resources::UniqueMappedView view;  // set only when all three are ours
     };
-    // ERROR_SUCCESS, ERROR_ALREADY_EXISTS when another listener owns the
-    // buffer, or the error that kept it from being made.
+    // ERROR_SUCCESS, ERROR_ALREADY_EXISTS when another listener made any of
+    // the objects, or the error that kept them from being made.
     [[nodiscard]] static DWORD Open(const std::wstring& prefix, Listener& listener);
     static void Close(Listener& listener);
     void Run() noexcept;
