@@ -24,9 +24,6 @@ std::string FormatLines(const LineStore& store, const std::vector<SequenceRange>
 // UTF-8 text as Unicode text on the clipboard; false when it could not be put there.
 [[nodiscard]] bool CopyToClipboard(HWND owner, std::string_view utf8);
 
-// Writes (replacing) a file; false, with the last error set, on failure.
-[[nodiscard]] bool SaveToFile(const std::wstring& path, std::string_view bytes);
-
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
 

@@ -3,6 +3,7 @@
 #include "foundation/text/FormatBounded.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/ViewerResources.h"
+#include "viewer/log/SaveFile.h"
 #include "viewer/records/ReceivedRecord.h"
 #include "viewer/window/ListCells.h"
 #include "viewer/window/RuleDialogs.h"
@@ -1074,7 +1075,7 @@ void TraceViewerWindow::Save(bool all)
     const LineStore::Counts counts = mStore.GetCounts();
     const std::vector<SequenceRange> lines
         = all ? std::vector<SequenceRange> { { counts.first, counts.first + counts.size } } : ChosenLines();
-    if (!SaveToFile(path, FormatLines(mStore, lines))) {
+    if (!SaveFileReplacing(path, FormatLines(mStore, lines))) {
         ::MessageBoxW(mWindow, L"The lines could not be saved.", kViewerTitle, MB_OK | MB_ICONERROR);
     }
 }
