@@ -2,8 +2,7 @@
 
 #include "foundation/trace/TraceProtocol.h"
 
-#include <windows.h>
-
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -49,6 +48,84 @@ template <typename Number> bool ParseNumber(std::string_view text, Number& value
     return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
+// The calendar is the proleptic Gregorian one that FILETIME counts use,
+// from 1601-01-01, which begins a 400-year cycle. Worked out here rather than
+// by the system, so that the format builds and is fuzzed on any platform.
+constexpr std::uint64_t kTicksPerMs = 10000;
+constexpr std::uint64_t kMsPerDay = 86400000;
+constexpr std::uint64_t kDaysPer400Years = 146097;
+constexpr std::uint64_t kDaysPer100Years = 36524;
+constexpr std::uint64_t kDaysPer4Years = 1461;
+constexpr std::uint64_t kDaysPerYear = 365;
+constexpr unsigned kFirstYear = 1601;
+constexpr unsigned kMonthDays[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+
+bool LeapYear(unsigned year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+unsigned DaysInMonth(unsigned year, unsigned month)
+{
+    return kMonthDays[month - 1] + (month == 2 && LeapYear(year) ? 1 : 0);
+}
+
+struct CalendarTime {
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, ms = 0;
+};
+
+// As FileTimeToSystemTime: counts from 1601; a negative count has no date.
+bool ToCalendar(std::int64_t time, CalendarTime& parts)
+{
+    if (time < 0) {
+        return false;
+    }
+    const std::uint64_t ms = static_cast<std::uint64_t>(time) / kTicksPerMs;
+    const std::uint64_t msOfDay = ms % kMsPerDay;
+    parts.ms = static_cast<unsigned>(msOfDay % 1000);
+    parts.second = static_cast<unsigned>(msOfDay / 1000 % 60);
+    parts.minute = static_cast<unsigned>(msOfDay / 60000 % 60);
+    parts.hour = static_cast<unsigned>(msOfDay / 3600000);
+
+    std::uint64_t days = ms / kMsPerDay;
+    const std::uint64_t cycles = days / kDaysPer400Years;
+    days %= kDaysPer400Years;
+    // The last century of a cycle and the last year of four are a day longer.
+    const std::uint64_t centuries = std::min<std::uint64_t>(days / kDaysPer100Years, 3);
+    days -= centuries * kDaysPer100Years;
+    const std::uint64_t fours = days / kDaysPer4Years;
+    days %= kDaysPer4Years;
+    const std::uint64_t years = std::min<std::uint64_t>(days / kDaysPerYear, 3);
+    days -= years * kDaysPerYear;
+    parts.year = static_cast<unsigned>(kFirstYear + cycles * 400 + centuries * 100 + fours * 4 + years);
+    parts.month = 1;
+    while (days >= DaysInMonth(parts.year, parts.month)) {
+        days -= DaysInMonth(parts.year, parts.month);
+        ++parts.month;
+    }
+    parts.day = static_cast<unsigned>(days) + 1;
+    return true;
+}
+
+// As SystemTimeToFileTime, for the years four digits can hold.
+bool FromCalendar(const CalendarTime& parts, std::int64_t& time)
+{
+    if (parts.year < kFirstYear || parts.month < 1 || parts.month > 12 || parts.day < 1
+        || parts.day > DaysInMonth(parts.year, parts.month) || parts.hour > 23 || parts.minute > 59 || parts.second > 59
+        || parts.ms > 999) {
+        return false;
+    }
+    const std::uint64_t years = parts.year - kFirstYear;
+    std::uint64_t days = years * kDaysPerYear + years / 4 - years / 100 + years / 400 + (parts.day - 1);
+    for (unsigned month = 1; month < parts.month; ++month) {
+        days += DaysInMonth(parts.year, month);
+    }
+    const std::uint64_t ms
+        = days * kMsPerDay + ((parts.hour * 60ull + parts.minute) * 60 + parts.second) * 1000 + parts.ms;
+    time = static_cast<std::int64_t>(ms * kTicksPerMs);
+    return true;
+}
+
 // "yyyy-mm-dd hh:mm:ss.mmm" back into a FILETIME count.
 bool ParseTime(std::string_view text, std::int64_t& time)
 {
@@ -63,19 +140,21 @@ bool ParseTime(std::string_view text, std::int64_t& time)
         }
     }
     const auto number = [&](std::size_t at, std::size_t length) {
-        WORD value = 0;
-        static_cast<void>(ParseNumber(text.substr(at, length), value));
+        unsigned value = 0;
+        for (const char digit : text.substr(at, length)) {
+            value = value * 10 + static_cast<unsigned>(digit - '0');
+        }
         return value;
     };
-    const SYSTEMTIME parts
-        = { number(0, 4), number(5, 2), 0, number(8, 2), number(11, 2), number(14, 2), number(17, 2), number(20, 3) };
-    FILETIME fileTime;
-    if (!::SystemTimeToFileTime(&parts, &fileTime)) {
-        return false;
-    }
-    time = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime);
-    return true;
+    CalendarTime parts;
+    parts.year = number(0, 4);
+    parts.month = number(5, 2);
+    parts.day = number(8, 2);
+    parts.hour = number(11, 2);
+    parts.minute = number(14, 2);
+    parts.second = number(17, 2);
+    parts.ms = number(20, 3);
+    return FromCalendar(parts, time);
 }
 
 }  // namespace
@@ -101,23 +180,22 @@ std::string KindName(LineOrigin origin, std::int32_t kind)
 
 void AppendTime(std::string& out, std::int64_t time)
 {
-    const auto ticks = static_cast<std::uint64_t>(time);
-    const FILETIME fileTime = { static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32) };
-    SYSTEMTIME parts = {};
-    ::FileTimeToSystemTime(&fileTime, &parts);
-    AppendDigits(out, parts.wYear, 4);
+    // A count without a date gives zeros, and a year past 9999 its last four digits.
+    CalendarTime parts;
+    static_cast<void>(ToCalendar(time, parts));
+    AppendDigits(out, parts.year, 4);
     out += '-';
-    AppendDigits(out, parts.wMonth, 2);
+    AppendDigits(out, parts.month, 2);
     out += '-';
-    AppendDigits(out, parts.wDay, 2);
+    AppendDigits(out, parts.day, 2);
     out += ' ';
-    AppendDigits(out, parts.wHour, 2);
+    AppendDigits(out, parts.hour, 2);
     out += ':';
-    AppendDigits(out, parts.wMinute, 2);
+    AppendDigits(out, parts.minute, 2);
     out += ':';
-    AppendDigits(out, parts.wSecond, 2);
+    AppendDigits(out, parts.second, 2);
     out += '.';
-    AppendDigits(out, parts.wMilliseconds, 3);
+    AppendDigits(out, parts.ms, 3);
 }
 
 void AppendLogLine(std::string& out, const LineView& line)

@@ -21,7 +21,10 @@ std::string KindName(LineOrigin origin, std::int32_t kind);
 // The same without the number: empty for a kind that has no name.
 std::string_view KnownKindName(LineOrigin origin, std::int32_t kind) noexcept;
 
-// Appends "yyyy-mm-dd hh:mm:ss.mmm" for a local FILETIME count.
+// Appends "yyyy-mm-dd hh:mm:ss.mmm" for a local FILETIME count, as the
+// system's conversion gives it: a negative count (no date) gives zeros, and a
+// year past 9999 its last four digits. Plain C++, so that the format also
+// builds natively, for fuzzing.
 void AppendTime(std::string& out, std::int64_t time);
 
 // Appends one entry with its "\r\n".

@@ -44,6 +44,10 @@ void ViewerSession::UpdateStatus()
         switch (mCapture.GetState()) {
         case DebugOutputCapture::State::Capturing:
             capture = kCaptureOnText;
+            if (mCapture.AbandonedWrites() != 0) {
+                // Writers that took the buffer and never handed it back: it was handed on without them.
+                capture += Count(L"Writes abandoned", mCapture.AbandonedWrites());
+            }
             break;
         case DebugOutputCapture::State::TakenByOther:
             capture = kCaptureTakenText;
@@ -59,10 +63,11 @@ void ViewerSession::UpdateStatus()
         if (read->error != 0) {
             capture = L"The log cannot be read: " + SystemException::GetSystemErrorText(read->error);
         } else {
-            capture = L"Read " + std::to_wstring(read->lines) + L" lines, " + std::to_wstring(read->malformed)
-                + L" not in the log format";
+            capture = std::wstring(read->cancelled ? L"Stopped after " : L"Read ") + std::to_wstring(read->lines)
+                + L" lines, " + std::to_wstring(read->malformed) + L" not in the log format";
             if (read->cut != 0) {
-                capture += L", " + std::to_wstring(read->cut) + L" cut";
+                capture += L", " + std::to_wstring(read->cut) + L" cut to their first "
+                    + std::to_wstring(LogFileReader::kMaxLineBytes / 1024) + L" KB";
             }
         }
     } else if (mLoading.Started()) {
@@ -76,9 +81,15 @@ void ViewerSession::UpdateStatus()
     const LogWriter::Status log = mLog.GetStatus();
     std::wstring logText;
     if (log.active && log.error != 0) {
-        logText = L"The log cannot be written: " + log.path + L" (" + SystemException::GetSystemErrorText(log.error) + L")";
+        logText = L"The log cannot be written: " + log.path + L" (" + SystemException::GetSystemErrorText(log.error)
+            + L"); " + std::to_wstring((log.waitingBytes + 1023) / 1024) + L" KB wait to be written";
     } else if (log.active) {
         logText = L"Logging to " + log.path;
+    }
+    if (log.active && log.overLimit) {
+        // Rotation never throws a kept file away: until it can move them all, the log grows.
+        logText += std::wstring(kStatusGap) + L"The log is past its limit: its older files cannot be moved ("
+            + SystemException::GetSystemErrorText(log.rotateError) + L")";
     }
     if (log.unwritten != 0) {
         logText += (logText.empty() ? L"" : kStatusGap) + std::wstring(L"Lines not logged: ")
