@@ -1,7 +1,5 @@
 #include "viewer/rules/TextRule.h"
 
-#include "viewer/rules/RegexMatcher.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -75,7 +73,7 @@ std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
     }
     Rule rule;
     if (definition.regex) {
-        rule.mRegex = RegexMatcher::Compile(definition.pattern, definition.matchCase, error);
+        rule.mRegex = pattern::Pattern::Compile(definition.pattern, definition.matchCase, error);
         if (!rule.mRegex) {
             return std::nullopt;
         }

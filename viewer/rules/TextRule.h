@@ -3,8 +3,9 @@
 // Filters (include, exclude) and highlights are made of such rules.
 #pragma once
 
+#include "viewer/pattern/Pattern.h"
+
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,9 +33,8 @@ struct TextRule {
     bool operator==(const TextRule&) const = default;
 };
 
-enum class MatchResult : std::uint8_t { NoMatch, Match, GaveUp };
-
-class RegexMatcher;
+// Whether a rule matched a text; a regular expression may give up on one.
+using MatchResult = pattern::SearchResult;
 
 // A rule together with its matcher, made once. A rule whose pattern cannot be
 // used is never made, so every Rule matches. Matching never throws; a regular
@@ -50,7 +50,7 @@ public:
 private:
     TextRule mDefinition;
     std::string mText;  // plain text; lower case unless matchCase
-    std::shared_ptr<const RegexMatcher> mRegex;
+    std::optional<pattern::Pattern> mRegex;
 };
 
 // Plain-text search; without matchCase, ASCII letters match either case and

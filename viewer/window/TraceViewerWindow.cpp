@@ -6,7 +6,6 @@
 #include "viewer/window/ViewerMenus.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
