@@ -123,18 +123,18 @@ protected:
         mDpi = dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
         resources::UniqueGdiObject font = CreateMessageFont(mDpi);
         const HFONT shown = font ? static_cast<HFONT>(font.get()) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-        ::EnumChildWindows(
-            mWindow,
-            [](HWND child, LPARAM value) -> BOOL {
-                ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(value), TRUE);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(shown));
+        ::EnumChildWindows(mWindow, &BaseWindow::SetChildFont, reinterpret_cast<LPARAM>(shown));
         mFont = std::move(font);
     }
 
 private:
     static constexpr UINT_PTR kSubclassId = 1;
+
+    static BOOL CALLBACK SetChildFont(HWND child, LPARAM font)
+    {
+        ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+        return TRUE;
+    }
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
