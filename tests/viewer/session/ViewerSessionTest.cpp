@@ -89,6 +89,15 @@ TEST(ViewerSessionTest, FindCountsMatchesWalksThemRoundAndWaitsForTypingToPause)
         EXPECT_EQ(viewer->TakeChanges().select, step.selected) << step.forward << " from " << step.chosen.value_or(99);
         EXPECT_EQ(viewer.Status(kStatusFind), step.status);
     }
+    // A filter changes what is shown and lines come later: find looks again,
+    // in every field of the line.
+    viewer->SetFilters({ Made({ .action = RuleAction::Exclude, .pattern = "open a" }) }, std::nullopt);
+    viewer.Add(1, kMessage, "d", "opener");
+    viewer.Settle();
+    EXPECT_TRUE(viewer->Look(4).match);
+    viewer->FindNext(false, 0);
+    EXPECT_EQ(viewer->TakeChanges().select, 4u);
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Match 3 of 3");
     viewer->ApplyFind("OPEN", true);
     EXPECT_EQ(viewer.Status(kStatusFind), L"Matches: 1");
     viewer->ApplyFind("nowhere", false);

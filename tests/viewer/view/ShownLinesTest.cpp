@@ -1,5 +1,5 @@
 // Which lines the list shows: function scopes read from the lines, folding,
-// and filters working together.
+// and filters on each field working together. Find is the session's test.
 #include "viewer/view/ShownLines.h"
 
 #include "foundation/trace/TraceProtocol.h"
@@ -26,8 +26,8 @@ void Fill(LineStore& store, const std::vector<Line>& lines)
 {
     for (const Line& line : lines) {
         const bool debug = line.pid == 0;
-        store.Add({ 0, debug ? 9 : line.pid, debug ? LineOrigin::Debug : LineOrigin::Record, debug ? 0 : line.kind, "",
-            debug ? "" : "src", line.text });
+        store.Add({ 0, debug ? 9 : line.pid, debug ? LineOrigin::Debug : LineOrigin::Record, debug ? 0 : line.kind,
+            debug ? "" : "app.exe", debug ? "" : "src", line.text });
     }
 }
 
@@ -109,22 +109,42 @@ const std::vector<Line> kTwoSenders = {
     { 0, 0, "debug line" },  // 12
 };
 
-TEST(ShownLinesTest, FoldedScopesHideTheirSendersLinesUpToTheirExit)
+TEST(ShownLinesTest, FiltersOnEachFieldAndFoldedScopesHideLines)
 {
+    const auto include = [](RuleField field, const char* pattern) {
+        // The whole line's fields are joined by tabs, which a regular expression writes \t.
+        return TextRule { .regex = field == RuleField::WholeLine, .field = field, .pattern = pattern };
+    };
+    const auto exclude = [&](RuleField field, const char* pattern) {
+        TextRule rule = include(field, pattern);
+        rule.action = RuleAction::Exclude;
+        return rule;
+    };
+    const std::vector<std::uint64_t> all = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 };
     const struct {
         const char* name;
         std::vector<std::uint64_t> folded;  // entry lines
         std::vector<TextRule> filters;
         std::vector<std::uint64_t> shown;
     } rows[] = {
-        { "nothing folded", {}, {}, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "nothing folded", {}, {}, all },
         { "outermost: the other sender stays", { 0 }, {}, { 0, 2, 5, 10, 11, 12 } },
         { "open scope to the end of its sender", { 2 }, {}, { 0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 12 } },
-        { "a filter inside a folded scope", { 4 }, { TextRule { .action = RuleAction::Exclude, .pattern = "in X" } },
+        { "a filter inside a folded scope", { 4 }, { exclude(RuleField::Text, "in X") },
             { 0, 1, 2, 3, 4, 8, 9, 10, 12 } },
-        { "an include rule", { 0 }, { TextRule { .pattern = "X" } }, { 2, 5, 11 } },
-        { "a rule switched off takes no part", {}, { TextRule { .enabled = false, .pattern = "X" } },
-            { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "an include rule", { 0 }, { include(RuleField::Text, "X") }, { 2, 5, 11 } },
+        { "rules switched off take no part", {},
+            { exclude(RuleField::Text, "X"), TextRule { .enabled = false, .pattern = "A" },
+                TextRule { .action = RuleAction::Exclude, .enabled = false, .pattern = "in" } },
+            { 0, 1, 3, 4, 6, 7, 8, 9, 10, 12 } },
+        { "two includes: either", {}, { include(RuleField::Text, "in X"), include(RuleField::Kind, "debug") },
+            { 5, 11, 12 } },
+        { "an exclude beats an include", {}, { include(RuleField::Text, "X"), exclude(RuleField::Kind, "function") },
+            { 5, 11 } },
+        { "the pid", {}, { include(RuleField::Pid, "2") }, { 2, 5, 11 } },
+        { "the line number counts from 1", {}, { include(RuleField::Line, "13") }, { 12 } },
+        { "the whole line joins the fields", {}, { include(RuleField::WholeLine, "function\\tsrc\\tA - ") }, { 0, 9 } },
+        { "the whole line holds the process", {}, { exclude(RuleField::WholeLine, "app\\.exe") }, { 12 } },
     };
     for (const auto& row : rows) {
         LineStore store;
@@ -184,10 +204,6 @@ TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
     static_cast<void>(shown.Work(kAll));
     EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
 }
-
-}  // namespace
-
-namespace {
 
 TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
 {
