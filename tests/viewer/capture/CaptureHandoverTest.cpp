@@ -7,7 +7,6 @@
 
 #include "foundation/resources/UniqueResource.h"
 #include "tests/support/WaitFor.h"
-#include "foundation/resources/UniqueResource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 // The pieces of debug-output capture that need no second process: reading
-// the shared buffer, program names, and the ANSI text's way into UTF-8.
-#include "foundation/text/Unicode.h"
+// the shared buffer, and program names.
 #include "viewer/capture/DebugBuffer.h"
 #include "viewer/capture/ProcessNames.h"
 
@@ -70,32 +69,6 @@ TEST(ProcessNamesTest, NamesRunningProgramsAndForgetsEndedOnes)
             return names.Lookup(pid, 0) != "debug_writer.exe";
         },
         5000));
-}
-
-TEST(LineIntakeTest, AnsiTextBecomesUtf8)
-{
-    // These runs have code page 1252, where 0x81 is not defined.
-    ASSERT_EQ(::GetACP(), 1252u);
-    const struct {
-        std::string ansi;
-        std::string utf8;
-    } rows[] = {
-        { "plain", "plain" },
-        { "", "" },
-        { "caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC" },
-        { "\xFF", "\xC3\xBF" },
-    };
-    for (const auto& row : rows) {
-        std::string out = "<";
-        unicode::append_ansi_as_utf8(out, row.ansi);
-        EXPECT_EQ(out, "<" + row.utf8) << row.ansi;
-    }
-    // Undefined bytes still become characters, not nothing.
-    std::string undefined;
-    unicode::append_ansi_as_utf8(undefined, "a\x81z");
-    EXPECT_GE(undefined.size(), 3u);
-    EXPECT_EQ(undefined.front(), 'a');
-    EXPECT_EQ(undefined.back(), 'z');
 }
 
 }  // namespace
