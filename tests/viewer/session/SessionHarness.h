@@ -19,28 +19,20 @@ public:
     ViewerSettings settings;
     std::optional<std::string> rules;
     bool failSaves = false;
-    int saves = 0;
 
     MemorySettings() { settings.capture = false; }
     ViewerSettings Load() override { return settings; }
     std::optional<std::string> LoadRules() override { return rules; }
-    bool Save(const ViewerSettings& saved, SettingsScope) override
-    {
-        return Saved([&] { settings = saved; });
-    }
-    bool SaveRules(std::string_view text) override
-    {
-        return Saved([&] { rules = std::string(text); });
-    }
+    bool Save(const ViewerSettings& saved, SettingsScope) override { return Keep([&] { settings = saved; }); }
+    bool SaveRules(std::string_view text) override { return Keep([&] { rules = std::string(text); }); }
 
 private:
-    template <typename Keep> bool Saved(Keep keep)
+    template <typename Keeping> bool Keep(Keeping keep)
     {
         if (failSaves) {
             ::SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
-        ++saves;
         keep();
         return true;
     }

@@ -54,8 +54,7 @@ TEST(ViewerSessionTest, CountsWhatArrivesWhatIsRejectedAndWhatPauseHolds)
     EXPECT_EQ(viewer.Settle().shown, 3u);
 
     viewer->Clear();
-    const ViewerSession::Changes cleared = viewer.Settle();
-    EXPECT_EQ(cleared.shown, 0u);
+    EXPECT_EQ(viewer.Settle().shown, 0u);
     EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 0    Dropped: 0    Rejected: 0");
 }
 
@@ -121,16 +120,17 @@ TEST(ViewerSessionTest, FoldingHidesASendersScopeAndChoosesItsEntry)
     viewer.Add(1, kFunction, "Load - return");
     viewer.Add(1, kMessage, "done");
     viewer.Settle();
-    std::string marker;
-    viewer->AppendCell(0, Column::Fold, marker);
-    EXPECT_EQ(marker, "-");
+    const auto marker = [&] {
+        std::string cell;
+        viewer->AppendCell(0, Column::Fold, cell);
+        return cell;
+    };
+    EXPECT_EQ(marker(), "-");
     // Left on a line inside the scope folds the scope around it.
     viewer->Fold(1, true);
     EXPECT_EQ(viewer->TakeChanges().select, 0u);
     EXPECT_EQ(viewer.Texts(), Strings({ "Load - enter", "other program", "done" }));
-    marker.clear();
-    viewer->AppendCell(0, Column::Fold, marker);
-    EXPECT_EQ(marker, "+");
+    EXPECT_EQ(marker(), "+");
     viewer->ToggleFold(0);
     EXPECT_EQ(viewer->ShownCount(), 5u);
     viewer->FoldAll(true);
@@ -152,7 +152,7 @@ TEST(ViewerSessionTest, FollowingScrollsToNewLinesUntilItStops)
     EXPECT_TRUE(viewer->Following());
 }
 
-TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndItsBadLinesAreNotedByNumber)
+TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndBadLinesOfItAndOfTheKeptRulesAreNotedByNumber)
 {
     testing_support::TempFolder folder;
     const std::wstring rules = folder.WriteFile(L"run.rules",
@@ -183,13 +183,10 @@ TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndItsBadLinesAreNotedByNumbe
     Harness fallback(missing, "exclude\ttext\ttext\tkeep\r\n");
     EXPECT_EQ(fallback->Rules().Filters().size(), 1u);
     EXPECT_NE(fallback.Status(kStatusLog).find(L"cannot be read"), std::wstring::npos);
-}
-
-TEST(ViewerSessionTest, KeptRulesThatDoNotCompileAreLeftOutWithANote)
-{
-    Harness viewer({}, "include\ttext\tregex\t[z-a]\r\nexclude\ttext\ttext\tnoise\r\n");
-    EXPECT_EQ(viewer->Rules().Filters().size(), 1u);
-    EXPECT_NE(viewer.Status(kStatusLog).find(L"Kept rules, line 1:"), std::wstring::npos);
+    // Kept rules that do not compile are left out with a note.
+    Harness kept({}, "include\ttext\tregex\t[z-a]\r\nexclude\ttext\ttext\tnoise\r\n");
+    EXPECT_EQ(kept->Rules().Filters().size(), 1u);
+    EXPECT_NE(kept.Status(kStatusLog).find(L"Kept rules, line 1:"), std::wstring::npos);
     // No kept rules at all: error lines are highlighted.
     Harness fresh;
     ASSERT_EQ(fresh->Rules().Highlights().size(), 1u);
