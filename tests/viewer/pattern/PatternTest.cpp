@@ -1,7 +1,7 @@
 // The pattern engine: a table of constructs (chiefly those the differential
 // fuzzer cannot judge against std::regex: UTF-8, NUL bytes, long texts,
-// the literal prefilters), what is refused and why, the pathological cases
-// and the give-up budget, and the replay of the fuzzer's seed corpus.
+// the literal prefilters; its seed corpus, replayed here, holds more), what
+// is refused and why, the pathological cases and the give-up budget.
 #include "viewer/pattern/Pattern.h"
 
 #include "tests/support/FileBytes.h"
@@ -30,22 +30,16 @@ TEST(PatternTest, EachConstructMatchesAsInEcmaScript)
         bool matches;
     } rows[] = {
         // '.', classes and their escapes, assertions.
-        { "a.c", kCase, "a\nc", false },
-        { "a.c", kCase, "a\rc", false },
         { "a.c", kCase, std::string("a\0c", 3), true },
         { "^[-a]+[a-]$", kCase, "-a-", true },
         { "[\\]\\\\]", kCase, "a\\b", true },
         { "[\\b]", kCase, "\b", true },
         { "[^\\d\\s]", kCase, "1 2 x", true },
         { "\\d\\D\\w\\W\\s\\S", kCase, "1a_- x", true },
-        { "\\bcat\\b", kCase, "concat", false },
         { "cat$", kCase, "cat\n", false },
         // Groups, alternation, quantifiers counted and lazy.
         { "x(?:abc|zbc)", kCase, "xabx", false },
-        { "a||b", kCase, "c", true },
         { "^(?:ab){2}$", kCase, "ab", false },
-        { "^x{2,3}$", kCase, "xxxx", false },
-        { "^a+?b*?c??$", kCase, "aab", true },
         { "^a{0}b", kCase, "b", true },
         { "^(?:x{1000}){9}$", kCase, std::string(9000, 'x'), true },  // the largest count, nearly the largest program
         // Escapes for characters, and punctuation standing for itself.
@@ -53,7 +47,6 @@ TEST(PatternTest, EachConstructMatchesAsInEcmaScript)
         { "a\\0b", kCase, std::string("a\0b", 3), true },
         { "\\x41\\u0042\\cJ", kCase, "AB\n", true },
         { "\\.\\*\\+\\?\\(\\)\\[\\{\\|\\^\\$\\/", kCase, ".*+?()[{|^$/", true },
-        { "a]b}", kCase, "a]b}", true },
         // Skipping to where a match may start must not skip a match.
         { "\\t40[0-3]2\\t", kCase, "\t4091\t4012\tx", true },
         { "ab\\b", kCase, "abc ab", true },
@@ -66,7 +59,6 @@ TEST(PatternTest, EachConstructMatchesAsInEcmaScript)
         { "[a-c]+x", kAnyCase, "ABCX", true },
         { "[^a]", kAnyCase, "A", false },
         { "\\W", kAnyCase, "a", false },
-        { "[Z-a]", kAnyCase, "z", true },
         // Texts are read as UTF-8 code points; case is folded for ASCII only.
         { "^.{4}$", kCase, "\xE2\x82\xAC\xC3\xA9xy", true },  // four code points in seven bytes
         { "^.{3}$", kCase, "\xE2\x82\xAC\xC3\xA9xy", false },
