@@ -209,11 +209,13 @@ TEST(SaveFileTest, TheTargetIsReplacedOnlyByACompleteCopyAndNoTemporaryFileStays
         SCOPED_TRACE(row.name);
         testing_support::TempFolder folder(L"viewer");
         const bool existed = row.target != Target::Missing && row.target != Target::InMissingFolder;
-        const std::wstring target = existed ? folder.WriteFile(L"saved.txt", "old lines\r\n")
-                                            : folder.File(row.target == Target::Missing ? L"saved.txt" : L"gone\\saved.txt");
+        const std::wstring target = existed
+            ? folder.WriteFile(L"saved.txt", "old lines\r\n")
+            : folder.File(row.target == Target::Missing ? L"saved.txt" : L"gone\\saved.txt");
         resources::UniqueFileHandle holder(row.target != Target::HeldWithoutSharing
                 ? INVALID_HANDLE_VALUE
-                : ::CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                : ::CreateFileW(
+                    target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_EQ(row.target == Target::HeldWithoutSharing, static_cast<bool>(holder));
         ASSERT_TRUE(row.target != Target::ReadOnly || ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
 

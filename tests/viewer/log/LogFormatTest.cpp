@@ -52,32 +52,27 @@ std::int64_t SystemTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD min
     return Count(time);
 }
 
-LineView Line(LineOrigin origin, std::int32_t kind, std::uint32_t pid, std::string_view process,
-    std::string_view source, std::string_view text)
-{
-    return { SystemTime(2026, 3, 4, 5, 6, 7, 89), pid, origin, kind, process, source, text };
-}
-
 TEST(LogFormatTest, EntriesHaveSixTabSeparatedFieldsAndReadBack)
 {
+    const std::int64_t kTime = SystemTime(2026, 3, 4, 5, 6, 7, 89);
     const struct {
         const char* name;
         LineView line;
         std::string text;
     } rows[] = {
-        { "debug output", Line(LineOrigin::Debug, 0, 1234, "Probedeck.exe", "", "hello"),
+        { "debug output", { kTime, 1234, LineOrigin::Debug, 0, "Probedeck.exe", "", "hello" },
             "2026-03-04 05:06:07.089\t1234\tProbedeck.exe\tdebug\t\thello\r\n" },
-        { "an error record, sender unknown", Line(LineOrigin::Record, 1, 0, "", "app", "failed"),
+        { "an error record, sender unknown", { kTime, 0, LineOrigin::Record, 1, "", "app", "failed" },
             "2026-03-04 05:06:07.089\t\t\terror\tapp\tfailed\r\n" },
-        { "a message record", Line(LineOrigin::Record, 3, 5, "a.exe", "s", "m"),
+        { "a message record", { kTime, 5, LineOrigin::Record, 3, "a.exe", "s", "m" },
             "2026-03-04 05:06:07.089\t5\ta.exe\tmessage\ts\tm\r\n" },
-        { "a function record", Line(LineOrigin::Record, 4, 5, "a.exe", "s", "  Run - enter"),
+        { "a function record", { kTime, 5, LineOrigin::Record, 4, "a.exe", "s", "  Run - enter" },
             "2026-03-04 05:06:07.089\t5\ta.exe\tfunction\ts\t  Run - enter\r\n" },
-        { "other kinds by number", Line(LineOrigin::Record, -7, 5, "a.exe", "", "x"),
+        { "other kinds by number", { kTime, 5, LineOrigin::Record, -7, "a.exe", "", "x" },
             "2026-03-04 05:06:07.089\t5\ta.exe\t-7\t\tx\r\n" },
-        { "tabs, CRs and LFs become spaces", Line(LineOrigin::Record, 2, 5, "a.exe", "s\tt", "a\tb\rc\nd"),
+        { "tabs, CRs and LFs become spaces", { kTime, 5, LineOrigin::Record, 2, "a.exe", "s\tt", "a\tb\rc\nd" },
             "2026-03-04 05:06:07.089\t5\ta.exe\t2\ts t\ta b c d\r\n" },
-        { "UTF-8 passes unchanged", Line(LineOrigin::Debug, 0, 5, "caf\xC3\xA9.exe", "", "\xE2\x82\xAC"),
+        { "UTF-8 passes unchanged", { kTime, 5, LineOrigin::Debug, 0, "caf\xC3\xA9.exe", "", "\xE2\x82\xAC" },
             "2026-03-04 05:06:07.089\t5\tcaf\xC3\xA9.exe\tdebug\t\t\xE2\x82\xAC\r\n" },
     };
     for (const auto& row : rows) {

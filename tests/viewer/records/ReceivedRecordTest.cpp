@@ -41,7 +41,8 @@ TEST(ReceivedRecordTest, AcceptsOnlyWholeRecordsAndNeverReadsPastCbData)
         if (row.at >= 0) {
             std::memcpy(bytes.data() + row.at, &row.value, sizeof row.value);
         }
-        EXPECT_EQ(CheckRecord(row.dwData, static_cast<std::uint32_t>(bytes.size()), bytes.data()).has_value(), row.accepted)
+        EXPECT_EQ(
+            CheckRecord(row.dwData, static_cast<std::uint32_t>(bytes.size()), bytes.data()).has_value(), row.accepted)
             << row.name;
     }
     EXPECT_FALSE(CheckRecord(TraceRecord::kMagic, good.length, nullptr).has_value());

@@ -23,8 +23,14 @@ public:
     MemorySettings() { settings.capture = false; }
     ViewerSettings Load() override { return settings; }
     std::optional<std::string> LoadRules() override { return rules; }
-    bool Save(const ViewerSettings& saved, SettingsScope) override { return Keep([&] { settings = saved; }); }
-    bool SaveRules(std::string_view text) override { return Keep([&] { rules = std::string(text); }); }
+    bool Save(const ViewerSettings& saved, SettingsScope) override
+    {
+        return Keep([&] { settings = saved; });
+    }
+    bool SaveRules(std::string_view text) override
+    {
+        return Keep([&] { rules = std::string(text); });
+    }
 
 private:
     template <typename Keeping> bool Keep(Keeping keep)
@@ -47,7 +53,6 @@ public:
         mSession->Start();
     }
 
-    ViewerSession& session() { return *mSession; }
     MemorySettings& settings() { return mSettings; }
     ViewerSession* operator->() { return mSession.get(); }
 
