@@ -1,5 +1,6 @@
 // The log's files, in this process: rotation when a file of the chain is held
-// open, failed writes, and lines that wait for a log that cannot be written.
+// open, failed writes, lines that wait for a log that cannot be written, and
+// Save's replacing of a file, which leaves the old one until the new is whole.
 #include "viewer/log/LogFile.h"
 #include "viewer/log/LogFormat.h"
 #include "viewer/log/LogWriter.h"
@@ -21,6 +22,11 @@
 namespace {
 
 using testing_support::ReadFileBytes;
+
+std::ptrdiff_t FileCount(const std::wstring& folder)
+{
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+}
 
 constexpr int kKept = LogFile::kKeptFiles;
 
@@ -49,7 +55,8 @@ TEST(LogFileTest, AFileOfTheChainHeldOpenPutsOffRotationWithoutLosingALineOrAKep
     for (int held = 0; held <= kKept; ++held) {
         SCOPED_TRACE("held: " + std::to_string(held));
         testing_support::TempFolder folder(L"viewer");
-        const std::wstring log = MakeChain(folder, full + "\r\n", kKept + 1);
+        // Two files left beyond the kept ones move with the chain, and go after it.
+        const std::wstring log = MakeChain(folder, full + "\r\n", kKept + 3);
         const std::vector<std::string> before = Chain(log);
         // Another program reads it, sharing reading and writing but not deletion.
         resources::UniqueFileHandle holder(::CreateFileW((held == 0 ? log : log + L"." + std::to_wstring(held)).c_str(),
@@ -73,20 +80,8 @@ TEST(LogFileTest, AFileOfTheChainHeldOpenPutsOffRotationWithoutLosingALineOrAKep
         moved.insert(moved.end(), before.begin() + 1, before.end() - 1);
         moved.push_back("");  // the oldest went
         EXPECT_EQ(Chain(log, kKept + 1), moved);
+        EXPECT_EQ(FileCount(folder.path()), kKept + 1);
     }
-}
-
-TEST(LogFileTest, FilesLeftBeyondTheKeptOnesMoveWithTheChainAndGoAfterIt)
-{
-    testing_support::TempFolder folder(L"viewer");
-    const std::wstring log = MakeChain(folder, "full\r\n", kKept + 3);
-    const std::vector<std::string> before = Chain(log);
-    LogFile file(log, 4);
-    EXPECT_EQ(file.Append("next\r\n", 0), 6u);
-    std::vector<std::string> expected(before.begin(), before.end() - 1);
-    expected.insert(expected.begin(), "next\r\n");
-    EXPECT_EQ(Chain(log), expected);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), kKept + 1);
 }
 
 TEST(LogFileTest, AWriteThatFailsHalfwayIsCutBackOffAndItsLinesWrittenWhole)
@@ -194,6 +189,45 @@ TEST(LogWriterTest, LinesBeyondTheWaitingBoundAndThoseLeftAtStopAreCounted)
     status = writer.GetStatus();
     EXPECT_EQ(status.unwritten, 25u);
     EXPECT_EQ(status.waitingBytes, 0u);
+}
+
+TEST(SaveFileTest, TheTargetIsReplacedOnlyByACompleteCopyAndNoTemporaryFileStays)
+{
+    enum class Target { Missing, Present, HeldWithoutSharing, ReadOnly, InMissingFolder };
+    const struct {
+        const char* name;
+        Target target;
+        bool saved;
+    } rows[] = {
+        { "no file yet", Target::Missing, true },
+        { "a file replaced", Target::Present, true },
+        { "a file held open without sharing", Target::HeldWithoutSharing, false },
+        { "a read-only file", Target::ReadOnly, false },
+        { "a folder that does not exist", Target::InMissingFolder, false },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing_support::TempFolder folder(L"viewer");
+        const bool existed = row.target != Target::Missing && row.target != Target::InMissingFolder;
+        const std::wstring target = existed
+            ? folder.WriteFile(L"saved.txt", "old lines\r\n")
+            : folder.File(row.target == Target::Missing ? L"saved.txt" : L"gone\\saved.txt");
+        resources::UniqueFileHandle holder(row.target != Target::HeldWithoutSharing
+                ? INVALID_HANDLE_VALUE
+                : ::CreateFileW(
+                    target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_EQ(row.target == Target::HeldWithoutSharing, static_cast<bool>(holder));
+        ASSERT_TRUE(row.target != Target::ReadOnly || ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+
+        ::SetLastError(0xDEAD);
+        EXPECT_EQ(SaveFileReplacing(target, "new lines\r\n"), row.saved);
+        const DWORD error = ::GetLastError();
+        EXPECT_TRUE(row.saved || (error != 0 && error != 0xDEAD)) << error;
+        holder.reset();
+        ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(ReadFileBytes(target), row.saved ? "new lines\r\n" : existed ? "old lines\r\n" : "");
+        EXPECT_EQ(FileCount(folder.path()), row.saved || existed ? 1 : 0);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// The pattern engine: what each construct matches, what is refused and why,
-// that no pattern or line makes a search run long, and agreement with
-// std::regex on random patterns and on the fuzzer's seed corpus.
+// The pattern engine: a table of constructs (chiefly those the differential
+// fuzzer cannot judge against std::regex: UTF-8, NUL bytes, long texts,
+// the literal prefilters; its seed corpus, replayed here, holds more), what
+// is refused and why, the pathological cases and the give-up budget.
 #include "viewer/pattern/Pattern.h"
 
+#include "tests/support/FileBytes.h"
 #include "tests/support/TestPaths.h"
 #include "tests/viewer/pattern/fuzz/PatternOracle.h"
 
@@ -10,8 +12,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace {
 
@@ -21,115 +21,52 @@ using pattern::SearchResult;
 constexpr bool kCase = true;
 constexpr bool kAnyCase = false;
 
-struct Row {
-    const char* pattern;
-    bool matchCase;
-    std::string text;
-    bool matches;
-};
-
-void ExpectRows(const std::vector<Row>& rows)
-{
-    for (const Row& row : rows) {
-        std::string error;
-        const auto compiled = Pattern::Compile(row.pattern, row.matchCase, error);
-        ASSERT_TRUE(compiled) << row.pattern << ": " << error;
-        const SearchResult expected = row.matches ? SearchResult::Match : SearchResult::NoMatch;
-        EXPECT_EQ(compiled->Search(row.text), expected) << row.pattern << " in \"" << row.text << "\"";
-    }
-}
-
 TEST(PatternTest, EachConstructMatchesAsInEcmaScript)
 {
-    ExpectRows({
-        // Literals, '.', and the search finding a match anywhere.
-        { "lo w", kCase, "hello world", true },
-        { "a.c", kCase, "xxabcxx", true },
-        { "a.c", kCase, "a\nc", false },
-        { "a.c", kCase, "a\rc", false },
+    const struct {
+        const char* pattern;
+        bool matchCase;
+        std::string text;
+        bool matches;
+    } rows[] = {
+        // '.', classes and their escapes, assertions.
         { "a.c", kCase, std::string("a\0c", 3), true },
-        // Classes: ranges, negation, escapes inside, '-' at either end, \b as backspace.
-        { "^[a-cx]+$", kCase, "abcxcba", true },
-        { "^[a-cx]+$", kCase, "abd", false },
-        { "[^\\d\\s]", kCase, "1 2 3", false },
-        { "[^\\d\\s]", kCase, "1 2 x", true },
         { "^[-a]+[a-]$", kCase, "-a-", true },
         { "[\\]\\\\]", kCase, "a\\b", true },
         { "[\\b]", kCase, "\b", true },
-        { "[\\x41-\\x43]", kCase, "xBx", true },
-        { "[.]", kCase, "x", false },
-        { "[\\s\\S]", kCase, "\n", true },
-        // Class escapes and assertions.
-        { "\\d\\D\\w\\W\\s\\S", kCase, "1a_-xx", false },
+        { "[^\\d\\s]", kCase, "1 2 x", true },
         { "\\d\\D\\w\\W\\s\\S", kCase, "1a_- x", true },
-        { "\\bcat\\b", kCase, "a cat.", true },
-        { "\\bcat\\b", kCase, "concat", false },
-        { "\\Bcat", kCase, "concat", true },
-        { "^cat", kCase, "a cat", false },
         { "cat$", kCase, "cat\n", false },
-        { "^$", kCase, "", true },
-        // Groups, alternation, and the literal every match holds.
-        { "(ab|cd)e", kCase, "xcde", true },
-        { "(?:ab|cd)e", kCase, "abde", false },
-        { "ab|cd", kCase, "xxcd", true },
-        { "x(?:abc|zbc)", kCase, "xzbc", true },
+        // Groups, alternation, quantifiers counted and lazy.
         { "x(?:abc|zbc)", kCase, "xabx", false },
-        { "a||b", kCase, "c", true },
-        { "()", kCase, "", true },
-        // Quantifiers, counted and lazy; an atom repeated zero times.
-        { "^a*b+c?$", kCase, "bb", true },
-        { "^a*b+c?$", kCase, "abcc", false },
-        { "^(?:ab){2}$", kCase, "abab", true },
         { "^(?:ab){2}$", kCase, "ab", false },
-        { "^x{2,}$", kCase, "xxxxx", true },
-        { "^x{2,}$", kCase, "x", false },
-        { "^x{2,3}$", kCase, "xxxx", false },
-        { "^a+?b*?c??$", kCase, "aab", true },
         { "^a{0}b", kCase, "b", true },
         { "^(?:x{1000}){9}$", kCase, std::string(9000, 'x'), true },  // the largest count, nearly the largest program
-        { "colou?r", kCase, "color", true },
         // Escapes for characters, and punctuation standing for itself.
         { "\\t\\n\\r\\f\\v", kCase, "\t\n\r\f\v", true },
         { "a\\0b", kCase, std::string("a\0b", 3), true },
         { "\\x41\\u0042\\cJ", kCase, "AB\n", true },
         { "\\.\\*\\+\\?\\(\\)\\[\\{\\|\\^\\$\\/", kCase, ".*+?()[{|^$/", true },
-        { "a]b}", kCase, "a]b}", true },
         // Skipping to where a match may start must not skip a match.
         { "\\t40[0-3]2\\t", kCase, "\t4091\t4012\tx", true },
         { "ab\\b", kCase, "abc ab", true },
         { "aab", kCase, "aaab", true },
-        { "ab-cd", kCase, "ab-cd", true },  // found by its rarest byte, at either end of the text
-        { "ab-cd", kCase, "b-cd ab-c", false },
+        { "ab-cd", kCase, "b-cd ab-c", false },  // found by its rarest byte, at either end of the text
         { "ab-cd", kAnyCase, "xAB-CD", true },
-        { "\\d+ms", kCase, "took 12 s, 34ms", true },
-        // Without matchCase: literals, classes and negated classes fold ASCII.
-        { "HeLLo", kAnyCase, "say hello", true },
-        { "HeLLo", kCase, "say hello", false },
         { "TOKEN -", kAnyCase, "token token - x", true },
-        { "^ *Token - (enter|return)", kAnyCase, "    TOKEN - RETURN = 0", true },
-        { "^ *Token - (enter|return)", kAnyCase, "  x Token - return", false },
-        { "[a-c]+X", kAnyCase, "ABCx", true },
+        // Without matchCase ASCII folds, in literals, classes and negated classes.
+        { "HeLLo", kCase, "say hello", false },
+        { "[a-c]+x", kAnyCase, "ABCX", true },
         { "[^a]", kAnyCase, "A", false },
-        { "[^a]", kCase, "A", true },
         { "\\W", kAnyCase, "a", false },
-        { "[Z-a]", kAnyCase, "z", true },
-    });
-}
-
-TEST(PatternTest, TextsAreReadAsUtf8CodePoints)
-{
-    ExpectRows({
-        { "^caf.$", kCase, "caf\xC3\xA9", true },
+        // Texts are read as UTF-8 code points; case is folded for ASCII only.
         { "^.{4}$", kCase, "\xE2\x82\xAC\xC3\xA9xy", true },  // four code points in seven bytes
-        { "^.{4}$", kCase, "\xE2\x82\xAC\xC3\xA9x", false },
-        { "^.{3}$", kCase, "\xE2\x82\xAC\xC3\xA9x", true },
+        { "^.{3}$", kCase, "\xE2\x82\xAC\xC3\xA9xy", false },
         { "^[^a]$", kCase, "\xF0\x9F\x98\x80", true },
         { "\\xE9", kCase, "caf\xC3\xA9", true },
-        { "\\u20AC!", kCase, "\xE2\x82\xAC!", true },
         { "\\uD83D\\uDE00", kCase, "\xF0\x9F\x98\x80", true },
         { "[\xC3\xA0-\xC3\xBF]", kCase, "caf\xC3\xA9", true },
         { "\xC3\xA9+x", kCase, "\xC3\xA9\xC3\xA9x", true },
-        // Case is folded for ASCII only.
         { "\xC3\x89", kAnyCase, "\xC3\xA9", false },
         // Bytes that are not UTF-8 count one each, and never join a neighbour.
         { "^a.z$", kCase, "a\xFFz", true },
@@ -137,9 +74,15 @@ TEST(PatternTest, TextsAreReadAsUtf8CodePoints)
         { "^.$", kCase, "\xE0\x80\xAF", false },  // overlong
         { "^.$", kCase, "\xED\xA0\x80", false },  // surrogate
         { "\xFF", kCase, "a\xFF", true },
-        { "\\w", kCase, "\xC3\xA9\xFF", false },
         { "^\\D\\W\\S$", kCase, "\xFF\xFE\xFD", true },
-    });
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        const auto compiled = Pattern::Compile(row.pattern, row.matchCase, error);
+        ASSERT_TRUE(compiled) << row.pattern << ": " << error;
+        EXPECT_EQ(compiled->Search(row.text), row.matches ? SearchResult::Match : SearchResult::NoMatch)
+            << row.pattern << " in \"" << row.text << "\"";
+    }
 }
 
 TEST(PatternTest, RefusedPatternsSayWhyAndWhere)
@@ -165,16 +108,13 @@ TEST(PatternTest, RefusedPatternsSayWhyAndWhere)
         { "\\q", "\\q is not a known escape" },
         { "a\\", "ends in the middle of an escape" },
         { "\\x4", "two hexadecimal digits" },
-        { "\\u12", "four hexadecimal digits" },
         { "\\u{41}", "four hexadecimal digits" },
         { "\\c1", "followed by a letter" },
         { "(?x)", "must begin a group such as (?:" },
         { "(a)\\1", "Back-references such as \\1 are not supported (at position 4)" },
         { "\\01", "Octal escapes" },
-        { "(?=a)", "Lookahead" },
         { "(?!a)", "Lookahead" },
         { "(?<=a)", "Lookbehind" },
-        { "(?<!a)", "Lookbehind" },
         { "(?<n>a)", "Named groups" },
         { "[[:alpha:]]", "POSIX classes" },
         { "\xC3\xA9\xC3\xA9)", "position 3" },  // positions count characters, not bytes
@@ -191,13 +131,12 @@ TEST(PatternTest, RefusedPatternsSayWhyAndWhere)
     }
     std::string error;
     EXPECT_TRUE(Pattern::Compile(std::string(100, '(') + "a" + std::string(100, ')'), true, error)) << error;
-    EXPECT_TRUE(Pattern::Compile("(?:a{1000}){9}", true, error)) << error;
     EXPECT_TRUE(error.empty()) << error;
 }
 
 // What makes a backtracking matcher hang or overflow its stack answers
-// correctly here and at once.
-TEST(PatternTest, PathologicalPatternsAnswerQuickly)
+// correctly here and at once; past the step budget a search gives up.
+TEST(PatternTest, PathologicalPatternsAnswerQuicklyOrGiveUp)
 {
     const struct {
         const char* pattern;
@@ -214,64 +153,27 @@ TEST(PatternTest, PathologicalPatternsAnswerQuickly)
         { ".*x", std::string(65536, 'a') + "x", SearchResult::Match },
         { "(.*)*y$", std::string(65536, 'a') + "yz", SearchResult::NoMatch },
         { "\\w{1000}[!?]", std::string(2000, 'a') + "!", SearchResult::Match },  // within the budget
+        { "\\w{1000}[!?]", std::string(1 << 20, 'a'), SearchResult::GaveUp },
     };
     for (const auto& row : rows) {
         std::string error;
         const auto compiled = Pattern::Compile(row.pattern, true, error);
         ASSERT_TRUE(compiled) << error;
+        const Pattern copy = *compiled;  // shares the program
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(compiled->Search(row.text), row.expected) << row.pattern;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << row.pattern;
+        EXPECT_EQ(copy.Search(row.text), row.expected) << row.pattern;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << row.pattern;
     }
 }
 
-TEST(PatternTest, HugeTextAgainstLargeProgramGivesUpInsteadOfRunningLong)
-{
-    std::string error;
-    const auto large = Pattern::Compile("\\w{1000}[!?]", true, error);
-    ASSERT_TRUE(large) << error;
-    const Pattern copy = *large;  // shares the program
-    const std::string text(1 << 20, 'a');
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(copy.Search(text), SearchResult::GaveUp);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-}
-
-// Random patterns from a small alphabet against random texts, compared with
-// std::regex where it can judge them, as the native fuzzer does at length.
-TEST(PatternTest, RandomPatternsAgreeWithStdRegex)
-{
-    const char* const pieces[] = { "a", "b", "B", ".", "[a-c]", "[^b]", "\\d", "\\w", "\\s", "\\b", "\\B", "^", "$",
-        "(", "(?:", ")", "|", "*", "+", "?", "{1,2}", "{2}" };
-    const char textBytes[] = "abcAB1 _\n";
-    std::mt19937 random(20250611);
-    int judged = 0;
-    for (int round = 0; round < 3000; ++round) {
-        std::string input(1, static_cast<char>('0' + random() % 2));
-        for (unsigned n = 1 + random() % 6; n > 0; --n) {
-            input += pieces[random() % std::size(pieces)];
-        }
-        input += '\n';
-        for (unsigned n = random() % 12; n > 0; --n) {
-            input += textBytes[random() % (sizeof textBytes - 1)];
-        }
-        const auto split
-            = pattern_oracle::SplitInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
-        const auto disagreement = pattern_oracle::Disagreement(split);
-        EXPECT_FALSE(disagreement) << input << ": " << *disagreement;
-        judged += pattern_oracle::StdRegexCanJudge(split) ? 1 : 0;
-    }
-    EXPECT_GT(judged, 1000);
-}
-
-// The fuzzer's seed corpus, copied beside the test program at configure time.
+// The fuzzer's seed corpus, copied beside the test program at configure time:
+// each seed agrees with std::regex and with the threads stepped alone.
 TEST(PatternTest, FuzzCorpusReplays)
 {
     int files = 0;
     for (const auto& item :
         std::filesystem::directory_iterator(testing_support::TestProgramFolder() + L"\\corpus\\pattern")) {
-        std::ifstream in(item.path(), std::ios::binary);
-        const std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string input = testing_support::ReadFileBytes(item.path().wstring());
         const auto disagreement = pattern_oracle::Disagreement(
             pattern_oracle::SplitInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size()));
         EXPECT_FALSE(disagreement) << item.path().filename().string() << ": " << *disagreement;

@@ -19,28 +19,26 @@ public:
     ViewerSettings settings;
     std::optional<std::string> rules;
     bool failSaves = false;
-    int saves = 0;
 
     MemorySettings() { settings.capture = false; }
     ViewerSettings Load() override { return settings; }
     std::optional<std::string> LoadRules() override { return rules; }
     bool Save(const ViewerSettings& saved, SettingsScope) override
     {
-        return Saved([&] { settings = saved; });
+        return Keep([&] { settings = saved; });
     }
     bool SaveRules(std::string_view text) override
     {
-        return Saved([&] { rules = std::string(text); });
+        return Keep([&] { rules = std::string(text); });
     }
 
 private:
-    template <typename Keep> bool Saved(Keep keep)
+    template <typename Keeping> bool Keep(Keeping keep)
     {
         if (failSaves) {
             ::SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
-        ++saves;
         keep();
         return true;
     }
@@ -55,7 +53,6 @@ public:
         mSession->Start();
     }
 
-    ViewerSession& session() { return *mSession; }
     MemorySettings& settings() { return mSettings; }
     ViewerSession* operator->() { return mSession.get(); }
 

@@ -1,5 +1,5 @@
 // Which lines the list shows: function scopes read from the lines, folding,
-// and filters working together.
+// and filters on each field working together. Find is the session's test.
 #include "viewer/view/ShownLines.h"
 
 #include "foundation/trace/TraceProtocol.h"
@@ -26,8 +26,8 @@ void Fill(LineStore& store, const std::vector<Line>& lines)
 {
     for (const Line& line : lines) {
         const bool debug = line.pid == 0;
-        store.Add({ 0, debug ? 9 : line.pid, debug ? LineOrigin::Debug : LineOrigin::Record, debug ? 0 : line.kind, "",
-            debug ? "" : "src", line.text });
+        store.Add({ 0, debug ? 9 : line.pid, debug ? LineOrigin::Debug : LineOrigin::Record, debug ? 0 : line.kind,
+            debug ? "" : "app.exe", debug ? "" : "src", line.text });
     }
 }
 
@@ -52,7 +52,8 @@ std::vector<std::uint64_t> Shown(const ShownLines& shown)
 
 TEST(ScopeLineTest, StampAndIndentationAreReadApart)
 {
-    // Debug output names its scopes behind its source, if there is one.
+    // Debug output names its scopes behind its source, if there is one. Plain
+    // entry and exit lines are read by the folding tests below.
     const LineOrigin R = LineOrigin::Record;
     const LineOrigin D = LineOrigin::Debug;
     const struct {
@@ -63,15 +64,12 @@ TEST(ScopeLineTest, StampAndIndentationAreReadApart)
         const char* name;
         bool traced;
     } rows[] = {
-        { R, "Open - enter", 0, true, "Open", true },
-        { R, "    Read - return = 5", 2, false, "Read", true },
         { R, "1:2:3.004 :   Inner - enter", 1, true, "Inner", true },
         { R, "12:0:59.100 : Outer - return", 0, false, "Outer", true },
         { R, "1:2:3.04 :   x - enter", 0, true, "1:2:3.04 :   x", true },  // not a stamp: two digits of milliseconds
         { R, "   odd - enter", 1, true, "odd", true },
         { R, "- enter", 0, false, "- enter", true },
         { R, "", 0, false, "", true },
-        { D, "demo: Open - enter", 0, true, "Open", true },
         { D, "demo: 1:2:3.004 :     Read - return", 2, false, "Read", true },
         { D, ": Open - enter", 0, true, "Open", true },
         { D, "two words: x - enter", 0, true, "two words: x", false },
@@ -109,22 +107,42 @@ const std::vector<Line> kTwoSenders = {
     { 0, 0, "debug line" },  // 12
 };
 
-TEST(ShownLinesTest, FoldedScopesHideTheirSendersLinesUpToTheirExit)
+TEST(ShownLinesTest, FiltersOnEachFieldAndFoldedScopesHideLines)
 {
+    const auto include = [](RuleField field, const char* pattern) {
+        // The whole line's fields are joined by tabs, which a regular expression writes \t.
+        return TextRule { .regex = field == RuleField::WholeLine, .field = field, .pattern = pattern };
+    };
+    const auto exclude = [&](RuleField field, const char* pattern) {
+        TextRule rule = include(field, pattern);
+        rule.action = RuleAction::Exclude;
+        return rule;
+    };
+    const std::vector<std::uint64_t> all = { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 };
     const struct {
         const char* name;
         std::vector<std::uint64_t> folded;  // entry lines
         std::vector<TextRule> filters;
         std::vector<std::uint64_t> shown;
     } rows[] = {
-        { "nothing folded", {}, {}, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "nothing folded", {}, {}, all },
         { "outermost: the other sender stays", { 0 }, {}, { 0, 2, 5, 10, 11, 12 } },
         { "open scope to the end of its sender", { 2 }, {}, { 0, 1, 2, 3, 4, 6, 7, 8, 9, 10, 12 } },
-        { "a filter inside a folded scope", { 4 }, { TextRule { .action = RuleAction::Exclude, .pattern = "in X" } },
+        { "a filter inside a folded scope", { 4 }, { exclude(RuleField::Text, "in X") },
             { 0, 1, 2, 3, 4, 8, 9, 10, 12 } },
-        { "an include rule", { 0 }, { TextRule { .pattern = "X" } }, { 2, 5, 11 } },
-        { "a rule switched off takes no part", {}, { TextRule { .enabled = false, .pattern = "X" } },
-            { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 } },
+        { "an include rule", { 0 }, { include(RuleField::Text, "X") }, { 2, 5, 11 } },
+        { "rules switched off take no part", {},
+            { exclude(RuleField::Text, "X"), TextRule { .enabled = false, .pattern = "A" },
+                TextRule { .action = RuleAction::Exclude, .enabled = false, .pattern = "in" } },
+            { 0, 1, 3, 4, 6, 7, 8, 9, 10, 12 } },
+        { "two includes: either", {}, { include(RuleField::Text, "in X"), include(RuleField::Kind, "debug") },
+            { 5, 11, 12 } },
+        { "an exclude beats an include", {}, { include(RuleField::Text, "X"), exclude(RuleField::Kind, "function") },
+            { 5, 11 } },
+        { "the pid", {}, { include(RuleField::Pid, "2") }, { 2, 5, 11 } },
+        { "the line number counts from 1", {}, { include(RuleField::Line, "13") }, { 12 } },
+        { "the whole line joins the fields", {}, { include(RuleField::WholeLine, "function\\tsrc\\tA - ") }, { 0, 9 } },
+        { "the whole line holds the process", {}, { exclude(RuleField::WholeLine, "app\\.exe") }, { 12 } },
     };
     for (const auto& row : rows) {
         LineStore store;
@@ -184,10 +202,6 @@ TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
     static_cast<void>(shown.Work(kAll));
     EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
 }
-
-}  // namespace
-
-namespace {
 
 TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
 {
