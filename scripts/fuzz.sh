@@ -23,6 +23,7 @@ fuzzers=(
     "pattern|tests/viewer/pattern/fuzz/corpus|256|viewer/pattern/*.cpp tests/viewer/pattern/fuzz/PatternFuzzer.cpp"
     "rule-text|tests/viewer/fuzz/corpus/rule-text|4096|viewer/rules/*.cpp viewer/pattern/*.cpp tests/viewer/fuzz/RuleTextFuzzer.cpp"
     "record|tests/viewer/fuzz/corpus/record|2300|viewer/records/ReceivedRecord.cpp foundation/trace/TraceRecord.cpp tests/viewer/fuzz/RecordFuzzer.cpp"
+    "log-line|tests/viewer/fuzz/corpus/log-line|4096|viewer/log/LogFormat.cpp tests/viewer/fuzz/LogLineFuzzer.cpp"
 )
 
 seconds=${1:-60}
