@@ -207,6 +207,14 @@ TEST(ViewerSessionTest, AChangedFilterChoosesTheChosenLineAgainOrTheNextOneShown
     viewer->SetFilters({}, 0);
     EXPECT_EQ(viewer.Settle().select, 0u);
     EXPECT_EQ(viewer.Texts().size(), 4u);
+
+    // A rule that reaches its bound of work on a line does not match it, and the line is counted.
+    viewer.Add(1, kMessage, std::string(60000, 'a'));
+    viewer->SetFilters({ Made({ .regex = true, .pattern = "\\w{1000}[!?]" }) }, std::nullopt);
+    viewer.Settle();
+    EXPECT_TRUE(viewer.Texts().empty());
+    EXPECT_NE(viewer.Status(kStatusCounts).find(L"Rules gave up on: 1"), std::wstring::npos)
+        << viewer.Status(kStatusCounts);
 }
 
 TEST(ViewerSessionTest, SettingsAndRulesAreKeptAndAFailedSaveIsSaid)
