@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Tracing.exe logs to a 512 KB RAM disk, full but for two pages; PROBE_EXE
+# sends lines, deletes the filler, sends more and checks the log.
+# Usage: full_volume_test.sh PREFIX PROBE_EXE MOUNT_DIR; exits 77 (skipped)
+# where this machine will not mount the RAM disk.
+set -euo pipefail
+volume=$(realpath -m "$3")
+mkdir -p "$volume"
+if ! why=$(mount -t tmpfs -o size=512k tmpfs "$volume" 2>&1); then
+    echo "SKIPPED: a RAM disk cannot be mounted here: ${why:-mount failed}"
+    exit 77
+fi
+trap 'umount -l "$volume"' EXIT
+dd if=/dev/zero of="$volume/filler" bs=4096 count=126 status=none
+df -k "$volume" | tail -n 1
+PROBEDECK_FULL_FOLDER="Z:${volume//\//\\}" "$(dirname "$0")/../../scripts/wine/run.sh" "$1" "$2"
