@@ -132,6 +132,8 @@ TEST_F(LogProgramTest, ADeviceOrAPipeThatSendsNothingAsASavedLogIsRefusedAtOnceA
         EXPECT_TRUE(
             WaitFor([&] { return viewer.Status(kStatusCapture).rfind(L"The log cannot be read: ", 0) == 0; }, 3000))
             << viewer.Status(kStatusCapture);
+        // A reason, not the stand-in for a missing system text.
+        EXPECT_EQ(viewer.Status(kStatusCapture).find(L"n/a"), std::wstring::npos) << viewer.Status(kStatusCapture);
         EXPECT_TRUE(viewer.Close()) << path;
     }
 }
