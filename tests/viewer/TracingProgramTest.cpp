@@ -98,7 +98,10 @@ TEST_F(TracingProgramTest, ARuleThatWouldBacktrackForEverNeitherStallsTheWindowN
     ViewerProgram viewer(L"/rules \"" + rules + L"\"");
     ASSERT_TRUE(viewer.Started());
     viewer.SendLine(UTrace::kTraceMessage, "app", (std::string(40, 'a') + "!").c_str());
-    EXPECT_TRUE(viewer.Answers()) << "the window hangs";
+    // Rules are matched on the window's thread, soon after the line comes.
+    for (int ping = 0; ping < 10; ++ping, ::Sleep(100)) {
+        ASSERT_TRUE(viewer.Answers()) << "the window hangs";
+    }
     viewer.SendLine(UTrace::kTraceMessage, "app", "aaaa");
     EXPECT_TRUE(viewer.WaitForStatus(kStatusCounts, L"Lines: 2    Dropped: 0    Rejected: 0"))
         << viewer.Status(kStatusCounts);

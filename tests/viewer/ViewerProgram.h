@@ -129,7 +129,10 @@ public:
     LRESULT Send(ULONG_PTR dwData, const void* record, DWORD cbData, HWND sender = nullptr) const
     {
         COPYDATASTRUCT copy = { dwData, cbData, const_cast<void*>(record) };
-        return ::SendMessageW(mWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&copy));
+        DWORD_PTR result = FALSE;  // also when the window does not answer
+        ::SendMessageTimeoutW(mWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&copy),
+            SMTO_NORMAL, 10000, &result);
+        return static_cast<LRESULT>(result);
     }
     LRESULT SendLine(std::int32_t kind, const char* source, const char* text, HWND sender = nullptr) const
     {
