@@ -56,9 +56,13 @@ TEST_F(CaptureProgramTest, AWriterThatEndsHoldingTheBufferCostsTheWritersAfterIt
     constexpr int kLines = 300;
     std::vector<std::unique_ptr<ChildProcess>> writers;
     std::map<std::string, DWORD> pidOfTag;
+    std::map<std::string, int> expected;
     for (const wchar_t* tag : { L"W0", L"W1", L"W2" }) {
         writers.push_back(StartWriter(L"lines " + std::wstring(tag) + L" " + std::to_wstring(kLines)));
         pidOfTag[std::string(tag, tag + 2)] = writers.back()->id();
+        for (int i = 0; i < kLines; ++i) {
+            expected[std::string(tag, tag + 2) + " line " + std::to_string(i)] = 1;
+        }
     }
     ASSERT_TRUE(WaitFor([&] { return viewer.ItemCount() > 0; }, 3000)) << "the next write waited out its timeout";
     EXPECT_TRUE(viewer.WaitForStatus(kStatusCapture, std::wstring(kCaptureOnText) + L"    Writes abandoned: 1"))
@@ -69,12 +73,6 @@ TEST_F(CaptureProgramTest, AWriterThatEndsHoldingTheBufferCostsTheWritersAfterIt
         ASSERT_EQ(writer->WaitForExit(60000), std::optional<DWORD>(0));
     }
     ASSERT_TRUE(WaitFor([&] { return viewer.ItemCount() >= 3 * kLines; }, 10000)) << viewer.ItemCount();
-    std::map<std::string, int> expected;
-    for (const char* tag : { "W0", "W1", "W2" }) {
-        for (int i = 0; i < kLines; ++i) {
-            expected[tag + std::string(" line ") + std::to_string(i)] = 1;
-        }
-    }
     EXPECT_EQ(TimesShown(viewer, pidOfTag), expected);
 }
 

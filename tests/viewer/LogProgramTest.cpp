@@ -107,8 +107,7 @@ TEST_F(LogProgramTest, A300MegabyteSavedLogWithoutALineEndIsReadWhileTheWindowAn
     EXPECT_TRUE(WaitFor(
         [&] {
             const ULONGLONG before = ::GetTickCount64();
-            DWORD_PTR answer = 0;
-            ::SendMessageTimeoutW(viewer.window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer);
+            viewer.Answers();
             slowest = std::max(slowest, ::GetTickCount64() - before);
             return viewer.Status(kStatusCapture).rfind(L"Read ", 0) == 0;
         },

@@ -24,7 +24,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -207,17 +209,14 @@ inline HWND WaitForLogWindowList(const wchar_t* title)
 inline std::vector<LogEntry> ParseLog(const std::string& text)
 {
     std::vector<LogEntry> entries;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find("\r\n", start);
-        const std::string_view line(text.data() + start, (end == std::string::npos ? text.size() : end) - start);
-        if (auto entry = ParseLogLine(line)) {
-            entries.push_back(std::move(*entry));
-        } else {
-            LogEntry bad;
-            bad.text = "<unparsed> " + std::string(line);
-            entries.push_back(std::move(bad));
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
+        const std::string_view line(text.data() + start, end - start);
+        std::optional<LogEntry> entry = ParseLogLine(line);
+        if (!entry) {
+            entry.emplace().text = "<unparsed> " + std::string(line);
         }
-        start = end == std::string::npos ? text.size() : end + 2;
+        entries.push_back(std::move(*entry));
     }
     return entries;
 }
