@@ -3,7 +3,7 @@
 //                     pieces or several to one write
 //   take              takes the shared buffer and ends without handing it
 //                     back, as a writer killed halfway through a write
-//   wait              writes nothing and waits to be ended
+//   wait              writes nothing and waits to be ended (a minute at most)
 #include "foundation/resources/UniqueResource.h"
 
 #include <windows.h>
@@ -71,7 +71,7 @@ int wmain(int argc, wchar_t** argv)
         return Take();
     }
     if (mode == L"wait") {
-        ::Sleep(INFINITE);
+        ::Sleep(60000);
     }
     return 1;
 }

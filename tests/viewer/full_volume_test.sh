@@ -6,11 +6,12 @@
 set -euo pipefail
 volume=$(realpath -m "$3")
 mkdir -p "$volume"
+umount -l "$volume" 2>/dev/null || true  # left by a run that was killed
 if ! why=$(mount -t tmpfs -o size=512k tmpfs "$volume" 2>&1); then
     echo "SKIPPED: a RAM disk cannot be mounted here: ${why:-mount failed}"
     exit 77
 fi
 trap 'umount -l "$volume"' EXIT
-dd if=/dev/zero of="$volume/filler" bs=4096 count=126 status=none
-df -k "$volume" | tail -n 1
+free_kb=$(df -k --output=avail "$volume" | tail -n 1)
+dd if=/dev/zero of="$volume/filler" bs=1024 count=$((free_kb - 8)) status=none
 PROBEDECK_FULL_FOLDER="Z:${volume//\//\\}" "$(dirname "$0")/../../scripts/wine/run.sh" "$1" "$2"
