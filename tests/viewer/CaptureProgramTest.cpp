@@ -92,7 +92,6 @@ TEST_F(CaptureProgramTest, AManualResetDataReadyMadeFirstIsAnotherListenersNeith
     // Records still arrive; the writes went to no listener (a P0 line would show with the wrong pid).
     EXPECT_EQ(viewer.SendLine(UTrace::kTraceMessage, "app", "still here"), TRUE);
     EXPECT_TRUE(viewer.WaitForItems(1));
-    EXPECT_EQ(viewer.Cell(0, Column::Text), L"still here");
 
     // Once the other listener leaves, the viewer takes the buffer over.
     planted.reset();

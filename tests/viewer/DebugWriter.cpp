@@ -22,7 +22,7 @@ int Lines(const std::string& tag, int count)
 {
     for (int i = 0; i < count; ++i) {
         const std::string line = tag + " line " + std::to_string(i);
-        switch (i % 5) {
+        switch (i % 4) {
         case 0:
             Write(line + "\r\n");
             break;
@@ -31,10 +31,7 @@ int Lines(const std::string& tag, int count)
             Write(line.substr(tag.size() + 1));
             Write("\r\n");
             break;
-        case 2:
-            Write(line + "\n");
-            break;
-        case 3:  // two lines in one write
+        case 2:  // two lines in one write
             if (i + 1 < count) {
                 Write(line + "\r\n" + tag + " line " + std::to_string(i + 1) + "\n");
                 ++i;

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,8 +51,7 @@ TEST(FullVolumeProgramTest, AfterSpaceComesBackNoLineIsTornAndEveryLineIsLoggedO
     for (const LogEntry& entry : entries) {
         const int number = std::atoi(entry.text.c_str());
         EXPECT_EQ(entry.text, std::to_string(number) + " " + std::string(100, 'v')) << "torn";
-        EXPECT_GT(number, previous) << "out of order or twice: " << entry.text;
-        previous = number;
+        EXPECT_GT(number, std::exchange(previous, number)) << "out of order or twice: " << entry.text;
     }
     EXPECT_EQ(
         static_cast<int>(entries.size()) + (count == std::wstring::npos ? 0 : std::stoi(status.substr(count + 18))),

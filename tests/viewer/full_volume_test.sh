@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Tracing.exe logs to a 512 KB RAM disk, full but for two pages; PROBE_EXE
-# sends lines, deletes the filler, sends more and checks the log.
-# Usage: full_volume_test.sh PREFIX PROBE_EXE MOUNT_DIR; exits 77 (skipped)
-# where this machine will not mount the RAM disk.
+# full_volume_test.sh PREFIX PROBE_EXE MOUNT_DIR: Tracing.exe logs to a 512 KB RAM disk, full but
+# for 8 KB; PROBE_EXE sends lines, deletes the filler, sends more and checks the log.
+# Exits 77 (skipped) where the RAM disk cannot be mounted.
 set -euo pipefail
 volume=$(realpath -m "$3")
 mkdir -p "$volume"
