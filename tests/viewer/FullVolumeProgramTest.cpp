@@ -1,5 +1,5 @@
 // Tracing.exe logging to a volume that fills up. full_volume_test.sh mounts
-// a small volume, fills it with the file "filler" but for a few pages and
+// a small volume, fills it with the file "filler" but for 8 KB and
 // names its folder (as a Windows path) in PROBEDECK_FULL_FOLDER.
 #include "tests/viewer/ViewerProgram.h"
 
