@@ -89,7 +89,8 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
     ::PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(save); }, 5000));
 
-    // File > Open, through its dialog, opens the log in a window of its own.
+    // File > Open, through its dialog, opens the log in a window of its own
+    // (what it shows is the saved-log tests' part).
     Press(VK_CONTROL, 'O');
     const HWND open = viewer.OpenDialog(0, L"Open a saved log");
     ASSERT_NE(open, nullptr);
@@ -97,11 +98,7 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
         ::SetDlgItemTextW(open, nameBox, log.c_str());
     }
     ::PostMessageW(open, WM_COMMAND, IDOK, 0);
-    const HWND list = WaitForLogWindowList(L"keys.log - Tracing");
-    ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 10000));
-    EXPECT_EQ(testing_support::ListViewCellText(list, 0, static_cast<int>(Column::Text)),
-        L"a line the viewer cannot parse");
+    EXPECT_NE(WaitForLogWindowList(L"keys.log - Tracing"), nullptr);
     EXPECT_TRUE(testing_support::CloseWindowsOfClass(kLogWindowClass, 5000));
 }
 

@@ -3,13 +3,14 @@
 // closed (which flushes its log) at the end.
 #pragma once
 
+#include "foundation/resources/UniqueResource.h"
+#include "foundation/text/Unicode.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/CloseWindowsOfClass.h"
 #include "tests/support/RemoteControls.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WaitFor.h"
-#include "foundation/text/Unicode.h"
 #include "viewer/log/LogFormat.h"
 #include "viewer/session/SessionStatus.h"
 #include "viewer/settings/ViewerSettings.h"
@@ -21,7 +22,11 @@
 #include <commctrl.h>
 #include <windows.h>
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,13 +53,6 @@ inline DWORD KeptValue(const wchar_t* name, DWORD missing = 99)
     return value;
 }
 
-// Appends one line in the log format.
-inline void AppendLine(std::string& log, const std::string& text, std::uint32_t pid = 0, const char* process = "",
-    std::int32_t kind = UTrace::kTraceMessage, std::int64_t time = 133000000000000000)
-{
-    AppendLogLine(log, { time, pid, LineOrigin::Record, kind, process, "app", text });
-}
-
 class ViewerProgram {
 public:
     // title is the window's: a window showing a saved log is named after its file.
@@ -76,6 +74,28 @@ public:
     bool Started() const { return mWindow != nullptr && mList != nullptr && mStatus != nullptr; }
     HWND window() const { return mWindow; }
     DWORD pid() const { return mProcess->id(); }
+    // The processor time the program's threads have had, in milliseconds
+    // (under Wine, GetProcessTimes leaves out another process's threads).
+    std::uint64_t ProcessorMs() const
+    {
+        const auto ms = [](const FILETIME& time) {
+            return (std::uint64_t { time.dwHighDateTime } << 32 | time.dwLowDateTime) / 10000;
+        };
+        std::uint64_t total = 0;
+        const resources::UniqueSnapshot threads(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Thread32First(threads.get(), &entry); more; more = ::Thread32Next(threads.get(), &entry)) {
+            FILETIME times[4] = {};
+            const resources::UniqueHandle thread(entry.th32OwnerProcessID == pid()
+                    ? ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID)
+                    : nullptr);
+            if (thread && ::GetThreadTimes(thread.get(), &times[0], &times[1], &times[2], &times[3])) {
+                total += ms(times[2]) + ms(times[3]);
+            }
+        }
+        return total;
+    }
 
     // Ends the program the way the user does; its log is complete afterwards.
     bool Close()
@@ -111,7 +131,10 @@ public:
     LRESULT Send(ULONG_PTR dwData, const void* record, DWORD cbData, HWND sender = nullptr) const
     {
         COPYDATASTRUCT copy = { dwData, cbData, const_cast<void*>(record) };
-        return ::SendMessageW(mWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&copy));
+        DWORD_PTR result = FALSE;  // also when the window does not answer
+        ::SendMessageTimeoutW(mWindow, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&copy),
+            SMTO_NORMAL, 10000, &result);
+        return static_cast<LRESULT>(result);
     }
     LRESULT SendLine(std::int32_t kind, const char* source, const char* text, HWND sender = nullptr) const
     {
@@ -128,29 +151,9 @@ public:
     {
         return testing_support::ListViewCellText(mList, item, static_cast<int>(column));
     }
-    // The Text column of every shown line.
-    std::vector<std::wstring> Texts() const
-    {
-        std::vector<std::wstring> texts;
-        for (int item = 0, count = ItemCount(); item < count; ++item) {
-            texts.push_back(Cell(item, Column::Text));
-        }
-        return texts;
-    }
-    // How the line at position is drawn: the highlight rule's index + 1, and kRowIsMatch.
-    LRESULT RowStyle(int position) const
-    {
-        return ::SendMessageW(mWindow, kViewerRowStyleMessage, static_cast<WPARAM>(position), 0);
-    }
     int Selected() const
     {
         return static_cast<int>(::SendMessageW(mList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    }
-    // A key pressed and let go in the list, through the program's message loop.
-    void Key(UINT key) const
-    {
-        ::PostMessageW(mList, WM_KEYDOWN, key, 1);
-        ::PostMessageW(mList, WM_KEYUP, key, 0xC0000001);
     }
     std::wstring Status(int part) const { return testing_support::StatusBarPartText(mStatus, part); }
     bool WaitForStatus(int part, const std::wstring& text, DWORD timeoutMs = 5000) const
@@ -206,17 +209,14 @@ inline HWND WaitForLogWindowList(const wchar_t* title)
 inline std::vector<LogEntry> ParseLog(const std::string& text)
 {
     std::vector<LogEntry> entries;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find("\r\n", start);
-        const std::string_view line(text.data() + start, (end == std::string::npos ? text.size() : end) - start);
-        if (auto entry = ParseLogLine(line)) {
-            entries.push_back(std::move(*entry));
-        } else {
-            LogEntry bad;
-            bad.text = "<unparsed> " + std::string(line);
-            entries.push_back(std::move(bad));
+    for (std::size_t start = 0, end = 0; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
+        const std::string_view line(text.data() + start, end - start);
+        std::optional<LogEntry> entry = ParseLogLine(line);
+        if (!entry) {
+            entry.emplace().text = "<unparsed> " + std::string(line);
         }
-        start = end == std::string::npos ? text.size() : end + 2;
+        entries.push_back(std::move(*entry));
     }
     return entries;
 }

@@ -1,6 +1,5 @@
 #include "viewer/session/RuleFiles.h"
 
-#include "foundation/errors/TalvaneException.h"
 #include "foundation/resources/UniqueResource.h"
 
 #include <windows.h>
@@ -43,7 +42,7 @@ bool ReadRulesFile(const std::wstring& path, std::string& text, SessionStatus& s
 {
     const DWORD error = ReadWhole(path, text);
     if (error != ERROR_SUCCESS) {
-        status.Note(L"The rules of " + path + L" cannot be read: " + SystemException::GetSystemErrorText(error));
+        status.Note(L"The rules of " + path + L" cannot be read: " + FileErrorText(error));
         return false;
     }
     return true;

@@ -1,5 +1,15 @@
 #include "viewer/session/SessionStatus.h"
 
+#include "foundation/errors/TalvaneException.h"
+
+#include <windows.h>
+
+std::wstring FileErrorText(std::uint32_t error)
+{
+    return error == ERROR_BAD_FILE_TYPE ? L"it is a device or a pipe, not a file on disk"
+                                        : SystemException::GetSystemErrorText(error);
+}
+
 void SessionStatus::Set(StatusPart part, std::wstring text)
 {
     if (mTexts[part] != text) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
@@ -23,6 +24,11 @@ inline constexpr wchar_t kCaptureTakenText[] = L"Debug output is captured by ano
 inline constexpr wchar_t kCaptureOffText[] = L"Debug output capture is off";
 // Between the pieces of one part.
 inline constexpr wchar_t kStatusGap[] = L"    ";
+
+// Why a file cannot be used, for the status bar: the system's text, but for
+// a device or a pipe (refused with ERROR_BAD_FILE_TYPE), whose system text
+// speaks of blocked file types, where there is one at all.
+std::wstring FileErrorText(std::uint32_t error);
 
 class SessionStatus {
 public:

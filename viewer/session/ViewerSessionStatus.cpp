@@ -61,7 +61,7 @@ void ViewerSession::UpdateStatus()
         }
     } else if (const std::optional<LogReadResult>& read = mLoading.Result()) {
         if (read->error != 0) {
-            capture = L"The log cannot be read: " + SystemException::GetSystemErrorText(read->error);
+            capture = L"The log cannot be read: " + FileErrorText(read->error);
         } else {
             capture = std::wstring(read->cancelled ? L"Stopped after " : L"Read ") + std::to_wstring(read->lines)
                 + L" lines, " + std::to_wstring(read->malformed) + L" not in the log format";
@@ -81,8 +81,8 @@ void ViewerSession::UpdateStatus()
     const LogWriter::Status log = mLog.GetStatus();
     std::wstring logText;
     if (log.active && log.error != 0) {
-        logText = L"The log cannot be written: " + log.path + L" (" + SystemException::GetSystemErrorText(log.error)
-            + L"); " + std::to_wstring((log.waitingBytes + 1023) / 1024) + L" KB wait to be written";
+        logText = L"The log cannot be written: " + log.path + L" (" + FileErrorText(log.error) + L"); "
+            + std::to_wstring((log.waitingBytes + 1023) / 1024) + L" KB wait to be written";
     } else if (log.active) {
         logText = L"Logging to " + log.path;
     }
