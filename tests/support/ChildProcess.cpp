@@ -58,31 +58,16 @@ HWND ChildProcess::WaitForWindow(const std::wstring& title, DWORD timeoutMs) con
     }
 }
 
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && WindowText(window) == *search->title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
-
 HWND FindProcessWindow(DWORD processId, const std::wstring& title)
 {
-    WindowSearch search{processId, &title, nullptr};
-    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr;) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring WindowText(HWND window)

@@ -8,10 +8,7 @@ namespace testing_support {
 // Folder of the running test program, without a trailing backslash.
 std::wstring TestProgramFolder();
 
-// The runnable install (Probedeck.exe and what lies beside it).
-std::wstring ProductFolder();
-
-// A file of the runnable install, by name.
+// A file of the runnable install (Probedeck.exe and what lies beside it), by name.
 std::wstring ProductFile(const std::wstring& name);
 
 // A helper program or library built beside the test programs, by name.
