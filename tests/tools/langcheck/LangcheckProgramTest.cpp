@@ -5,6 +5,7 @@
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/LanguageImpl.h"
 #include "foundation/text/TalvaneText.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPaths.h"
 
@@ -12,10 +13,7 @@
 
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -28,14 +26,6 @@ struct Outcome {
     std::string mOut;
     std::string mErr;
 };
-
-std::string ReadFile(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 resources::UniqueFileHandle InheritableFile(const std::wstring& path)
 {
@@ -69,8 +59,8 @@ Outcome RunLangcheck(const TempFolder& folder, const std::wstring& arguments)
         EXPECT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
         ::GetExitCodeProcess(process.get(), &outcome.mStatus);
     }
-    outcome.mOut = ReadFile(folder.File(L"out.log"));
-    outcome.mErr = ReadFile(folder.File(L"err.log"));
+    outcome.mOut = testing_support::ReadFileBytes(folder.File(L"out.log"));
+    outcome.mErr = testing_support::ReadFileBytes(folder.File(L"err.log"));
     return outcome;
 }
 
