@@ -31,20 +31,6 @@ TEST(LocksTest, SameThreadEntersTwiceAndMustLeaveTwice)
     }
 }
 
-TEST(TlsDataTest, LastIndexIsValidAndCountThrowsTheFixedText)
-{
-    tls_data<unsigned int> slots(3, 9);
-    EXPECT_EQ(slots[2], 9u);
-    for (DWORD bad : { DWORD { 3 }, DWORD { 0xFFFFFFFF } }) {
-        try {
-            slots[bad];
-            ADD_FAILURE() << "index " << bad << " accepted";
-        } catch (const std::out_of_range& e) {
-            EXPECT_STREQ(e.what(), "tls_data::operator[index] - invalid index");
-        }
-    }
-}
-
 // Counts live values, so that a block missing from the chain (never freed) or
 // freed twice shows up.
 struct Tracked {
@@ -63,7 +49,7 @@ struct Tracked {
     ~Tracked() { --live; }
 };
 
-TEST(TlsDataTest, ManyThreadsMakeTheirOwnBlocksAtOnceAndAllAreFreedWithTheArray)
+TEST(TlsDataTest, ManyThreadsMakeTheirOwnBlocksAllFreedWithTheArrayAndBadIndicesThrowTheFixedText)
 {
     constexpr int kThreads = 24;
     constexpr DWORD kSlots = 3;
@@ -71,6 +57,14 @@ TEST(TlsDataTest, ManyThreadsMakeTheirOwnBlocksAtOnceAndAllAreFreedWithTheArray)
     {
         tls_data<Tracked> slots(kSlots, Tracked(-5));
         slots[0].value = 100;  // this thread's own block
+        for (const DWORD bad : { kSlots, DWORD { 0xFFFFFFFF } }) {
+            try {
+                slots[bad];
+                ADD_FAILURE() << "index " << bad << " accepted";
+            } catch (const std::out_of_range& e) {
+                EXPECT_STREQ(e.what(), "tls_data::operator[index] - invalid index");
+            }
+        }
         const int base = Tracked::live;
         std::atomic<int> starting { kThreads }, written { kThreads }, wrong { 0 };
         std::vector<std::thread> threads;
