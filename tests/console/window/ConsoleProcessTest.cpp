@@ -66,9 +66,6 @@ TEST_F(ConsoleProcess, ShowsEveryControlWithItsTextAndKind)
     }
     EXPECT_TRUE(::GetWindowLongW(Child(ControlId::StatusMsg), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
         << "a sunken status line";
-    EXPECT_EQ(::SendMessageW(Child(ControlId::UseNestkitCheckBox), BM_GETCHECK, 0, 0), BST_CHECKED)
-        << "the load handler checks Use Nestkit Lib";
-    EXPECT_EQ(::SendMessageW(Child(ControlId::BackgroundCheckBox), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
 // Done and closing the frame end the process alike.

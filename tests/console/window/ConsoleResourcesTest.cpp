@@ -1,4 +1,4 @@
-// What Probedeck.exe carries for the system: manifest, icon, version.
+// What Probedeck.exe carries for the system: manifest and icon.
 #include "foundation/resources/UniqueResource.h"
 #include "tests/support/TestPaths.h"
 
@@ -7,66 +7,28 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
 using testing_support::ProductFile;
 
-class ConsoleResources : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        image.reset(::LoadLibraryExW(ProductFile(L"Probedeck.exe").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-        ASSERT_TRUE(image);
+// The packaging test reads every program's version resource.
+TEST(ConsoleResources, ManifestAsksForVisualStylesAndPerMonitorDpiAndAnIconIsThere)
+{
+    const resources::UniqueModule image(::LoadLibraryExW(
+        ProductFile(L"Probedeck.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    ASSERT_TRUE(image);
+    const auto resource = [&](WORD name, WORD type) {
+        const HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(name), MAKEINTRESOURCEW(type));
+        const auto* data = found ? static_cast<const char*>(::LockResource(::LoadResource(image.get(), found))) : "";
+        return std::string(data, found ? ::SizeofResource(image.get(), found) : 0);
+    };
+    const std::string manifest = resource(1, 24);
+    for (const char* part : { "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "PerMonitorV2",
+             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" }) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
     }
-
-    std::string Resource(LPCWSTR name, LPCWSTR type) const
-    {
-        HRSRC found = ::FindResourceW(image.get(), name, type);
-        if (!found) {
-            return {};
-        }
-        const auto* data = static_cast<const char*>(::LockResource(::LoadResource(image.get(), found)));
-        return std::string(data, ::SizeofResource(image.get(), found));
-    }
-
-    resources::UniqueModule image;
-};
-
-TEST_F(ConsoleResources, ManifestAsksForVisualStylesPerMonitorDpiAndNamesTheSystems)
-{
-    const std::string manifest = Resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
-    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
-    EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
-}
-
-TEST_F(ConsoleResources, CarriesAnIconForTheWindowAndTheShell)
-{
-    EXPECT_FALSE(Resource(MAKEINTRESOURCEW(100), MAKEINTRESOURCEW(14)).empty());
-}
-
-TEST(ConsoleVersion, NamesTheProductAndItsVersion)
-{
-    const std::wstring path = ProductFile(L"Probedeck.exe");
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    ASSERT_GT(size, 0u);
-    std::vector<char> block(size);
-    ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
-
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\ProductName", &value, &length));
-    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"Probedeck");
-    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", &value, &length));
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), 1u);
+    EXPECT_FALSE(resource(100, 14).empty()) << "an icon for the window and the shell";
 }
 
 }  // namespace
