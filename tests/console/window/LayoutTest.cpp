@@ -6,11 +6,6 @@
 namespace console {
 namespace {
 
-bool Equal(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
 {
     struct Row {
@@ -26,7 +21,8 @@ TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
         {ControlId::ID_DONE, {992, 592, 1067, 615}},
     };
     for (const Row& row : rows) {
-        EXPECT_TRUE(Equal(ControlRect(ControlSpecOf(row.id), kBaseCell), row.expected))
+        const RECT actual = ControlRect(ControlSpecOf(row.id), kBaseCell);
+        EXPECT_TRUE(::EqualRect(&actual, &row.expected))
             << static_cast<int>(row.id);
     }
     const SIZE client = ClientSize(kBaseCell);
