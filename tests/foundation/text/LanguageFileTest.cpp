@@ -37,7 +37,8 @@ std::string Utf8File(const std::wstring& text)
     return "\xEF\xBB\xBF" + std::string(utf8.begin(), utf8.end());
 }
 
-// The content the loader should parse, decoded by the system's own conversion.
+// The content the loader should parse, decoded by the system's own conversion: without a
+// mark the first two bytes are lost, the text ends at a NUL, a trailing odd byte is ignored.
 void ExpectLoadsOnlyWhatTheGrammarAllows(const std::string& file)
 {
     string8 content = Bytes(file.substr(std::min<std::size_t>(3, file.size())));
@@ -87,17 +88,6 @@ TEST(LanguageFileGrammar, LinesAreReadAsTheGrammarSays)
     };
     for (const auto& [lines, expected] : cases) {
         EXPECT_EQ(Show(Load("\xEF\xBB\xBF" + lines)), expected) << lines;
-    }
-}
-
-TEST(LanguageFileGrammar, EveryEncodingGivesTheSameTable)
-{
-    const std::wstring text = L"; c\r\n12 caf\u00e9 \u20ac\r\n0x1F Hello\r\n-11 Texte\r\n\r\n# 40\r\n40 \u4e2d\n";
-    // Without a mark the first two bytes are lost (here a line break); a trailing odd byte is ignored.
-    for (const std::string& file : { Utf8File(text), Utf16File(text, false), Utf16File(text, true),
-             Utf16File(L"\n" + text, false).substr(2), Utf16File(text, true) + "7" }) {
-        EXPECT_EQ(Show(Load(file)), "-11 Texte\n12 caf\xC3\xA9 \xE2\x82\xAC\n31 Hello\n40 \xE4\xB8\xAD\n")
-            << file.size();
     }
 }
 
