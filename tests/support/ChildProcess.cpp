@@ -1,5 +1,7 @@
 #include "tests/support/ChildProcess.h"
 
+#include "tests/support/WaitFor.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -44,18 +46,11 @@ std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs)
 
 HWND ChildProcess::WaitForWindow(const std::wstring& title, DWORD timeoutMs) const
 {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND window = FindProcessWindow(mId, title)) {
-            if (::IsWindowVisible(window)) {
-                return window;
-            }
-        }
-        if (::GetTickCount64() > deadline || ::WaitForSingleObject(mProcess.get(), 0) == WAIT_OBJECT_0) {
-            return nullptr;
-        }
-        ::Sleep(50);
-    }
+    // Given up at once when the process ends.
+    HWND window = nullptr;
+    const auto shown = [&] { return (window = FindProcessWindow(mId, title)) != nullptr && ::IsWindowVisible(window); };
+    WaitFor([&] { return shown() || ::WaitForSingleObject(mProcess.get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+    return shown() ? window : nullptr;
 }
 
 HWND FindProcessWindow(DWORD processId, const std::wstring& title)
