@@ -32,8 +32,7 @@ TEST(SystemComponent, ImagingFactoryFromItsFileMakesABitmap)
 
     CLibraryUtils::CComPtr<IWICBitmap> bitmap;
     ASSERT_EQ(S_OK, factory->CreateBitmap(5, 3, GUID_WICPixelFormat32bppBGRA, WICBitmapCacheOnLoad, &bitmap));
-    UINT width = 0;
-    UINT height = 0;
+    UINT width = 0, height = 0;
     ASSERT_EQ(S_OK, bitmap->GetSize(&width, &height));
     EXPECT_EQ(5u, width);
     EXPECT_EQ(3u, height);

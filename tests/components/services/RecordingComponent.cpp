@@ -16,10 +16,6 @@
 #include <string>
 #include <vector>
 
-#ifndef RECORDING_OMIT
-#define RECORDING_OMIT 0
-#endif
-
 #define RECORDING_EXPORT extern "C" __declspec(dllexport)
 
 namespace {
