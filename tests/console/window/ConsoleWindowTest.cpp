@@ -87,7 +87,6 @@ TEST_F(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
     EXPECT_FALSE(window.IsChecked(ControlId::UseNestkitCheckBox));
     window.Show(SW_SHOWNORMAL);
     EXPECT_TRUE(window.IsChecked(ControlId::UseNestkitCheckBox));
-    EXPECT_FALSE(window.IsChecked(ControlId::BackgroundCheckBox));
 
     ::SendMessageW(window.Control(ControlId::UseNestkitCheckBox), BM_SETCHECK, BST_UNCHECKED, 0);
     window.Show(SW_HIDE);
