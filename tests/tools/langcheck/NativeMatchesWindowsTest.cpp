@@ -30,11 +30,6 @@ std::string ReadFile(const fs::path& path)
     return bytes.str();
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::string Quoted(const std::string& text)
 {
     return "'" + text + "'";
@@ -81,7 +76,7 @@ protected:
     // Writes a file into the folder and returns its quoted name.
     std::string Add(const std::string& name, const std::string& bytes) const
     {
-        WriteFile(mFolder / name, bytes);
+        std::ofstream(mFolder / name, std::ios::binary) << bytes;
         return Quoted(name);
     }
 
