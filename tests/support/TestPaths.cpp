@@ -22,9 +22,4 @@ std::wstring ProductFile(const std::wstring& name)
     return std::wstring(full.data(), length);
 }
 
-std::wstring TestFile(const std::wstring& name)
-{
-    return TestProgramFolder() + L"\\" + name;
-}
-
 }  // namespace testing_support

@@ -12,6 +12,9 @@ std::wstring TestProgramFolder();
 std::wstring ProductFile(const std::wstring& name);
 
 // A helper program or library built beside the test programs, by name.
-std::wstring TestFile(const std::wstring& name);
+inline std::wstring TestFile(const std::wstring& name)
+{
+    return TestProgramFolder() + L"\\" + name;
+}
 
 }  // namespace testing_support
