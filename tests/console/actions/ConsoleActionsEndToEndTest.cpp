@@ -64,12 +64,11 @@ struct Console {
     }
     void Type(ControlId id, const std::wstring& text) const { Send(id, WM_SETTEXT, 0, LPARAM(text.c_str())); }
     void Check(ControlId id, bool on) const { Send(id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
-    std::wstring Status() const { return testing_support::WindowText(Child(ControlId::StatusMsg)); }
     // Clicks and returns the status line once the action has run.
     std::wstring Click(ControlId id) const
     {
         Send(id, BM_CLICK);
-        return Status();
+        return testing_support::WindowText(Child(ControlId::StatusMsg));
     }
 
     // The double's log without its load lines.

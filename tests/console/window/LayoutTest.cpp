@@ -6,7 +6,7 @@
 namespace console {
 namespace {
 
-TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
+TEST(ConsoleLayout, BaseCellKeepsTheTableWithGroupOriginsAndALargerCellScalesEachAxisByItsRatio)
 {
     struct Row {
         ControlId id;
@@ -28,10 +28,7 @@ TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
     const SIZE client = ClientSize(kBaseCell);
     EXPECT_EQ(client.cx, 1072 + kLayoutMargin);
     EXPECT_EQ(client.cy, 749 + kLayoutMargin);
-}
 
-TEST(ConsoleLayout, LargerCellScalesEachAxisByItsOwnRatio)
-{
     const CharCell cell{8, 26};  // 1.6 across, 2.0 down
     const RECT rect = ControlRect(ControlSpecOf(ControlId::InvokeUpdateBtn), cell);
     EXPECT_EQ(rect.left, 1178 + 307);  // 1177.6 and 307.2, each rounded
