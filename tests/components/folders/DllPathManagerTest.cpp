@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 using VantorelUtils::DllPathManager;
 
 TEST(DllPathManager, LowersInPlaceAndReturnsTheSameString)

@@ -44,8 +44,6 @@ protected:
         return static_cast<LONG>(std::count(events.begin(), events.end(), addRef)
             - std::count(events.begin(), events.end(), static_cast<E>(static_cast<LONG>(addRef) + 1)));
     }
-    static LONG FactoryReferences() { return References(E::FactoryAddRef); }
-    static LONG ObjectReferences() { return References(E::ObjectAddRef); }
     static bool IsLoaded(const wchar_t* file) { return ::GetModuleHandleW(file) != nullptr; }
 
     void SetUp() override
@@ -116,7 +114,7 @@ TEST_F(ComponentCreation, ResultCodesOfTheComponentPassUnchanged)
                 result = error.Error();
             }
             EXPECT_EQ(c.expected, result);
-            EXPECT_EQ(0, FactoryReferences());  // a factory, even one handed out with a failure, is never kept
+            EXPECT_EQ(0, References(E::FactoryAddRef));  // a factory, even one handed out with a failure, is never kept
             ASSERT_EQ(SUCCEEDED(c.expected), object != nullptr);
             if (auto* probe = static_cast<IProbeObject*>(object)) {
                 LONG twice = 0;
@@ -127,7 +125,7 @@ TEST_F(ComponentCreation, ResultCodesOfTheComponentPassUnchanged)
             EXPECT_TRUE(IsLoaded(c.file));
         }
         EXPECT_FALSE(IsLoaded(c.file));
-        EXPECT_EQ(0, ObjectReferences());
+        EXPECT_EQ(0, References(E::ObjectAddRef));
     }
 }
 
@@ -136,9 +134,9 @@ TEST_F(ComponentCreation, ObjectIsReleasedBeforeItsFileIsUnloaded)
     {
         TalvaneComPtr<IProbeObject> probe;
         ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));
-        EXPECT_EQ(1, ObjectReferences());
+        EXPECT_EQ(1, References(E::ObjectAddRef));
         ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));  // creating again releases the held object
-        EXPECT_EQ(1, ObjectReferences());
+        EXPECT_EQ(1, References(E::ObjectAddRef));
     }
     const std::vector<E> events = Events();
     ASSERT_GE(events.size(), 3u);

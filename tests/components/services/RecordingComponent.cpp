@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #define RECORDING_EXPORT extern "C" __declspec(dllexport)
 

@@ -10,7 +10,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
