@@ -39,7 +39,8 @@ TEST(ActionOrder, RefusalsFollowProcessingAndOnlyButtonsAreHandled)
         std::wstring product;
         Statuses expected;  // empty: the control has no action
     } cases[] = {
-        { ControlId::InvokeUpdateBtn, false, L"", { processing, L"The InvokeUpdate() routine is only available within Nestkit." } },
+        { ControlId::InvokeUpdateBtn, false, L"",
+            { processing, L"The InvokeUpdate() routine is only available within Nestkit." } },
         { ControlId::InvokeUpdateBtn, true, L"", { processing, L"Please enter a valid Product Name!" } },
         { ControlId::GetCVID_Btn, true, L"", { processing, L"Please enter a valid Corvella LongUserID!" } },
         { ControlId::PythonTestsButton, true, L"", { L"Sorry, not implemented yet!" } },

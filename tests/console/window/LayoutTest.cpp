@@ -22,8 +22,7 @@ TEST(ConsoleLayout, BaseCellKeepsTheTableWithGroupOriginsAndALargerCellScalesEac
     };
     for (const Row& row : rows) {
         const RECT actual = ControlRect(ControlSpecOf(row.id), kBaseCell);
-        EXPECT_TRUE(::EqualRect(&actual, &row.expected))
-            << static_cast<int>(row.id);
+        EXPECT_TRUE(::EqualRect(&actual, &row.expected)) << static_cast<int>(row.id);
     }
     const SIZE client = ClientSize(kBaseCell);
     EXPECT_EQ(client.cx, 1072 + kLayoutMargin);
