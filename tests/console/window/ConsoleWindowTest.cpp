@@ -90,11 +90,14 @@ TEST_F(ConsoleWindowTest, LoadChecksNestkitOnFirstShowOnly)
 
 TEST_F(ConsoleWindowTest, InputHelpersReadAnsiTextOrNameTheEmptyControl)
 {
+    // Characters the code page lacks become its default character (the
+    // test prefix runs with the Western code page 1252).
+    ASSERT_EQ(::GetACP(), 1252u);
     window.SetStatusMessage(L"before");
     std::string text = "stale";
-    SetText(ControlId::ProductNameText, L"Nestkit Suite");
+    SetText(ControlId::ProductNameText, L"caf\u00E9 \u4E2D");
     EXPECT_TRUE(window.GetProductName(text));
-    EXPECT_EQ(text, "Nestkit Suite");
+    EXPECT_EQ(text, "caf\xE9 ?");
     EXPECT_TRUE(window.IsControlValid(ControlId::LocaleString, text));
     EXPECT_EQ(text, "enu");
     EXPECT_EQ(window.ControlText(ControlId::StatusMsg), L"before") << "valid input leaves the status line";
@@ -110,13 +113,6 @@ TEST_F(ConsoleWindowTest, InputHelpersReadAnsiTextOrNameTheEmptyControl)
         EXPECT_EQ(text, "");
         EXPECT_EQ(window.ControlText(ControlId::StatusMsg), status);
     }
-
-    // Characters the code page lacks become its default character (the
-    // test prefix runs with the Western code page 1252).
-    ASSERT_EQ(::GetACP(), 1252u);
-    SetText(ControlId::ProductNameText, L"caf\u00E9 \u4E2D");
-    ASSERT_TRUE(window.GetProductName(text));
-    EXPECT_EQ(text, "caf\xE9 ?");
 }
 
 TEST_F(ConsoleWindowTest, StatusMessageRepaintsAtOnceAndShowsWhatItIsGiven)
