@@ -10,10 +10,7 @@ namespace testing_support {
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
                            const std::wstring& workingFolder)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" " + arguments;
-    }
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
