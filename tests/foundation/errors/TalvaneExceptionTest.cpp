@@ -70,7 +70,6 @@ TEST(TalvaneExceptionItem, CatalogueIsLinkedAndMarkersOfUnformattedItemsStay)
     EXPECT_EQ(ids, (std::vector<std::int32_t> { -15, -14, -12, -11, -4, -3, -2, -1 }));
     const TalvaneException runtime(gErrRuntime);
     EXPECT_EQ(runtime.GetMessageText(), Bytes("runtime error: %0"));
-    EXPECT_EQ(runtime.GetId(), -3);
 }
 
 void ExpectSame(const TalvaneException& copy, const Win32& original)

@@ -35,9 +35,8 @@ TEST(TraceRecordTest, WireBytesAreLittleEndianWithoutGapsAndNullsAreEmpty)
         + std::string(63, '\0') + std::string("t\0", 2);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record), expected.size()), expected);
     const TraceRecord empty = TraceRecord::Fill(3, 0, 0, nullptr, nullptr);
-    EXPECT_EQ(+empty.length, 82u);
-    EXPECT_EQ(empty.source[0], '\0');
-    EXPECT_EQ(empty.text[0], '\0');
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&empty), 82),
+        std::string("\x52\0\0\0\x32\x31\x54\x55\3", 9) + std::string(73, '\0'));
 }
 
 }  // namespace

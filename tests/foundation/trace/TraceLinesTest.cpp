@@ -116,8 +116,6 @@ public:
         mThread = std::thread(&TestViewer::Run, this);
         ::WaitForSingleObject(mReady.get(), 10000);
     }
-    TestViewer(const TestViewer&) = delete;
-    TestViewer& operator=(const TestViewer&) = delete;
     ~TestViewer()
     {
         ::SetEvent(mResume.get());
