@@ -25,8 +25,6 @@ protected:
         ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr), 96));
     }
 
-    void SetText(ControlId id, const std::wstring& text) { ::SetWindowTextW(window.Control(id), text.c_str()); }
-
     // Checks that every control sits where the layout puts it, inside the
     // client area, with room for its caption in the window's font.
     void ExpectLaidOutUnclipped()
@@ -95,7 +93,7 @@ TEST_F(ConsoleWindowTest, InputHelpersReadAnsiTextOrNameTheEmptyControl)
     ASSERT_EQ(::GetACP(), 1252u);
     window.SetStatusMessage(L"before");
     std::string text = "stale";
-    SetText(ControlId::ProductNameText, L"caf\u00E9 \u4E2D");
+    ::SetWindowTextW(window.Control(ControlId::ProductNameText), L"caf\u00E9 \u4E2D");
     EXPECT_TRUE(window.GetProductName(text));
     EXPECT_EQ(text, "caf\xE9 ?");
     EXPECT_TRUE(window.IsControlValid(ControlId::LocaleString, text));
@@ -107,7 +105,7 @@ TEST_F(ConsoleWindowTest, InputHelpersReadAnsiTextOrNameTheEmptyControl)
         {ControlId::LocaleString, L"the value is not valid in the control LocaleString"},
     };
     for (const auto& [id, status] : empties) {
-        SetText(id, L"");
+        ::SetWindowTextW(window.Control(id), L"");
         text = "stale";
         EXPECT_FALSE(id == ControlId::ProductNameText ? window.GetProductName(text) : window.IsControlValid(id, text));
         EXPECT_EQ(text, "");

@@ -8,11 +8,7 @@ namespace {
 
 TEST(ConsoleLayout, BaseCellKeepsTheTableWithGroupOriginsAndALargerCellScalesEachAxisByItsRatio)
 {
-    struct Row {
-        ControlId id;
-        RECT expected;
-    };
-    const Row rows[] = {
+    const std::pair<ControlId, RECT> rows[] = {
         {ControlId::ProductNameText, {453, 42, 653, 62}},
         {ControlId::InvokeUpdateBtn, {736 + 192, 408 + 18, 736 + 192 + 128, 408 + 18 + 32}},
         {ControlId::CVUID_Text, {736 + 16, 272 + 80, 736 + 16 + 304, 272 + 80 + 20}},
@@ -20,9 +16,9 @@ TEST(ConsoleLayout, BaseCellKeepsTheTableWithGroupOriginsAndALargerCellScalesEac
         {ControlId::ButtonGetLocalGUIDs, {8 + 16, 694 + 19, 8 + 16 + 128, 694 + 19 + 24}},
         {ControlId::ID_DONE, {992, 592, 1067, 615}},
     };
-    for (const Row& row : rows) {
-        const RECT actual = ControlRect(ControlSpecOf(row.id), kBaseCell);
-        EXPECT_TRUE(::EqualRect(&actual, &row.expected)) << static_cast<int>(row.id);
+    for (const auto& [id, expected] : rows) {
+        const RECT actual = ControlRect(ControlSpecOf(id), kBaseCell);
+        EXPECT_TRUE(::EqualRect(&actual, &expected)) << static_cast<int>(id);
     }
     const SIZE client = ClientSize(kBaseCell);
     EXPECT_EQ(client.cx, 1072 + kLayoutMargin);
