@@ -31,11 +31,10 @@ constexpr wchar_t kNoExportFile[] = L"NoClassObjectComponent.dll";
 
 class ComponentCreation : public ::testing::Test {
 protected:
-    static const ProbeCounter& Counter() { return *ProbeHostCounter(); }
     static std::vector<E> Events()
     {
-        return { Counter().events,
-            Counter().events + std::min<LONG>(Counter().eventCount, std::size(Counter().events)) };
+        const ProbeCounter& counter = *ProbeHostCounter();
+        return { counter.events, counter.events + std::min<LONG>(counter.eventCount, std::size(counter.events)) };
     }
     // References held now, from the AddRef and Release events.
     static LONG References(E addRef)
