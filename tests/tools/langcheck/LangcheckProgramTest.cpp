@@ -30,7 +30,8 @@ struct Outcome {
 // errors sent to files.
 Outcome RunLangcheck(const TempFolder& folder, const std::wstring& arguments)
 {
-    testing_support::ChildProcess shell(_wgetenv(L"ComSpec"),
+    wchar_t system[MAX_PATH] = {};
+    testing_support::ChildProcess shell(std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)) + L"\\cmd.exe",
         L"/c \"\"" + testing_support::ProductFile(L"langcheck.exe") + L"\" " + arguments + L" >out.log 2>err.log\"",
         folder.path());
     const std::optional<DWORD> status = shell.WaitForExit(120000);
