@@ -1,5 +1,7 @@
 #include "tests/support/ChildProcess.h"
 
+#include "tests/support/WaitFor.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -8,10 +10,7 @@ namespace testing_support {
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments,
                            const std::wstring& workingFolder)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty()) {
-        commandLine += L" " + arguments;
-    }
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -44,45 +43,23 @@ std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs)
 
 HWND ChildProcess::WaitForWindow(const std::wstring& title, DWORD timeoutMs) const
 {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (HWND window = FindProcessWindow(mId, title)) {
-            if (::IsWindowVisible(window)) {
-                return window;
-            }
-        }
-        if (::GetTickCount64() > deadline || ::WaitForSingleObject(mProcess.get(), 0) == WAIT_OBJECT_0) {
-            return nullptr;
-        }
-        ::Sleep(50);
-    }
+    // Given up at once when the process ends.
+    HWND window = nullptr;
+    const auto shown = [&] { return (window = FindProcessWindow(mId, title)) != nullptr && ::IsWindowVisible(window); };
+    WaitFor([&] { return shown() || ::WaitForSingleObject(mProcess.get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+    return shown() ? window : nullptr;
 }
-
-namespace {
-struct WindowSearch {
-    DWORD processId;
-    const std::wstring* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && WindowText(window) == *search->title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
 
 HWND FindProcessWindow(DWORD processId, const std::wstring& title)
 {
-    WindowSearch search{processId, &title, nullptr};
-    ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, nullptr, title.c_str())) != nullptr;) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::wstring WindowText(HWND window)

@@ -16,8 +16,6 @@ public:
     // arguments; an empty workingFolder keeps the caller's current directory.
     ChildProcess(const std::wstring& program, const std::wstring& arguments = L"",
                  const std::wstring& workingFolder = L"");
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
 
     DWORD id() const { return mId; }

@@ -3,9 +3,6 @@
 #include "foundation/resources/UniqueResource.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
-
-#include <vector>
 
 namespace testing_support {
 
@@ -39,10 +36,6 @@ public:
     bool Write(std::size_t offset, const void* bytes, std::size_t size) const
     {
         return ::WriteProcessMemory(mProcess.get(), mAddress + offset, bytes, size, nullptr) != FALSE;
-    }
-    bool Read(std::size_t offset, void* bytes, std::size_t size) const
-    {
-        return ::ReadProcessMemory(mProcess.get(), mAddress + offset, bytes, size, nullptr) != FALSE;
     }
     std::wstring ReadText(std::size_t offset, std::size_t chars) const
     {
@@ -80,21 +73,6 @@ std::wstring ListViewCellText(HWND list, int item, int column)
     return block.ReadText(sizeof(LVITEMW), chars);
 }
 
-RECT ListViewCellRect(HWND list, int item, int column)
-{
-    RemoteBlock block(list, sizeof(RECT));
-    RECT rect = { LVIR_BOUNDS, column, 0, 0 };
-    DWORD_PTR found = 0;
-    if (block.address() == nullptr || !block.Write(0, &rect, sizeof rect)
-        || ::SendMessageTimeoutW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
-               reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &found)
-            == 0
-        || found == 0 || !block.Read(0, &rect, sizeof rect)) {
-        return {};
-    }
-    return rect;
-}
-
 bool ListViewSelectOnly(HWND list, int item)
 {
     RemoteBlock block(list, sizeof(LVITEMW));
@@ -113,48 +91,6 @@ bool ListViewSelectOnly(HWND list, int item)
                reinterpret_cast<LPARAM>(block.address()), SMTO_ABORTIFHUNG, 5000, &done)
         != 0
         && done != 0;
-}
-
-std::vector<int> ListViewColumnOrder(HWND list, int columns)
-{
-    std::vector<int> order(static_cast<std::size_t>(columns));
-    RemoteBlock block(list, order.size() * sizeof(int));
-    DWORD_PTR done = 0;
-    if (block.address() == nullptr
-        || ::SendMessageTimeoutW(list, LVM_GETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(block.address()),
-               SMTO_ABORTIFHUNG, 5000, &done)
-            == 0
-        || done == 0 || !block.Read(0, order.data(), order.size() * sizeof(int))) {
-        return {};
-    }
-    return order;
-}
-
-bool SetListViewColumnOrder(HWND list, const std::vector<int>& order)
-{
-    RemoteBlock block(list, order.size() * sizeof(int));
-    DWORD_PTR done = 0;
-    return block.address() != nullptr && block.Write(0, order.data(), order.size() * sizeof(int))
-        && ::SendMessageTimeoutW(list, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(block.address()),
-               SMTO_ABORTIFHUNG, 5000, &done)
-        != 0
-        && done != 0;
-}
-
-bool DropFile(HWND window, const std::wstring& path)
-{
-    DROPFILES header = {};
-    header.pFiles = sizeof header;
-    header.fWide = TRUE;
-    const std::size_t pathBytes = (path.size() + 2) * sizeof(wchar_t);  // the list ends with an empty name
-    RemoteBlock block(window, sizeof header + pathBytes);
-    const std::wstring names = path + L'\0';
-    DWORD_PTR answer = 0;
-    return block.address() != nullptr && block.Write(0, &header, sizeof header)
-        && block.Write(sizeof header, names.c_str(), pathBytes)
-        && ::SendMessageTimeoutW(
-               window, WM_DROPFILES, reinterpret_cast<WPARAM>(block.address()), 0, SMTO_ABORTIFHUNG, 5000, &answer)
-        != 0;
 }
 
 std::wstring StatusBarPartText(HWND status, int part)

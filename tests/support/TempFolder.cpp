@@ -31,11 +31,6 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(mPath, ignored);
 }
 
-std::wstring TempFolder::File(const std::wstring& name) const
-{
-    return mPath + L"\\" + name;
-}
-
 std::wstring TempFolder::MakeFolder(const std::wstring& relative) const
 {
     const std::wstring folder = File(relative);

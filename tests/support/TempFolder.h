@@ -15,7 +15,7 @@ public:
 
     const std::wstring& path() const { return mPath; }
     // path() + "\" + name
-    std::wstring File(const std::wstring& name) const;
+    std::wstring File(const std::wstring& name) const { return mPath + L"\\" + name; }
     // Creates a sub-folder (and its parents) and returns its path.
     std::wstring MakeFolder(const std::wstring& relative) const;
     // Writes bytes to a file in the folder and returns its path.

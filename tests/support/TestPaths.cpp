@@ -14,22 +14,12 @@ std::wstring TestProgramFolder()
     return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-std::wstring ProductFolder()
+std::wstring ProductFile(const std::wstring& name)
 {
-    const std::wstring relative = TestProgramFolder() + L"\\..\\bin";
+    const std::wstring relative = TestProgramFolder() + L"\\..\\bin\\" + name;
     std::vector<wchar_t> full(32768);
     const DWORD length = ::GetFullPathNameW(relative.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     return std::wstring(full.data(), length);
-}
-
-std::wstring ProductFile(const std::wstring& name)
-{
-    return ProductFolder() + L"\\" + name;
-}
-
-std::wstring TestFile(const std::wstring& name)
-{
-    return TestProgramFolder() + L"\\" + name;
 }
 
 }  // namespace testing_support

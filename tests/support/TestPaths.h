@@ -8,13 +8,13 @@ namespace testing_support {
 // Folder of the running test program, without a trailing backslash.
 std::wstring TestProgramFolder();
 
-// The runnable install (Probedeck.exe and what lies beside it).
-std::wstring ProductFolder();
-
-// A file of the runnable install, by name.
+// A file of the runnable install (Probedeck.exe and what lies beside it), by name.
 std::wstring ProductFile(const std::wstring& name);
 
 // A helper program or library built beside the test programs, by name.
-std::wstring TestFile(const std::wstring& name);
+inline std::wstring TestFile(const std::wstring& name)
+{
+    return TestProgramFolder() + L"\\" + name;
+}
 
 }  // namespace testing_support

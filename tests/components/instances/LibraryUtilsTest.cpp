@@ -31,11 +31,10 @@ constexpr wchar_t kNoExportFile[] = L"NoClassObjectComponent.dll";
 
 class ComponentCreation : public ::testing::Test {
 protected:
-    static const ProbeCounter& Counter() { return *ProbeHostCounter(); }
     static std::vector<E> Events()
     {
-        return { Counter().events,
-            Counter().events + std::min<LONG>(Counter().eventCount, std::size(Counter().events)) };
+        const ProbeCounter& counter = *ProbeHostCounter();
+        return { counter.events, counter.events + std::min<LONG>(counter.eventCount, std::size(counter.events)) };
     }
     // References held now, from the AddRef and Release events.
     static LONG References(E addRef)
@@ -44,8 +43,6 @@ protected:
         return static_cast<LONG>(std::count(events.begin(), events.end(), addRef)
             - std::count(events.begin(), events.end(), static_cast<E>(static_cast<LONG>(addRef) + 1)));
     }
-    static LONG FactoryReferences() { return References(E::FactoryAddRef); }
-    static LONG ObjectReferences() { return References(E::ObjectAddRef); }
     static bool IsLoaded(const wchar_t* file) { return ::GetModuleHandleW(file) != nullptr; }
 
     void SetUp() override
@@ -58,8 +55,12 @@ protected:
     resources::ComApartment mApartment { COINIT_APARTMENTTHREADED };
 };
 
-TEST_F(ComponentCreation, FilesThatCannotBeLoadedGiveFailAndNoObject)
+TEST_F(ComponentCreation, FilesThatCannotBeLoadedGiveFailAndANullObjectAddressIsRefusedWithoutLoading)
 {
+    CLibraryUtilsImpl creator;
+    EXPECT_EQ(E_POINTER,
+        creator.TalvaneCreateInstance(kClsidProbeObject, nullptr, mProbePath, __uuidof(IProbeObject), nullptr));
+    EXPECT_FALSE(IsLoaded(kProbeFile));
     testing_support::TempFolder folder(L"instances");
     for (const std::wstring& path : { folder.File(L"Missing.dll"), folder.MakeFolder(L"NotAFile"),
              folder.WriteFile(L"NotAComponent.dll", "just some text"), std::wstring() }) {
@@ -112,7 +113,7 @@ TEST_F(ComponentCreation, ResultCodesOfTheComponentPassUnchanged)
                 result = error.Error();
             }
             EXPECT_EQ(c.expected, result);
-            EXPECT_EQ(0, FactoryReferences());  // a factory, even one handed out with a failure, is never kept
+            EXPECT_EQ(0, References(E::FactoryAddRef));  // a factory, even one handed out with a failure, is never kept
             ASSERT_EQ(SUCCEEDED(c.expected), object != nullptr);
             if (auto* probe = static_cast<IProbeObject*>(object)) {
                 LONG twice = 0;
@@ -123,7 +124,7 @@ TEST_F(ComponentCreation, ResultCodesOfTheComponentPassUnchanged)
             EXPECT_TRUE(IsLoaded(c.file));
         }
         EXPECT_FALSE(IsLoaded(c.file));
-        EXPECT_EQ(0, ObjectReferences());
+        EXPECT_EQ(0, References(E::ObjectAddRef));
     }
 }
 
@@ -132,25 +133,14 @@ TEST_F(ComponentCreation, ObjectIsReleasedBeforeItsFileIsUnloaded)
     {
         TalvaneComPtr<IProbeObject> probe;
         ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));
-        EXPECT_EQ(1, ObjectReferences());
+        EXPECT_EQ(1, References(E::ObjectAddRef));
         ASSERT_EQ(S_OK, probe.Create(kClsidProbeObject, mProbePath));  // creating again releases the held object
-        EXPECT_EQ(1, ObjectReferences());
+        EXPECT_EQ(1, References(E::ObjectAddRef));
     }
     const std::vector<E> events = Events();
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ((std::vector<E> { E::ObjectRelease, E::ObjectLastRelease, E::Unloaded }),
         std::vector<E>(events.end() - 3, events.end()));
-    EXPECT_EQ(0, ObjectReferences());
-    EXPECT_EQ(0, FactoryReferences());
-    EXPECT_FALSE(IsLoaded(kProbeFile));
-}
-
-TEST_F(ComponentCreation, NullObjectAddressIsRefusedWithoutLoading)
-{
-    CLibraryUtilsImpl creator;
-    EXPECT_EQ(E_POINTER,
-        creator.TalvaneCreateInstance(kClsidProbeObject, nullptr, mProbePath, __uuidof(IProbeObject), nullptr));
-    EXPECT_FALSE(IsLoaded(kProbeFile));
 }
 
 // Objects from every creation on one creator stay usable, and no load outlives the creator.

@@ -34,9 +34,6 @@ template <typename Interface, int Kind> class Counted : public Interface {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
         *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface)) ? this : nullptr;
         return *object != nullptr ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
@@ -103,11 +100,9 @@ ProbeFactory gQuietFactory(kProbeCreateQuiet);
 
 }  // namespace
 
+// The creator never passes a null address.
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
 {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
     *object = nullptr;
     const bool withFailure = IsEqualCLSID(clsid, kClsidProbeFactoryAndFailure);
     ProbeFactory* factory = IsEqualCLSID(clsid, kClsidProbeObject) || withFailure ? &gObjectFactory

@@ -14,11 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
-
-#ifndef RECORDING_OMIT
-#define RECORDING_OMIT 0
-#endif
 
 #define RECORDING_EXPORT extern "C" __declspec(dllexport)
 

@@ -33,15 +33,14 @@ struct FakeView : console::ConsoleView {
 TEST(ActionOrder, RefusalsFollowProcessingAndOnlyButtonsAreHandled)
 {
     const wchar_t* const processing = L"Processing...";
-    const wchar_t* const nestkitOnly = L"The InvokeUpdate() routine is only available within Nestkit.";
     const struct {
         ControlId control;
         bool nestkit;
         std::wstring product;
         Statuses expected;  // empty: the control has no action
     } cases[] = {
-        { ControlId::InvokeUpdateBtn, false, L"", { processing, nestkitOnly } },
-        { ControlId::InvokeUpdateBtn, false, L"Prod", { processing, nestkitOnly } },
+        { ControlId::InvokeUpdateBtn, false, L"",
+            { processing, L"The InvokeUpdate() routine is only available within Nestkit." } },
         { ControlId::InvokeUpdateBtn, true, L"", { processing, L"Please enter a valid Product Name!" } },
         { ControlId::GetCVID_Btn, true, L"", { processing, L"Please enter a valid Corvella LongUserID!" } },
         { ControlId::PythonTestsButton, true, L"", { L"Sorry, not implemented yet!" } },

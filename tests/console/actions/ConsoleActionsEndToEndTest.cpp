@@ -64,12 +64,11 @@ struct Console {
     }
     void Type(ControlId id, const std::wstring& text) const { Send(id, WM_SETTEXT, 0, LPARAM(text.c_str())); }
     void Check(ControlId id, bool on) const { Send(id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED); }
-    std::wstring Status() const { return testing_support::WindowText(Child(ControlId::StatusMsg)); }
     // Clicks and returns the status line once the action has run.
     std::wstring Click(ControlId id) const
     {
         Send(id, BM_CLICK);
-        return Status();
+        return testing_support::WindowText(Child(ControlId::StatusMsg));
     }
 
     // The double's log without its load lines.
@@ -181,13 +180,15 @@ TEST(ConsoleActions, RefusalsReachNoComponentAndUpdatePassesItsArguments)
     EXPECT_EQ(console.LastCall(), "IsUpdateOrMessageAvailable product=[Prod] locale=[] flag=0");
 }
 
-TEST(ConsoleActions, LanguageQuerySendsSplitCodesAndPrintsTheTypedText)
+// The locale list is split at every comma, codes kept as typed, a trailing comma adding none.
+TEST(ConsoleActions, QueriesPassTheirArgumentsAndPrintWhatTheComponentGives)
 {
     Console console;
-    console.Install(kComponent, L"", "LanguageReturn=1\r\nLanguageSelected=3\r\n");
+    console.Install(
+        kComponent, L"", "LanguageReturn=1\r\nLanguageSelected=3\r\nProfileReturn=0\r\nProfileID=CV-0042\r\n");
     console.Start();
     for (const auto& [typed, codes] :
-        { std::pair { L",enu,,deu,", "count=4 codes=[][enu][][deu]" }, std::pair { L"", "count=1 codes=[ENU]" } }) {
+        { std::pair { L", enu,,deu ,", "count=4 codes=[][ enu][][deu ]" }, std::pair { L"", "count=1 codes=[ENU]" } }) {
         console.Type(ControlId::LocaleString, typed);
         EXPECT_EQ(console.Click(ControlId::GetUserLangBtn),
             std::wstring(L"TalvaneMUI::GetUserLanguage() returns 1, Selected Lang 3 out of ") + typed);
@@ -201,32 +202,20 @@ TEST(ConsoleActions, LanguageQuerySendsSplitCodesAndPrintsTheTypedText)
     console.Type(ControlId::LocaleString, locale);
     EXPECT_EQ(console.Click(ControlId::GetUserLangBtn).size(), 259u);
     EXPECT_EQ(console.LastCall().substr(0, 32), "GetUserLanguage_Code count=2000 ");
-}
 
-TEST(ConsoleActions, ProfileLookupPassesUserIdAndPrintsTheProfile)
-{
     const std::wstring prefix = L"GetCorvellaProfileID() returns cvRetCode = ";
-    Console console;
-    console.Install(kComponent, L"", "ProfileReturn=0\r\nProfileID=CV-0042\r\n");
-    console.Start();
     EXPECT_EQ(console.Click(ControlId::GetCVID_Btn), prefix + L"0, strProfileID = CV-0042");
     EXPECT_EQ(console.LastCall(), "GetCorvellaProfileID user=[TEST_CVUID_00001] second=[] owner=null out=startsnull");
     console.Control("ProfileReturn=6\r\nProfileNull=1\r\n");
     EXPECT_EQ(console.Click(ControlId::GetCVID_Btn), prefix + L"6, strProfileID = ");
-
     // A long profile id is cut at the buffer; characters outside the ANSI code page reach the component replaced.
     console.Control("ProfileID=" + std::string(2000, 'P') + "\r\n");
     console.Type(ControlId::CVUID_Text, std::wstring(3000, L'\u4E2D') + L"END");
     const std::wstring start = prefix + L"0, strProfileID = ";
     EXPECT_EQ(console.Click(ControlId::GetCVID_Btn), start + std::wstring(259 - start.size(), L'P'));
     EXPECT_NE(console.LastCall().find("END] second=[]"), std::string::npos);
-}
 
-TEST(ConsoleActions, IdentifierListShowsOnlyTheStringsReceived)
-{
-    Console console;
-    console.Install();
-    console.Start();
+    // Only the strings received are shown, whatever count comes with them.
     const struct {
         const char* settings;
         const wchar_t* status;

@@ -6,18 +6,9 @@
 namespace console {
 namespace {
 
-bool Equal(const RECT& a, const RECT& b)
+TEST(ConsoleLayout, BaseCellKeepsTheTableWithGroupOriginsAndALargerCellScalesEachAxisByItsRatio)
 {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
-{
-    struct Row {
-        ControlId id;
-        RECT expected;
-    };
-    const Row rows[] = {
+    const std::pair<ControlId, RECT> rows[] = {
         {ControlId::ProductNameText, {453, 42, 653, 62}},
         {ControlId::InvokeUpdateBtn, {736 + 192, 408 + 18, 736 + 192 + 128, 408 + 18 + 32}},
         {ControlId::CVUID_Text, {736 + 16, 272 + 80, 736 + 16 + 304, 272 + 80 + 20}},
@@ -25,17 +16,14 @@ TEST(ConsoleLayout, BaseCellKeepsTheTableAndAddsGroupOrigins)
         {ControlId::ButtonGetLocalGUIDs, {8 + 16, 694 + 19, 8 + 16 + 128, 694 + 19 + 24}},
         {ControlId::ID_DONE, {992, 592, 1067, 615}},
     };
-    for (const Row& row : rows) {
-        EXPECT_TRUE(Equal(ControlRect(ControlSpecOf(row.id), kBaseCell), row.expected))
-            << static_cast<int>(row.id);
+    for (const auto& [id, expected] : rows) {
+        const RECT actual = ControlRect(ControlSpecOf(id), kBaseCell);
+        EXPECT_TRUE(::EqualRect(&actual, &expected)) << static_cast<int>(id);
     }
     const SIZE client = ClientSize(kBaseCell);
     EXPECT_EQ(client.cx, 1072 + kLayoutMargin);
     EXPECT_EQ(client.cy, 749 + kLayoutMargin);
-}
 
-TEST(ConsoleLayout, LargerCellScalesEachAxisByItsOwnRatio)
-{
     const CharCell cell{8, 26};  // 1.6 across, 2.0 down
     const RECT rect = ControlRect(ControlSpecOf(ControlId::InvokeUpdateBtn), cell);
     EXPECT_EQ(rect.left, 1178 + 307);  // 1177.6 and 307.2, each rounded

@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(FormatBounded, AlwaysTerminatesAndReturnsSizeMinusOneOnOverflow)
+// Wide: wide strings are taken and the start is kept on overflow.
+TEST(FormatBounded, AlwaysTerminatesAndReturnsSizeMinusOneOnOverflowNarrowAndWide)
 {
     char buffer[8] = {};
     EXPECT_EQ(FormatBounded(buffer, sizeof buffer, "%%%d", 10), 3);
@@ -19,10 +20,6 @@ TEST(FormatBounded, AlwaysTerminatesAndReturnsSizeMinusOneOnOverflow)
     char single[1] = { 'x' };
     EXPECT_EQ(FormatBounded(single, sizeof single, "%d", 42), 0);
     EXPECT_EQ(single[0], '\0');
-}
-
-TEST(FormatBounded, WideTakesWideStringsAndKeepsTheStartOnOverflow)
-{
     wchar_t wide[260];
     EXPECT_EQ(FormatBounded(wide, 260, L"out of %ls", std::wstring(1000, L'x').c_str()), 259);
     EXPECT_EQ(std::wstring(wide), L"out of " + std::wstring(252, L'x'));

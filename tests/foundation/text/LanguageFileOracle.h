@@ -1,6 +1,7 @@
 // An independent reading of language-file content (signature removed) for
 // checking the loader: lines cut with std::string searches, ids read by the
-// C++ library's stream extraction. Plain C++, shared with the native fuzzer.
+// C++ library's stream extraction; and UTF-16 files for tests to read. Plain
+// C++, shared with the native fuzzer and the checker's tests.
 #pragma once
 
 #include <algorithm>
@@ -37,6 +38,17 @@ inline std::map<std::int32_t, Text> ExpectedTable(const unsigned char* data, std
         table[id] = Text(text.begin() + std::min(text.find_first_not_of(blanks), text.size()), text.end());
     }
     return table;
+}
+
+// The file of UTF-16 code units with their byte-order mark.
+template <typename Unit> std::string Utf16File(const std::basic_string<Unit>& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const auto unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string { high, low } : std::string { low, high };
+    }
+    return bytes;
 }
 
 }  // namespace oracle

@@ -3,13 +3,13 @@
 // reading (the fuzzer makes the same comparison for random ids).
 #include "foundation/text/LanguageFileLoader.h"
 #include "tests/foundation/text/LanguageFileOracle.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TestText.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 namespace {
@@ -17,6 +17,7 @@ namespace {
 using Table = std::map<std::int32_t, string8>;
 using namespace std::string_literals;
 
+using oracle::Utf16File;
 using testing_support::Bytes;
 
 Table Load(const std::string& file)
@@ -36,17 +37,8 @@ std::string Utf8File(const std::wstring& text)
     return "\xEF\xBB\xBF" + std::string(utf8.begin(), utf8.end());
 }
 
-std::string Utf16File(const std::wstring& text, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const wchar_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string { high, low } : std::string { low, high };
-    }
-    return bytes;
-}
-
-// The content the loader should parse, decoded by the system's own conversion.
+// The content the loader should parse, decoded by the system's own conversion: without a
+// mark the first two bytes are lost, the text ends at a NUL, a trailing odd byte is ignored.
 void ExpectLoadsOnlyWhatTheGrammarAllows(const std::string& file)
 {
     string8 content = Bytes(file.substr(std::min<std::size_t>(3, file.size())));
@@ -99,17 +91,6 @@ TEST(LanguageFileGrammar, LinesAreReadAsTheGrammarSays)
     }
 }
 
-TEST(LanguageFileGrammar, EveryEncodingGivesTheSameTable)
-{
-    const std::wstring text = L"; c\r\n12 caf\u00e9 \u20ac\r\n0x1F Hello\r\n-11 Texte\r\n\r\n# 40\r\n40 \u4e2d\n";
-    // Without a mark the first two bytes are lost (here a line break); a trailing odd byte is ignored.
-    for (const std::string& file : { Utf8File(text), Utf16File(text, false), Utf16File(text, true),
-             Utf16File(L"\n" + text, false).substr(2), Utf16File(text, true) + "7" }) {
-        EXPECT_EQ(Show(Load(file)), "-11 Texte\n12 caf\xC3\xA9 \xE2\x82\xAC\n31 Hello\n40 \xE4\xB8\xAD\n")
-            << file.size();
-    }
-}
-
 // Truncations, inserted NULs, CR/LF runs and id characters, byte flips and random bytes.
 std::string Mutate(std::string bytes, std::mt19937& random)
 {
@@ -128,8 +109,17 @@ std::string Mutate(std::string bytes, std::mt19937& random)
     return bytes;
 }
 
-TEST(LanguageFileMutation, DamagedAndRandomFilesLoadOnlyWhatTheGrammarAllows)
+TEST(LanguageFileMutation, DamagedRandomAndFuzzCorpusFilesLoadOnlyWhatTheGrammarAllows)
 {
+    // The fuzzer's seed corpus, copied beside the test program at configure time.
+    int files = 0;
+    for (const auto& item :
+        std::filesystem::directory_iterator(testing_support::TestProgramFolder() + L"\\corpus\\language-file")) {
+        SCOPED_TRACE(item.path().filename().string());
+        ExpectLoadsOnlyWhatTheGrammarAllows(testing_support::ReadFileBytes(item.path().wstring()));
+        ++files;
+    }
+    EXPECT_GE(files, 10);
     const std::wstring text = L"; texts\r\n-12 fehler: %0 - %1\r\n1 eins\r\n0x20 zwei \u00fc\r\n#x\r\n"
                               L"-2147483648 min\r\n12\r\n13 a  b \t\r\n0x7FFFFFFF hex\n14 vier\r15 \u4e2d\r\n";
     const std::string valid[] = { Utf8File(text), Utf16File(text, false), Utf16File(text, true) };
@@ -145,21 +135,6 @@ TEST(LanguageFileMutation, DamagedAndRandomFilesLoadOnlyWhatTheGrammarAllows)
         }
         ExpectLoadsOnlyWhatTheGrammarAllows(bytes);
     }
-}
-
-// The fuzzer's seed corpus, copied beside the test program at configure time.
-TEST(LanguageFileMutation, FuzzCorpusReplays)
-{
-    int files = 0;
-    for (const auto& item :
-        std::filesystem::directory_iterator(testing_support::TestProgramFolder() + L"\\corpus\\language-file")) {
-        std::ifstream in(item.path(), std::ios::binary);
-        SCOPED_TRACE(item.path().filename().string());
-        ExpectLoadsOnlyWhatTheGrammarAllows(
-            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
-        ++files;
-    }
-    EXPECT_GE(files, 10);
 }
 
 }  // namespace

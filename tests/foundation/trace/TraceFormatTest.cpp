@@ -30,16 +30,13 @@ TEST(TraceStampTest, SplitsMicrosecondsAndScalesLongUptimesWithoutWrapping)
 TEST(TraceRecordTest, WireBytesAreLittleEndianWithoutGapsAndNullsAreEmpty)
 {
     const TraceRecord record = TraceRecord::Fill(4, 0x01020304, 0, "s", "t");
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
-    // length, magic, kind, tag, flag, then the source at 17 and the text at 81.
-    const unsigned char expected[] = { 83, 0, 0, 0, 0x32, 0x31, 0x54, 0x55, 4, 0, 0, 0, 4, 3, 2, 1, 0, 's', 0 };
-    EXPECT_EQ(std::memcmp(bytes, expected, sizeof expected), 0);
-    EXPECT_EQ(bytes[81], 't');
-    EXPECT_EQ(bytes[82], 0);
+    // length, magic, kind, tag, flag, then the source at 17, zero-padded, and the text at 81.
+    const std::string expected = std::string("\x53\0\0\0\x32\x31\x54\x55\4\0\0\0\4\3\2\1\0s", 18)
+        + std::string(63, '\0') + std::string("t\0", 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record), expected.size()), expected);
     const TraceRecord empty = TraceRecord::Fill(3, 0, 0, nullptr, nullptr);
-    EXPECT_EQ(+empty.length, 82u);
-    EXPECT_EQ(empty.source[0], '\0');
-    EXPECT_EQ(empty.text[0], '\0');
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&empty), 82),
+        std::string("\x52\0\0\0\x32\x31\x54\x55\3", 9) + std::string(73, '\0'));
 }
 
 }  // namespace

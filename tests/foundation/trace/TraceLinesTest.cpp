@@ -1,31 +1,196 @@
 // Trace lines as another process sees them: the client scenario runs under a
 // test debugger that collects its debugger output, and a stand-in viewer
 // window in this process keeps the records it receives.
+#include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceInternals.h"
-#include "tests/foundation/trace/TestDebugger.h"
-#include "tests/foundation/trace/TestViewer.h"
+#include "foundation/trace/TraceProtocol.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/CloseWindowsOfClass.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
+#include <cstring>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
-namespace trace_tests {
 namespace {
 
-using Texts = std::vector<std::string>;
+// The client runs as a debugged process; what it writes to the debugger
+// output (OUTPUT_DEBUG_STRING_EVENT) is collected, in order.
+struct DebugRun {
+    bool finished = false;  // the process ended within the time given
+    DWORD exitCode = 0;
+    std::string output;  // every debug string, joined as written
+};
 
+// Starts the client on a scenario with the calling thread as its debugger and
+// runs it to its end, or kills it after timeoutMs.
 DebugRun RunClient(const std::wstring& scenario, DWORD timeoutMs = 60000)
 {
-    return RunUnderDebugger(testing_support::TestFile(L"trace_client.exe"), scenario, timeoutMs);
+    DebugRun run;
+    const std::wstring program = testing_support::TestFile(L"trace_client.exe");
+    std::wstring commandLine = L"\"" + program + L"\" " + scenario;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+            nullptr, nullptr, &startup, &started)) {
+        return run;
+    }
+    resources::UniqueHandle process(started.hProcess);
+    resources::UniqueHandle thread(started.hThread);
+    const DWORD start = ::GetTickCount();
+    bool killed = false;
+    for (;;) {
+        DEBUG_EVENT event = {};
+        if (!::WaitForDebugEvent(&event, 200)) {
+            if (!killed && ::GetTickCount() - start > timeoutMs) {
+                killed = ::TerminateProcess(process.get(), 0xDEAD) != FALSE;
+            }
+            continue;
+        }
+        DWORD continueStatus = DBG_CONTINUE;
+        const auto& text = event.u.DebugString;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            resources::UniqueHandle(event.u.CreateProcessInfo.hFile).reset();
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            resources::UniqueHandle(event.u.LoadDll.hFile).reset();
+            break;
+        case OUTPUT_DEBUG_STRING_EVENT:
+            if (!text.fUnicode) {
+                std::string bytes(text.nDebugStringLength, '\0');
+                ::ReadProcessMemory(process.get(), text.lpDebugStringData, bytes.data(), bytes.size(), nullptr);
+                run.output += bytes.c_str();  // up to the NUL the length may count
+            }
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            // The program's own exceptions are its business; only the initial
+            // breakpoint belongs to the debugger.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+                continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+            }
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            run.exitCode = event.u.ExitProcess.dwExitCode;
+            run.finished = !killed;
+            ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+            return run;
+        }
+        ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+    }
 }
+
+// A stand-in trace viewer: a window of the viewer's class, on a thread of its
+// own, that keeps every WM_COPYDATA it receives.
+struct ArrivedRecord {
+    ULONG_PTR dwData = 0;
+    DWORD size = 0;  // cbData
+    TraceRecord record = {};  // the bytes received, zero beyond size
+    DWORD tick = 0;  // GetTickCount at arrival
+
+    std::string Source() const { return std::string(record.source, strnlen(record.source, sizeof record.source)); }
+    std::string Text() const { return std::string(record.text, strnlen(record.text, sizeof record.text)); }
+};
+
+class TestViewer {
+public:
+    // A hung viewer keeps the first record it receives and stops pumping
+    // messages there until it ends.
+    explicit TestViewer(bool hung = false)
+        : mHung(hung)
+    {
+        // A viewer left by another test would take the lines meant for this one.
+        testing_support::CloseWindowsOfClass(UTrace::kViewerClass, 5000);
+        mThread = std::thread(&TestViewer::Run, this);
+        ::WaitForSingleObject(mReady.get(), 10000);
+    }
+    ~TestViewer()
+    {
+        ::SetEvent(mResume.get());
+        ::PostMessageW(mWindow, WM_CLOSE, 0, 0);
+        mThread.join();
+    }
+
+    std::vector<ArrivedRecord> Records() const
+    {
+        std::lock_guard<std::mutex> hold(mMutex);
+        return mRecords;
+    }
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const ArrivedRecord& record : Records()) {
+            texts.push_back(record.Text());
+        }
+        return texts;
+    }
+
+private:
+    void Run()
+    {
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &TestViewer::WindowProc;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = UTrace::kViewerClass;
+        ::RegisterClassW(&windowClass);  // already there from an earlier viewer is fine
+        sOwner = this;  // the window's messages all come to this thread
+        mWindow = ::CreateWindowExW(0, UTrace::kViewerClass, L"test viewer", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+            nullptr, instance, nullptr);
+        ::SetEvent(mReady.get());
+        MSG message;
+        while (mWindow != nullptr && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            ::DispatchMessageW(&message);
+        }
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        TestViewer* self = sOwner;
+        if (message == WM_COPYDATA) {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            ArrivedRecord arrived { data->dwData, data->cbData, {}, ::GetTickCount() };
+            if (data->lpData != nullptr) {
+                std::memcpy(&arrived.record, data->lpData, std::min<std::size_t>(data->cbData, sizeof arrived.record));
+            }
+            {
+                std::lock_guard<std::mutex> hold(self->mMutex);
+                self->mRecords.push_back(arrived);
+            }
+            if (self->mHung) {
+                ::WaitForSingleObject(self->mResume.get(), INFINITE);
+            }
+            return TRUE;
+        }
+        if (message == WM_DESTROY) {
+            ::PostQuitMessage(0);
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static inline thread_local TestViewer* sOwner = nullptr;
+    const bool mHung;
+    mutable std::mutex mMutex;
+    std::vector<ArrivedRecord> mRecords;
+    resources::UniqueHandle mReady { ::CreateEventW(nullptr, TRUE, FALSE, nullptr) };
+    resources::UniqueHandle mResume { ::CreateEventW(nullptr, TRUE, FALSE, nullptr) };
+    HWND mWindow = nullptr;
+    std::thread mThread;
+};
+
+using Texts = std::vector<std::string>;
 
 // Stamps vary from run to run; their exact form is checked on their own.
 std::string Unstamped(const std::string& text)
@@ -89,18 +254,14 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
         std::transform(texts.begin(), texts.end(), texts.begin(), Unstamped);
         EXPECT_EQ(texts, row.texts);
         std::vector<std::pair<std::int32_t, std::string>> kindsAndSources;
+        // Each record is sent whole and no more (its layout is checked apart), with the client's tag.
         for (const ArrivedRecord& arrived : viewer->Records()) {
-            SCOPED_TRACE(arrived.Text());
             kindsAndSources.emplace_back(+arrived.record.kind, arrived.Source());
-            const std::size_t length = 82 + arrived.Text().size();
-            EXPECT_EQ(arrived.dwData, 0x55543132u);
-            EXPECT_EQ(arrived.size, length);
-            EXPECT_EQ(+arrived.record.length, length);
-            EXPECT_EQ(+arrived.record.magic, 0x55543132u);
-            EXPECT_EQ(+arrived.record.tag, 77u);
-            EXPECT_EQ(+arrived.record.flag, 0);
-            const char* tail = arrived.record.source + arrived.Source().size();
-            EXPECT_TRUE(std::all_of(tail, arrived.record.source + 64, [](char c) { return c == 0; })) << "source tail";
+            const TraceRecord sent
+                = TraceRecord::Fill(arrived.record.kind, 77, 0, arrived.Source().c_str(), arrived.Text().c_str());
+            EXPECT_EQ(arrived.dwData, TraceRecord::kMagic);
+            EXPECT_EQ(arrived.size, +sent.length);
+            EXPECT_EQ(std::memcmp(&arrived.record, &sent, sent.length), 0) << arrived.Text();
         }
         if (std::wcscmp(row.scenario, L"records") == 0) {
             const std::int32_t function = UTrace::kTraceFunction, message = UTrace::kTraceMessage;
@@ -118,21 +279,13 @@ TEST(TraceLinesTest, ScenariosWriteTheExpectedDebuggerOutputAndRecords)
 // code names step n of its table.
 TEST(TraceLastErrorTest, EveryCallLeavesTheCallersLastError)
 {
-    for (const bool withViewer : { false, true }) {
-        SCOPED_TRACE(withViewer ? "viewer, debugger" : "no viewer, no debugger");
-        auto viewer = withViewer ? std::make_unique<TestViewer>() : std::unique_ptr<TestViewer>();
-        std::optional<DWORD> exitCode;
-        if (withViewer) {
-            const DebugRun run = RunClient(L"lasterror");
-            exitCode = run.finished ? std::optional<DWORD>(run.exitCode) : std::nullopt;
-            EXPECT_FALSE(viewer->Records().empty());
-        } else {
-            exitCode = testing_support::ChildProcess(testing_support::TestFile(L"trace_client.exe"), L"lasterror")
-                           .WaitForExit(60000);
-        }
-        ASSERT_TRUE(exitCode.has_value());
-        EXPECT_EQ(*exitCode, 0u) << "steps that changed it, as bits: 0x" << std::hex << *exitCode;
-    }
+    testing_support::ChildProcess undebugged(testing_support::TestFile(L"trace_client.exe"), L"lasterror");
+    EXPECT_EQ(undebugged.WaitForExit(60000), std::optional<DWORD>(0)) << "no viewer, no debugger: the steps, as bits";
+    TestViewer viewer;
+    const DebugRun run = RunClient(L"lasterror");
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << "viewer, debugger: the steps, as bits: 0x" << std::hex << run.exitCode;
+    EXPECT_FALSE(viewer.Records().empty());
 }
 
 // Wine 8 does not get a C++ exception through a debugged 64-bit process (its
@@ -205,4 +358,3 @@ TEST(TraceDeliveryTest, HungViewerDelaysOnlyByTheBoundAndALaterViewerIsFoundAfte
 }
 
 }  // namespace
-}  // namespace trace_tests

@@ -1,6 +1,6 @@
 // What the checker finds, line by line and in whole files, and how it compares
 // placeholders; built and run both under Wine and natively.
-#include "tools/langcheck/DefaultsExport.h"
+#include "tests/foundation/text/LanguageFileOracle.h"
 #include "tools/langcheck/FileCheck.h"
 #include "tools/langcheck/Placeholders.h"
 
@@ -13,6 +13,7 @@ namespace {
 
 using namespace std::string_literals;
 using langcheck::Reference;
+using oracle::Utf16File;
 
 const std::string kSignature = "\xEF\xBB\xBF";
 
@@ -25,16 +26,6 @@ std::vector<std::string> FindingsOf(const std::string& file, const Reference& re
             + (finding.mSeverity == langcheck::Severity::Error ? ": error: " : ": warning: ") + finding.mText);
     });
     return findings;
-}
-
-std::string Utf16(const std::u16string& text, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? std::string { high, low } : std::string { low, high };
-    }
-    return bytes;
 }
 
 // Each expected finding is a prefix of the actual one, in the same order.
@@ -114,7 +105,7 @@ TEST(LangcheckFiles, EncodingsAndLineEndsGiveTheSameFindingsOnTheSameLines)
     };
     const std::u16string text = u"1 a\n 2 b\n\n1 c\n";
     for (const std::string& file : { kSignature + "1 a\n 2 b\n\n1 c\n", kSignature + "1 a\r\n 2 b\r\n\r\n1 c\r\n",
-             kSignature + "1 a\r 2 b\r\r1 c", Utf16(text, false), Utf16(text, true) }) {
+             kSignature + "1 a\r 2 b\r\r1 c", Utf16File(text, false), Utf16File(text, true) }) {
         ExpectFindings(FindingsOf(file, reference), findings, file);
     }
     const std::pair<std::string, std::vector<std::string>> files[] = {
@@ -126,13 +117,13 @@ TEST(LangcheckFiles, EncodingsAndLineEndsGiveTheSameFindingsOnTheSameLines)
         { "1 a\n2 b\n3 c\n",
             { "1: error: no signature or byte-order mark: the loader reads the file as UTF-16 little-endian",
                 "1: error: the line does not start with an id", "1: warning: 3 ids" } },
-        { Utf16(u"1 a\n2 \xD800x\n3 \xDC00\n4 \xD83D\xDE00", false),
+        { Utf16File(u"1 a\n2 \xD800x\n3 \xDC00\n4 \xD83D\xDE00"s, false),
             { "2: error: unpaired surrogate U+D800", "3: error: unpaired surrogate U+DC00",
                 "4: warning: id 4 is not in the reference" } },
-        { Utf16(u"1 a\n\n2 b\0003 c\n"s, true),
+        { Utf16File(u"1 a\n\n2 b\0003 c\n"s, true),
             { "3: error: a NUL character ends the text here: the loader reads nothing after it",
                 "3: warning: 1 id of the reference has no translation here: 3" } },
-        { Utf16(u"1 a\n2 b\n3 c", false) + "x", { "3: warning: the file has an odd number of bytes" } },
+        { Utf16File(u"1 a\n2 b\n3 c"s, false) + "x", { "3: warning: the file has an odd number of bytes" } },
     };
     for (const auto& [file, expected] : files) {
         ExpectFindings(FindingsOf(file, reference), expected, file);
@@ -170,15 +161,6 @@ TEST(LangcheckPlaceholders, MissingAndAddedPlaceholdersAreErrorsAndOrderDoesNotM
             "3: warning: id 7 is not an item of the library's catalogue",
             "3: warning: 6 items of the library's catalogue have no translation here: -15, -14, -11, -4, -3, -1" },
         "catalogue");
-}
-
-TEST(LangcheckDefaults, ExportedDefaultsAreTheCatalogueAndCheckClean)
-{
-    const std::string file = langcheck::DefaultsLanguageFile();
-    EXPECT_EQ(file.substr(0, 5), kSignature + "; ");
-    EXPECT_EQ(Reference::FromLanguageFile(file).Texts(), Reference::Catalogue().Texts());
-    EXPECT_EQ(FindingsOf(file, Reference::Catalogue()), std::vector<std::string>());
-    EXPECT_LT(file.find("\r\n-15 "), file.find("\r\n-1 "));
 }
 
 }  // namespace

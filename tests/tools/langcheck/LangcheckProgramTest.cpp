@@ -2,9 +2,10 @@
 // bad input, and the exported defaults loaded back by the library.
 #include "foundation/errors/CatalogueDefaults.h"
 #include "foundation/errors/MessageCatalogue.h"
-#include "foundation/resources/UniqueResource.h"
 #include "foundation/text/LanguageImpl.h"
 #include "foundation/text/TalvaneText.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPaths.h"
 
@@ -12,10 +13,6 @@
 
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -29,49 +26,18 @@ struct Outcome {
     std::string mErr;
 };
 
-std::string ReadFile(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-resources::UniqueFileHandle InheritableFile(const std::wstring& path)
-{
-    SECURITY_ATTRIBUTES inherit { sizeof inherit, nullptr, TRUE };
-    return resources::UniqueFileHandle(::CreateFileW(
-        path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Runs langcheck.exe in the folder with its output and errors sent to files.
+// Runs langcheck.exe in the folder through the command interpreter, as translators do, its output and
+// errors sent to files.
 Outcome RunLangcheck(const TempFolder& folder, const std::wstring& arguments)
 {
-    const std::wstring program = testing_support::ProductFile(L"langcheck.exe");
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    Outcome outcome;
-    {
-        const resources::UniqueFileHandle out = InheritableFile(folder.File(L"out.log"));
-        const resources::UniqueFileHandle err = InheritableFile(folder.File(L"err.log"));
-        EXPECT_TRUE(out.valid() && err.valid());
-        STARTUPINFOW startup {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        PROCESS_INFORMATION info {};
-        if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                folder.path().c_str(), &startup, &info)) {
-            ADD_FAILURE() << "cannot start langcheck.exe: " << ::GetLastError();
-            return outcome;
-        }
-        const resources::UniqueHandle process(info.hProcess), thread(info.hThread);
-        EXPECT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
-        ::GetExitCodeProcess(process.get(), &outcome.mStatus);
-    }
-    outcome.mOut = ReadFile(folder.File(L"out.log"));
-    outcome.mErr = ReadFile(folder.File(L"err.log"));
-    return outcome;
+    wchar_t system[MAX_PATH] = {};
+    testing_support::ChildProcess shell(std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)) + L"\\cmd.exe",
+        L"/c \"\"" + testing_support::ProductFile(L"langcheck.exe") + L"\" " + arguments + L" >out.log 2>err.log\"",
+        folder.path());
+    const std::optional<DWORD> status = shell.WaitForExit(120000);
+    EXPECT_TRUE(status.has_value());
+    return { status.value_or(~0u), testing_support::ReadFileBytes(folder.File(L"out.log")),
+        testing_support::ReadFileBytes(folder.File(L"err.log")) };
 }
 
 TEST(LangcheckProgram, PrintsFindingsInCompilerStyleAndExitsByTheirSeverity)
@@ -109,13 +75,6 @@ TEST(LangcheckProgram, BadFilesAndArgumentsAreReportedWithoutACrash)
     folder.MakeFolder(L"sub");
     folder.WriteFile(L"empty.txt", "");
     folder.WriteFile(L"ok.txt", kSignature + "-1 x\n");
-    std::mt19937 random(3);
-    std::string noise(1 << 20, '\0');
-    for (char& byte : noise) {
-        byte = static_cast<char>(random());
-    }
-    folder.WriteFile(L"noise.bin", noise);
-    folder.WriteFile(L"noise8.txt", kSignature + noise);
     const std::string usage = "usage: langcheck [--reference FILE] FILE...\n       langcheck --export-defaults OUT\n";
     const struct {
         const wchar_t* mArguments;
@@ -141,11 +100,6 @@ TEST(LangcheckProgram, BadFilesAndArgumentsAreReportedWithoutACrash)
         EXPECT_EQ(outcome.mStatus, c.mStatus) << testing::PrintToString(std::wstring(c.mArguments));
         EXPECT_EQ(outcome.mOut.substr(0, c.mOutStart.size()), c.mOutStart) << outcome.mOut;
         EXPECT_EQ(outcome.mErr, c.mErr);
-    }
-    for (const wchar_t* file : { L"noise.bin", L"noise8.txt" }) {
-        const Outcome outcome = RunLangcheck(folder, file);
-        EXPECT_EQ(outcome.mStatus, 1u) << outcome.mErr;
-        EXPECT_NE(outcome.mOut.find(" warnings\n", outcome.mOut.size() - 12), std::string::npos);
     }
 }
 
