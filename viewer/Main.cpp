@@ -17,6 +17,8 @@
 
 #include <iterator>
 
+using namespace tracing;
+
 namespace {
 
 bool IsEditBox(HWND window)

@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using bench::Median;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using viewer_tests::ParseLog;

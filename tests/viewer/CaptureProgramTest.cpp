@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using testing_support::ChildProcess;

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using viewer_tests::ViewerProgram;

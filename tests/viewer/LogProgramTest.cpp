@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using testing_support::WaitFor;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using viewer_tests::ViewerProgram;

@@ -10,6 +10,8 @@
 
 #include <string>
 
+using namespace tracing;
+
 namespace viewer_tests {
 namespace {
 

@@ -32,6 +32,8 @@
 
 namespace viewer_tests {
 
+using namespace tracing;
+
 inline void ForgetSettings()
 {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);

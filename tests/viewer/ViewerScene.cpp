@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <string>
 
+using namespace tracing;
+
 namespace {
 
 struct SceneLine {

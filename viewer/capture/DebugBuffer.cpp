@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace tracing {
+
 namespace debug_buffer {
 
 Write Read(const unsigned char* bytes, std::size_t size)
@@ -22,3 +24,5 @@ Write Read(const unsigned char* bytes, std::size_t size)
 }
 
 }  // namespace debug_buffer
+
+}  // namespace tracing

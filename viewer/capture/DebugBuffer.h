@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace tracing {
+
 namespace debug_buffer {
 
 inline constexpr std::size_t kBytes = 4096;
@@ -30,3 +32,5 @@ struct Write {
 Write Read(const unsigned char* bytes, std::size_t size);
 
 }  // namespace debug_buffer
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+namespace tracing {
+
 namespace {
 
 // While text is held, the capture thread wakes this often to let idle text go.
@@ -205,3 +207,5 @@ void DebugOutputCapture::Run() noexcept
         mState = State::Failed;
     }
 }
+
+}  // namespace tracing

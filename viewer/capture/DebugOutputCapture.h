@@ -20,6 +20,8 @@
 #include <string>
 #include <thread>
 
+namespace tracing {
+
 class DebugOutputCapture {
 public:
     enum class State {
@@ -72,3 +74,5 @@ private:
     resources::UniqueHandle mStop;
     std::thread mThread;
 };
+
+}  // namespace tracing

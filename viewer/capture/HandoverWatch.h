@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace tracing {
+
 class HandoverWatch {
 public:
     static constexpr std::uint64_t kGraceMs = 1000;
@@ -41,3 +43,5 @@ private:
     bool mOut = false;
     std::uint64_t mHandedAt = 0;
 };
+
+}  // namespace tracing

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 void LineJoiner::Add(
     std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time, std::uint64_t tick)
 {
@@ -79,3 +81,5 @@ void LineJoiner::EmitLine(std::uint32_t pid, std::string_view process, std::stri
     }
     mEmit({ pid, process, text, time });
 }
+
+}  // namespace tracing

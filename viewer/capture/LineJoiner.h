@@ -13,6 +13,8 @@
 #include <string_view>
 #include <unordered_map>
 
+namespace tracing {
+
 struct JoinedLine {
     std::uint32_t pid = 0;
     std::string_view process;  // the name given with the line's first piece
@@ -53,3 +55,5 @@ private:
     Emit mEmit;
     std::unordered_map<std::uint32_t, Held> mHeld;
 };
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace tracing {
+
 std::string_view ProcessNames::Lookup(std::uint32_t pid, std::uint64_t tick)
 {
     if (pid == 0) {
@@ -51,3 +53,5 @@ std::string ProgramFileName(std::wstring_view imagePath)
     const std::wstring_view name = slash == std::wstring_view::npos ? imagePath : imagePath.substr(slash + 1);
     return unicode::wide_to_utf8(name);
 }
+
+}  // namespace tracing

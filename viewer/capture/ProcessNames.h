@@ -14,6 +14,8 @@
 #include <string_view>
 #include <unordered_map>
 
+namespace tracing {
+
 class ProcessNames {
 public:
     static constexpr std::size_t kMaxCached = 4096;
@@ -37,3 +39,5 @@ private:
 
 // The file name part of a full image path, as UTF-8.
 std::string ProgramFileName(std::wstring_view imagePath);
+
+}  // namespace tracing

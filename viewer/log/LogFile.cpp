@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace tracing {
+
 namespace {
 
 // Files beyond the kept ones are left when deleting the oldest failed (it
@@ -203,3 +205,5 @@ DWORD LogFile::Rotate() const
     }
     return ERROR_SUCCESS;
 }
+
+}  // namespace tracing

@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 class LogFile {
 public:
     static constexpr int kKeptFiles = 9;
@@ -62,3 +64,5 @@ private:
     DWORD mRotateError = 0;
     std::uint64_t mRotateTriedAt = 0;
 };
+
+}  // namespace tracing

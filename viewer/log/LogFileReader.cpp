@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace tracing {
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -156,3 +158,5 @@ LogReadResult LogFileReader::Read(const std::wstring& path, const std::function<
     }
     return result;
 }
+
+}  // namespace tracing

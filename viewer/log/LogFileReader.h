@@ -19,6 +19,8 @@
 #include <functional>
 #include <string>
 
+namespace tracing {
+
 struct LogReadResult {
     std::uint64_t lines = 0;
     std::uint64_t malformed = 0;  // lines not in the log format, handed on as debug lines
@@ -50,3 +52,5 @@ private:
     std::atomic<std::uint64_t> mBytesRead { 0 };
     std::atomic<std::uint64_t> mTotalBytes { 0 };
 };
+
+}  // namespace tracing

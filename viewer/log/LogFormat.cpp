@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 
+namespace tracing {
+
 namespace {
 
 constexpr std::string_view kDebugKind = "debug";
@@ -253,3 +255,5 @@ std::optional<LogEntry> ParseLogLine(std::string_view line)
     entry.text = fields[5];
     return entry;
 }
+
+}  // namespace tracing

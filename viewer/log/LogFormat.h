@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 // "debug", "error", "message", "function", or the record's kind as a number.
 std::string KindName(LineOrigin origin, std::int32_t kind);
 // The same without the number: empty for a kind that has no name.
@@ -44,3 +46,5 @@ struct LogEntry {
 // Reads one entry (a line of the file without its "\r\n"); nothing when the
 // line is not in the form above.
 std::optional<LogEntry> ParseLogLine(std::string_view line);
+
+}  // namespace tracing

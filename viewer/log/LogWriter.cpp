@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace {
 
 std::uint64_t LineCount(std::string_view text)
@@ -151,3 +153,5 @@ void LogWriter::Run(LogFile file) noexcept
         mHeldBytes = 0;
     }
 }
+
+}  // namespace tracing

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <thread>
 
+namespace tracing {
+
 class LogWriter {
 public:
     static constexpr std::uint64_t kDefaultLimitBytes = std::uint64_t { 64 } << 20;
@@ -84,3 +86,5 @@ private:
     std::thread mThread;
     resources::UniqueHandle mWake;  // ends the wait between writes early
 };
+
+}  // namespace tracing

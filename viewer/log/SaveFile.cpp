@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace {
 
 // Tries this many names for the temporary file before giving up.
@@ -76,3 +78,5 @@ bool SaveFileReplacing(const std::wstring& path, std::string_view bytes)
     ::SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
     return false;
 }
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 // Writes all of bytes at the file pointer, in pieces a DWORD can count;
 // false, with the last error set, when not all of them were written.
 [[nodiscard]] bool WriteAllBytes(HANDLE file, std::string_view bytes) noexcept;
@@ -15,3 +17,5 @@
 // then moved over path. On any failure path is left as it was, the temporary
 // file is removed, and false is returned with the last error set.
 [[nodiscard]] bool SaveFileReplacing(const std::wstring& path, std::string_view bytes);
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace pattern {
 
 CharSet::CharSet(std::vector<UnitRange> ranges)
@@ -81,3 +83,5 @@ CharSet CharSet::AnyButLineBreaks()
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace tracing {
+
 namespace pattern {
 
 struct UnitRange {
@@ -46,3 +48,5 @@ private:
 };
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -218,3 +220,5 @@ std::optional<Program> CompileTree(const Node& tree, bool matchCase, std::string
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace tracing {
+
 namespace pattern {
 
 // The instructions, classes and start bytes of tree's automaton; its
@@ -14,3 +16,5 @@ namespace pattern {
 std::optional<Program> CompileTree(const Node& tree, bool matchCase, std::string& error);
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -179,3 +181,5 @@ std::optional<Dfa> BuildDfa(const Program& program)
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+namespace tracing {
+
 namespace pattern {
 
 struct Program;
@@ -40,3 +42,5 @@ struct Dfa {
 std::optional<Dfa> BuildDfa(const Program& program);
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tracing {
+
 namespace pattern {
 
 // Groups open inside each other; the parser and the passes over its tree go
@@ -27,3 +29,5 @@ constexpr std::size_t kMaxDfaStates = 500;
 constexpr std::uint64_t kMaxDfaWork = 200000;
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -178,3 +180,5 @@ LiteralFacts AnalyseLiterals(const Node& tree, bool matchCase)
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace tracing {
+
 namespace pattern {
 
 struct LiteralFacts {
@@ -20,3 +22,5 @@ struct LiteralFacts {
 LiteralFacts AnalyseLiterals(const Node& tree, bool matchCase);
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -119,3 +121,5 @@ std::size_t LiteralFinder::Find(std::string_view text, std::size_t from) const n
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 namespace pattern {
 
 class LiteralFinder {
@@ -31,3 +33,5 @@ private:
 };
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -277,3 +279,5 @@ SearchResult RunProgram(const Program& program, std::string_view text, std::size
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

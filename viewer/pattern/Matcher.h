@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+namespace tracing {
+
 namespace pattern {
 
 // Whether the program matches anywhere in text, where no match starts before
@@ -17,3 +19,5 @@ namespace pattern {
 SearchResult RunProgram(const Program& program, std::string_view text, std::size_t from) noexcept;
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -3,6 +3,8 @@
 #include "viewer/pattern/Limits.h"
 #include "viewer/pattern/Utf8.h"
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -542,3 +544,5 @@ std::optional<Node> ParsePattern(std::string_view pattern, bool matchCase, std::
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

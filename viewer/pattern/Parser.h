@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 namespace pattern {
 
 // Without matchCase, classes are given both cases of each ASCII letter here,
@@ -15,3 +17,5 @@ namespace pattern {
 std::optional<Node> ParsePattern(std::string_view pattern, bool matchCase, std::string& error);
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -9,6 +9,8 @@
 
 #include <new>
 
+namespace tracing {
+
 namespace pattern {
 
 std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase, std::string& error)
@@ -59,3 +61,5 @@ SearchResult Pattern::Search(std::string_view text) const noexcept
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

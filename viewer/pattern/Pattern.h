@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 namespace pattern {
 
 struct Program;
@@ -42,3 +44,5 @@ private:
 };
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -1,5 +1,7 @@
 #include "viewer/pattern/Program.h"
 
+namespace tracing {
+
 namespace pattern {
 
 UnitClass::UnitClass(const CharSet& set)
@@ -13,3 +15,5 @@ UnitClass::UnitClass(const CharSet& set)
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+namespace tracing {
+
 namespace pattern {
 
 enum class Op : std::uint8_t {
@@ -70,3 +72,5 @@ struct Program {
 };
 
 }  // namespace pattern
+
+}  // namespace tracing

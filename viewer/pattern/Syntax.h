@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+namespace tracing {
+
 namespace pattern {
 
 enum class NodeKind : std::uint8_t {
@@ -36,3 +38,5 @@ struct Node {
 };
 
 }  // namespace pattern
+
+}  // namespace tracing

@@ -1,5 +1,7 @@
 #include "viewer/pattern/Utf8.h"
 
+namespace tracing {
+
 namespace pattern {
 namespace {
 
@@ -75,3 +77,5 @@ void AppendUnit(std::uint32_t unit, std::string& out)
 }
 
 }  // namespace pattern
+
+}  // namespace tracing

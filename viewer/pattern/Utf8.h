@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tracing {
+
 namespace pattern {
 
 // An invalid byte b reads as the unit kInvalidByteBase + b, above every code
@@ -22,3 +24,5 @@ std::size_t DecodeUnit(const unsigned char* text, std::size_t size, std::uint32_
 void AppendUnit(std::uint32_t unit, std::string& out);
 
 }  // namespace pattern
+
+}  // namespace tracing

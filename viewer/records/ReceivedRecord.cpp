@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace tracing {
+
 namespace {
 
 std::uint32_t ReadUnsigned(const unsigned char* bytes)
@@ -46,3 +48,5 @@ std::optional<ReceivedRecord> CheckRecord(std::uintptr_t dwData, std::uint32_t c
     record.text.assign(text, static_cast<const char*>(textEnd));
     return record;
 }
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace tracing {
+
 struct ReceivedRecord {
     std::int32_t kind = 0;
     std::uint32_t tag = 0;
@@ -19,3 +21,5 @@ struct ReceivedRecord {
 // not a well-formed trace record: wrong dwData or magic, cbData outside
 // 82..1105 or unequal to the record's length, no NUL inside the text.
 [[nodiscard]] std::optional<ReceivedRecord> CheckRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data);
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <iterator>
 
+namespace tracing {
+
 namespace {
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(RuleField::Count)> kFieldNames
@@ -189,3 +191,5 @@ CompiledRules CompileRules(ParsedRules parsed)
         [](const RuleProblem& a, const RuleProblem& b) { return a.line < b.line; });
     return compiled;
 }
+
+}  // namespace tracing

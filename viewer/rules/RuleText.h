@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+namespace tracing {
+
 // One rule as a line of the form, without its line end.
 std::string RuleToLine(const TextRule& rule);
 // Rules as a whole text, a comment line first, each line ended by CRLF.
@@ -58,3 +60,5 @@ CompiledRules CompileRules(ParsedRules parsed);
 // The default highlight colours: dark red on pale red.
 inline constexpr std::uint32_t kDefaultHighlightText = 0x0000A0;
 inline constexpr std::uint32_t kDefaultHighlightBack = 0xDEDEFF;
+
+}  // namespace tracing

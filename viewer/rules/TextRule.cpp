@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace tracing {
+
 namespace {
 
 inline char Lower(char c)
@@ -91,3 +93,5 @@ MatchResult Rule::Matches(std::string_view text) const noexcept
     }
     return ContainsText(text, mText, mDefinition.matchCase) ? MatchResult::Match : MatchResult::NoMatch;
 }
+
+}  // namespace tracing

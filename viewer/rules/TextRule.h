@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 // What a rule looks at. WholeLine is every field but the time, joined by tabs
 // in the log format's order: line number, pid, process, kind, source, text.
 enum class RuleField : std::uint8_t { WholeLine, Line, Time, Pid, Process, Kind, Source, Text, Count };
@@ -61,3 +63,5 @@ std::size_t FindText(std::string_view haystack, std::string_view needle, bool ma
 
 // ASCII letters in lower case; other bytes unchanged.
 std::string LowerAscii(std::string_view text);
+
+}  // namespace tracing

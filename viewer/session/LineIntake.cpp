@@ -2,6 +2,8 @@
 
 #include "foundation/text/Unicode.h"
 
+namespace tracing {
+
 namespace {
 
 // A waiting reader looks again this often, so that a stop is seen soon.
@@ -153,3 +155,5 @@ void LineIntake::Drop()
     mQueue.Clear();
     mRoom.notify_all();
 }
+
+}  // namespace tracing

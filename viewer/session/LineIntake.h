@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+namespace tracing {
+
 class LineIntake {
 public:
     // Beyond this the queue takes no more lines: they are counted as lost.
@@ -84,3 +86,5 @@ private:
     Batch mTaking;  // the session's: taken from the queue, not yet moved
     std::atomic<std::uint64_t> mLost { 0 };
 };
+
+}  // namespace tracing

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 void LogLoading::Start(const std::wstring& path)
 {
     Stop();
@@ -48,3 +50,5 @@ void LogLoading::Run(std::wstring path) noexcept
     }
     mEnded = true;
 }
+
+}  // namespace tracing

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+namespace tracing {
+
 class LogLoading {
 public:
     explicit LogLoading(LineIntake& intake)
@@ -41,3 +43,5 @@ private:
     std::optional<LogReadResult> mResult;
     std::thread mThread;
 };
+
+}  // namespace tracing

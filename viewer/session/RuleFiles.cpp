@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 namespace {
 
 // Far more than a hand-written list of rules ever takes.
@@ -47,3 +49,5 @@ bool ReadRulesFile(const std::wstring& path, std::string& text, SessionStatus& s
     }
     return true;
 }
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 std::wstring FileErrorText(std::uint32_t error)
 {
     return error == ERROR_BAD_FILE_TYPE ? L"it is a device or a pipe, not a file on disk"
@@ -35,3 +37,5 @@ std::wstring SessionStatus::Notes() const
     }
     return notes;
 }
+
+}  // namespace tracing

@@ -10,6 +10,8 @@
 #include <string>
 #include <utility>
 
+namespace tracing {
+
 // The status bar's parts, left to right.
 enum StatusPart : int {
     kStatusCounts = 0,  // lines held, dropped, rejected, lost...
@@ -47,3 +49,5 @@ private:
     std::deque<std::wstring> mNotes;
     bool mChanged = false;
 };
+
+}  // namespace tracing

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace tracing {
+
 namespace {
 
 // Rule matching runs in slices of this many lines between looks at the time.
@@ -267,3 +269,5 @@ void ViewerSession::KeepLayout(const std::optional<std::array<int, kColumns>>& w
     mSettings.placement = placement ? placement : mSettings.placement;
     KeepSettings();
 }
+
+}  // namespace tracing

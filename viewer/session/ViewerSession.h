@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 class ViewerSession {
 public:
     // Milliseconds from some fixed point; tests pass a clock of their own.
@@ -196,3 +198,5 @@ private:
     // After a filter change: the chosen line, or the nearest shown after it, is chosen again.
     std::optional<std::uint64_t> mRefocus;
 };
+
+}  // namespace tracing

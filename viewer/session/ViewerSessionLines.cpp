@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 void ViewerSession::SetFollowing(bool following)
 {
     mFollowing = following;
@@ -176,3 +178,5 @@ ViewerSession::RowLook ViewerSession::Look(std::size_t position) const
     look.match = mFinder.Active() && mFinder.IsMatch(*sequence);
     return look;
 }
+
+}  // namespace tracing

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 void ViewerSession::LoadRules()
 {
     if (mOptions.rulesPath) {
@@ -87,3 +89,5 @@ void ViewerSession::KeepRules()
         mStatus.Note(L"The rules could not be kept: " + SystemException::GetSystemErrorText(::GetLastError()));
     }
 }
+
+}  // namespace tracing

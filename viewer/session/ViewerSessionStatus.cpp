@@ -3,6 +3,8 @@
 
 #include "foundation/errors/TalvaneException.h"
 
+namespace tracing {
+
 namespace {
 
 std::wstring Count(const wchar_t* name, std::uint64_t value)
@@ -101,3 +103,5 @@ void ViewerSession::UpdateStatus()
     }
     mStatus.Set(kStatusLog, std::move(logText));
 }
+
+}  // namespace tracing

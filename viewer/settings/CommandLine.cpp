@@ -10,6 +10,8 @@
 #include <cwchar>
 #include <cwctype>
 
+namespace tracing {
+
 namespace {
 
 bool IsOption(const std::wstring& argument, const wchar_t* name)
@@ -89,3 +91,5 @@ std::vector<std::wstring> SplitArguments(const wchar_t* commandLine)
     }
     return arguments;
 }
+
+}  // namespace tracing

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 // The smallest /log-limit: below it a log would rotate at nearly every line.
 inline constexpr std::uint64_t kMinLogLimitBytes = 4096;
 
@@ -37,3 +39,5 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
 // The arguments of a command line as the shell splits them, without the program's name.
 std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);
+
+}  // namespace tracing

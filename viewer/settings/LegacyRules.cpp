@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+namespace tracing {
+
 namespace {
 
 bool ParseColour(std::string_view text, std::uint32_t& colour)
@@ -71,3 +73,5 @@ std::optional<TextRule> LegacyRuleFromText(std::string_view text, bool filter)
     rule.pattern = text;
     return rule;
 }
+
+}  // namespace tracing

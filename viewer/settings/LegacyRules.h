@@ -11,5 +11,9 @@
 #include <optional>
 #include <string_view>
 
+namespace tracing {
+
 // Nothing when the text is not in that form. filter tells the list it came from.
 std::optional<TextRule> LegacyRuleFromText(std::string_view text, bool filter);
+
+}  // namespace tracing

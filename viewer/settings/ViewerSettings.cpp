@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 namespace {
 
 using Columns = std::array<int, kColumns>;
@@ -218,3 +220,5 @@ bool RegistrySettings::SaveRules(std::string_view text)
         static_cast<DWORD>((chars.size() + 1) * sizeof(wchar_t))));
     return writes.Done();
 }
+
+}  // namespace tracing

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 struct ViewerSettings {
     static constexpr std::uint32_t kMinHistoryLines = 1;
     // Lines cost about 100 bytes each: what the address space allows.
@@ -68,3 +70,5 @@ inline constexpr wchar_t kRulesValue[] = L"Rules";  // REG_SZ, the rules' text f
 // Where the first release kept its rules, read when there is no Rules value (see LegacyRules.h).
 inline constexpr wchar_t kLegacyFiltersValue[] = L"Filters";  // REG_MULTI_SZ
 inline constexpr wchar_t kLegacyHighlightsValue[] = L"Highlights";  // REG_MULTI_SZ
+
+}  // namespace tracing

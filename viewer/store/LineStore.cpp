@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+namespace tracing {
+
 namespace {
 
 // The longest prefix of text that has at most limit bytes and does not end
@@ -157,3 +159,5 @@ LineView LineStore::Line(const LineRecord& record) const
     line.text = Text(record);
     return line;
 }
+
+}  // namespace tracing

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace tracing {
+
 // Where a line came from: a trace record sent to the window, or debug output.
 enum class LineOrigin : std::uint8_t { Record, Debug };
 
@@ -120,3 +122,5 @@ private:
     std::unordered_map<std::string, std::uint16_t> mProcessIndex;
     std::uint16_t mLastProcess = 0;
 };
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace tracing {
+
 static_assert(static_cast<int>(Column::Text) == static_cast<int>(RuleField::Text)
         && static_cast<int>(Column::Line) == static_cast<int>(RuleField::Line),
     "a column and the rule field of the same name share their number");
@@ -50,3 +52,5 @@ void AppendCellText(std::string& out, const ShownLines& shown, std::size_t posit
     std::string scratch;
     out += FieldText(store, *record, sequence, static_cast<RuleField>(column), scratch);
 }
+
+}  // namespace tracing

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tracing {
+
 // The list's columns, by their subitem numbers. Fold shows "+" on a folded
 // scope's entry line and "-" on an unfolded one. Those that are also fields
 // share the field's number (see RuleField).
@@ -19,3 +21,5 @@ enum class TimeMode : std::uint32_t { Clock, SinceFirst, SincePrevious, Count };
 // The UTF-8 text of the cell of the shown line at position; empty when that
 // line is gone.
 void AppendCellText(std::string& out, const ShownLines& shown, std::size_t position, Column column, TimeMode timeMode);
+
+}  // namespace tracing

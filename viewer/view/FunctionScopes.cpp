@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace {
 
 bool IsDigit(char c)
@@ -145,3 +147,5 @@ void FunctionScopes::SetAllFolded(bool folded)
         SetFolded(scope, folded && Foldable(scope));
     }
 }
+
+}  // namespace tracing

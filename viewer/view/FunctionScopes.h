@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace tracing {
+
 // How a line reads as part of a call tree. The tracing facility's debug
 // output carries the same line behind its source, "SOURCE: ", which is
 // passed over.
@@ -83,3 +85,5 @@ private:
     std::unordered_map<std::uint64_t, Sender> mSenders;
     std::size_t mFolded = 0;
 };
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <charconv>
 
+namespace tracing {
+
 namespace {
 
 void AppendNumber(std::string& out, std::uint64_t value)
@@ -77,3 +79,5 @@ std::string_view FieldText(
         return scratch;
     }
 }
+
+}  // namespace tracing

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace tracing {
+
 // The field's text. scratch holds what has to be formatted and must outlive
 // the result; texts the store holds are returned without a copy.
 std::string_view FieldText(
@@ -16,3 +18,5 @@ std::string_view FieldText(
 
 // "hh:mm:ss.mmm" of a line's local time.
 void AppendClockTime(std::string& out, std::int64_t time);
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 void LineFinder::Set(std::string text, bool matchCase)
 {
     mText = matchCase ? std::move(text) : LowerAscii(text);
@@ -65,3 +67,5 @@ std::size_t LineFinder::NumberOf(std::uint64_t sequence) const
     const auto at = std::lower_bound(mMatches.begin(), mMatches.end(), sequence);
     return at != mMatches.end() && *at == sequence ? static_cast<std::size_t>(at - mMatches.begin()) + 1 : 0;
 }
+
+}  // namespace tracing

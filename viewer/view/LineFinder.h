@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+namespace tracing {
+
 class LineFinder {
 public:
     // An empty text finds nothing.
@@ -35,3 +37,5 @@ private:
     std::optional<std::uint64_t> mGeneration;  // of the shown lines the matches belong to
     std::uint64_t mScannedTo = 0;  // shown lines before this sequence are done
 };
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 void LineRules::SetFilters(std::vector<Rule> filters)
 {
     mFilters = std::move(filters);
@@ -69,3 +71,5 @@ int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::
     }
     return -1;
 }
+
+}  // namespace tracing

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 class LineRules {
 public:
     // Highlights beyond this many are kept but never colour a line.
@@ -44,3 +46,5 @@ private:
     bool mIncluding = false;
     mutable std::string mScratch;
 };
+
+}  // namespace tracing

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 void ShownLines::FiltersChanged()
 {
     for (std::uint64_t sequence = mFirst; sequence < mFiltered; ++sequence) {
@@ -185,3 +187,5 @@ std::optional<std::size_t> ShownLines::PositionOf(std::uint64_t sequence) const
     }
     return std::nullopt;
 }
+
+}  // namespace tracing

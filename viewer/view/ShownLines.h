@@ -19,6 +19,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace tracing {
+
 class ShownLines {
 public:
     ShownLines(const LineStore& store, const LineRules& rules)
@@ -96,3 +98,5 @@ private:
     std::uint64_t mGeneration = 0;
     std::uint64_t mGaveUp = 0;
 };
+
+}  // namespace tracing

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 bool CopyToClipboard(HWND owner, std::string_view utf8)
 {
     const std::wstring text = unicode::utf8_to_wide(utf8);
@@ -28,3 +30,5 @@ bool CopyToClipboard(HWND owner, std::string_view utf8)
     ::CloseClipboard();
     return taken;
 }
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 
 #include <iterator>
 
+namespace tracing {
+
 namespace {
 
 constexpr int kControlHeight = 24;
@@ -82,3 +84,5 @@ int CommandBar::Width(UINT dpi) const
     }
     return width;
 }
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace tracing {
+
 class CommandBar {
 public:
     // Sizes at 96 DPI.
@@ -23,3 +25,5 @@ private:
     std::vector<HWND> mControls;  // in the order of the table; null for one left out
     HWND mFindBox = nullptr;
 };
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <iterator>
 
+namespace tracing {
+
 namespace {
 
 constexpr wchar_t kLogFilter[] = L"Logs (*.log;*.txt)\0*.log;*.txt;*.log.*\0All files (*.*)\0*.*\0";
@@ -57,3 +59,5 @@ std::optional<std::wstring> AskForFile(HWND owner, FileQuestion question)
     path.resize(std::wcslen(path.c_str()));
     return path;
 }
+
+}  // namespace tracing

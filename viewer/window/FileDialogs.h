@@ -6,7 +6,11 @@
 #include <optional>
 #include <string>
 
+namespace tracing {
+
 enum class FileQuestion { OpenLog, SaveLines, SaveAllLines, LogTo, ExportRules, ImportRules };
 
 // The path the user chose, or nothing when the dialog was cancelled.
 std::optional<std::wstring> AskForFile(HWND owner, FileQuestion question);
+
+}  // namespace tracing

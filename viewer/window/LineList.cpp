@@ -4,6 +4,8 @@
 #include "foundation/ui/Notification.h"
 #include "viewer/window/ViewerControls.h"
 
+namespace tracing {
+
 namespace {
 
 constexpr COLORREF kMatchBack = RGB(255, 236, 140);
@@ -181,3 +183,5 @@ void LineList::SelectAll()
 {
     SetState(mList, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
+
+}  // namespace tracing

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 class LineList {
 public:
     // Posted to the parent to scroll to the end; the parent calls FollowNow.
@@ -57,3 +59,5 @@ private:
     bool mFollowPending = false;  // a scroll to the end is posted
     std::string mCellBytes;  // scratch for a cell's text
 };
+
+}  // namespace tracing

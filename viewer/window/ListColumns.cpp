@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 const std::array<ColumnRow, kColumns> kColumnRows = { {
     { Column::Fold, L"", 22, LVCFMT_LEFT },
     { Column::Line, L"Line", 60, LVCFMT_RIGHT },
@@ -104,3 +106,5 @@ std::optional<std::array<int, kColumns>> ListColumns::Order() const
     }
     return order;
 }
+
+}  // namespace tracing

@@ -11,6 +11,8 @@
 #include <array>
 #include <optional>
 
+namespace tracing {
+
 struct ColumnRow {
     Column column;
     const wchar_t* title;
@@ -39,3 +41,5 @@ private:
     bool mKeptWidths = false;  // the settings held widths
     int mFittedTextWidth = -1;
 };
+
+}  // namespace tracing

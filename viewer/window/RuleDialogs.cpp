@@ -9,6 +9,8 @@
 
 #include <iterator>
 
+namespace tracing {
+
 const std::vector<HighlightColours> kHighlightColours = {
     { L"Red", RGB(160, 0, 0), RGB(255, 222, 222) },
     { L"Orange", RGB(140, 70, 0), RGB(255, 228, 190) },
@@ -269,3 +271,5 @@ std::optional<std::vector<Rule>> ShowRulesDialog(
     }
     return std::move(dialog.Rules());
 }
+
+}  // namespace tracing

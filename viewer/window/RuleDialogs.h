@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace tracing {
+
 enum class RuleKind { Filter, Highlight };
 
 // The rules as the user leaves them with OK, or nothing when cancelled.
@@ -27,3 +29,5 @@ struct HighlightColours {
     std::uint32_t back;
 };
 extern const std::vector<HighlightColours> kHighlightColours;
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 bool OpenSavedLog(const std::wstring& path)
 {
     std::wstring program(32768, L'\0');
@@ -24,3 +26,5 @@ bool OpenSavedLog(const std::wstring& path)
     const resources::UniqueHandle thread(started.hThread);
     return true;
 }
+
+}  // namespace tracing

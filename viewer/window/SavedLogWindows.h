@@ -4,5 +4,9 @@
 
 #include <string>
 
+namespace tracing {
+
 // Starts this program again for path; false, with the last error set, when it cannot.
 [[nodiscard]] bool OpenSavedLog(const std::wstring& path);
+
+}  // namespace tracing

@@ -4,6 +4,8 @@
 #include "viewer/resources/resource.h"
 #include "viewer/settings/ViewerSettings.h"
 
+namespace tracing {
+
 namespace {
 
 struct Field {
@@ -75,3 +77,5 @@ std::optional<ViewerLimits> ShowSettingsDialog(HINSTANCE instance, HWND owner, c
     }
     return dialog.Limits();
 }
+
+}  // namespace tracing

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace tracing {
+
 struct ViewerLimits {
     std::uint32_t historyLines;
     std::uint32_t logLimitMB;
@@ -14,3 +16,5 @@ struct ViewerLimits {
 // The limits as the user leaves them with OK, or nothing when cancelled.
 // Values out of range are refused in the dialog.
 std::optional<ViewerLimits> ShowSettingsDialog(HINSTANCE instance, HWND owner, const ViewerLimits& current);
+
+}  // namespace tracing

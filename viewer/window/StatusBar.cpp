@@ -6,6 +6,8 @@
 
 #include <iterator>
 
+namespace tracing {
+
 namespace {
 
 // Widths of the parts at 96 DPI; the last takes the rest.
@@ -46,3 +48,5 @@ void StatusBar::Show(const std::array<std::wstring, kStatusParts>& texts)
         }
     }
 }
+
+}  // namespace tracing

@@ -9,6 +9,8 @@
 #include <array>
 #include <string>
 
+namespace tracing {
+
 class StatusBar {
 public:
     [[nodiscard]] bool Create(HWND parent, HINSTANCE instance);
@@ -21,3 +23,5 @@ private:
     HWND mBar = nullptr;
     std::array<std::wstring, kStatusParts> mTexts;
 };
+
+}  // namespace tracing

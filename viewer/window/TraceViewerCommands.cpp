@@ -12,6 +12,8 @@
 
 #include <shellapi.h>
 
+namespace tracing {
+
 void TraceViewerWindow::OnCommand(int id, int code)
 {
     switch (id) {
@@ -207,3 +209,5 @@ void TraceViewerWindow::EditSettings()
         mSession.SetLimits(chosen->historyLines, chosen->logLimitMB);
     }
 }
+
+}  // namespace tracing

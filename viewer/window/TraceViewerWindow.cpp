@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace tracing {
+
 namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
@@ -228,3 +230,5 @@ void TraceViewerWindow::Draw(const ViewerSession::Changes& changes)
     }
     mStatus.Show(mSession.StatusTexts());
 }
+
+}  // namespace tracing

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 class TraceViewerWindow : public ui::BaseWindow<TraceViewerWindow> {
 public:
     explicit TraceViewerWindow(ViewerSession& session)
@@ -54,3 +56,5 @@ private:
     StatusBar mStatus;
     ULONGLONG mNextRefresh = 0;  // the list is not refreshed again before this tick
 };
+
+}  // namespace tracing

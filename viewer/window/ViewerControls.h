@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace tracing {
+
 enum ViewerControl : int {
     kViewerClear = 101,
     kViewerPause = 102,
@@ -57,3 +59,5 @@ constexpr wchar_t kHighlightRuleTitle[] = L"Highlight rule";
 // word, and kRowIsMatch when it matches the find text.
 constexpr UINT kViewerRowStyleMessage = WM_APP + 20;
 constexpr LRESULT kRowIsMatch = 0x10000;
+
+}  // namespace tracing

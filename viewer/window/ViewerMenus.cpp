@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+namespace tracing {
+
 namespace {
 
 // One item of a menu; id 0 is a separator.
@@ -94,3 +96,5 @@ HACCEL CreateViewerAccelerators(bool inEdit)
     }
     return ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }
+
+}  // namespace tracing

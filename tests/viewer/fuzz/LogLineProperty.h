@@ -16,6 +16,8 @@
 
 namespace log_line_property {
 
+using namespace tracing;
+
 inline std::string Spaced(std::string_view text)
 {
     std::string spaced(text);

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 void Require(bool condition)

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace tracing;
+
 namespace {
 
 void Require(bool condition)

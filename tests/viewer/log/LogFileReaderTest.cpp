@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 constexpr std::int64_t kTime = 133000000000000000;

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using testing_support::ReadFileBytes;

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 // The low digits of value, as the format writes them.

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <filesystem>
 
+using namespace tracing;
+
 namespace {
 
 using pattern::Pattern;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 TEST(ReceivedRecordTest, AcceptsOnlyWholeRecordsAndNeverReadsPastCbData)

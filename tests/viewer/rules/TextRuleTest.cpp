@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 TEST(TextRuleTest, PlainTextAndRegularExpressionsMatchAsAsked)

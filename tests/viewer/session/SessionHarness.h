@@ -14,6 +14,8 @@
 
 namespace session_tests {
 
+using namespace tracing;
+
 class MemorySettings final : public SettingsStore {
 public:
     ViewerSettings settings;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 using session_tests::Harness;

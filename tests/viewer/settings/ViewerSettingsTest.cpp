@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+using namespace tracing;
+
 namespace {
 
 TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)

@@ -6,6 +6,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 LineView Line(

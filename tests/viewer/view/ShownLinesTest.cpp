@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace tracing;
+
 namespace {
 
 // One line of a scenario: its sender (a pid; 0 for debug output of pid 9) and its text.

@@ -23,6 +23,8 @@
 
 namespace pattern_oracle {
 
+using namespace tracing;
+
 struct Input {
     bool mMatchCase = true;
     std::string_view mPattern;
