@@ -159,43 +159,32 @@ void TraceViewerWindow::Save(bool all)
 
 void TraceViewerWindow::ChooseFile(int id)
 {
-    switch (id) {
-    case kViewerOpen:
-        if (const auto path = AskForFile(Window(), FileQuestion::OpenLog); path && !OpenSavedLog(*path)) {
-            mSession.Note(L"The log " + *path + L" cannot be opened.");
-        }
-        break;
-    case kViewerLogToFile:
-        if (const auto path = AskForFile(Window(), FileQuestion::LogTo)) {
-            mSession.StartLog(*path);
-        }
-        break;
-    case kViewerExportRules:
-        if (const auto path = AskForFile(Window(), FileQuestion::ExportRules)) {
-            static_cast<void>(mSession.ExportRules(*path));
-        }
-        break;
-    case kViewerImportRules:
-        if (const auto path = AskForFile(Window(), FileQuestion::ImportRules)) {
-            static_cast<void>(mSession.ImportRules(*path, mList.Focused()));
-        }
-        break;
-    default:
-        break;
+    const FileQuestion question = id == kViewerOpen ? FileQuestion::OpenLog
+        : id == kViewerLogToFile                    ? FileQuestion::LogTo
+        : id == kViewerExportRules                  ? FileQuestion::ExportRules
+                                                    : FileQuestion::ImportRules;
+    const std::optional<std::wstring> path = AskForFile(Window(), question);
+    if (!path) {
+        return;
+    }
+    if (question == FileQuestion::OpenLog && !OpenSavedLog(*path)) {
+        mSession.Note(L"The log " + *path + L" cannot be opened.");
+    } else if (question == FileQuestion::LogTo) {
+        mSession.StartLog(*path);
+    } else if (question == FileQuestion::ExportRules) {
+        static_cast<void>(mSession.ExportRules(*path));
+    } else if (question == FileQuestion::ImportRules) {
+        static_cast<void>(mSession.ImportRules(*path, mList.Focused()));
     }
 }
 
 void TraceViewerWindow::EditRules(bool filters)
 {
     const std::vector<Rule>& current = filters ? mSession.Rules().Filters() : mSession.Rules().Highlights();
-    std::optional<std::vector<Rule>> chosen
-        = ShowRulesDialog(mInstance, Window(), filters ? RuleKind::Filter : RuleKind::Highlight, current);
-    if (!chosen) {
-        return;
-    }
-    if (filters) {
+    auto chosen = ShowRulesDialog(mInstance, Window(), filters ? RuleKind::Filter : RuleKind::Highlight, current);
+    if (chosen && filters) {
         mSession.SetFilters(std::move(*chosen), mList.Focused());
-    } else {
+    } else if (chosen) {
         mSession.SetHighlights(std::move(*chosen));
     }
 }
