@@ -131,6 +131,8 @@ void DebugOutputCapture::Stop()
 
 void DebugOutputCapture::Run() noexcept
 {
+    // Every writer of the session waits on this thread: it goes before the window's.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     try {
         ProcessNames names;
         LineJoiner joiner(mHandler);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -28,11 +29,24 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit)
 
 std::int64_t ArrivalTimeNow() noexcept
 {
+    // The capture thread stamps every write while writers wait for it: the
+    // local clock's offset (a time-zone lookup) is worked out once a second,
+    // not for every line.
+    static std::atomic<std::int64_t> offset { 0 };
+    static std::atomic<std::uint64_t> offsetTick { 0 };
     FILETIME now;
-    FILETIME local;
     ::GetSystemTimePreciseAsFileTime(&now);
-    ::FileTimeToLocalFileTime(&now, &local);
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime);
+    const auto utc = static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    const std::uint64_t tick = ::GetTickCount64() / 1000 + 1;
+    if (offsetTick.load(std::memory_order_relaxed) != tick) {
+        FILETIME local;
+        if (::FileTimeToLocalFileTime(&now, &local)) {
+            offset = static_cast<std::int64_t>((static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime)
+                - utc;
+        }
+        offsetTick = tick;
+    }
+    return utc + offset.load(std::memory_order_relaxed);
 }
 
 LineStore::LineStore(std::size_t capacity, std::size_t capacityBytes)

@@ -13,11 +13,6 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 100;
-// Following a fast stream redraws the whole page at every refresh, which
-// costs tens of milliseconds under Wine: refreshes are spaced so that they
-// take at most a fifth of the window thread's time, leaving the rest to
-// messages and the processor to the programs being watched.
-constexpr double kRefreshShare = 0.2;
 
 // The process behind a sender window handed in wParam, if any: senders that
 // pass no window stay unknown.
@@ -139,7 +134,11 @@ LRESULT TraceViewerWindow::OnControlMessage(HWND control, UINT message, WPARAM w
         ::SendMessageW(Window(), WM_COMMAND, wParam == VK_LEFT ? kViewerFold : kViewerUnfold, 0);
         return 0;
     }
+    const double start = DrawPacing::NowMs();
     const LRESULT result = DefaultControl(control, message, wParam, lParam);
+    if (message == WM_PAINT) {
+        mPacing.Painted(start);
+    }
     if (message == WM_KEYDOWN && wParam == VK_END) {
         ::SendMessageW(Window(), WM_COMMAND, kViewerFollowEnd, 0);
     }
@@ -203,22 +202,12 @@ void TraceViewerWindow::OnDpiChanged(UINT oldDpi)
 
 void TraceViewerWindow::OnTimer()
 {
-    const ULONGLONG now = ::GetTickCount64();
-    if (now < mNextRefresh) {
-        return;
-    }
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
     mSession.Tick();
-    Draw(mSession.TakeChanges());
-    LARGE_INTEGER end;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&end);
-    ::QueryPerformanceFrequency(&frequency);
-    const double tookMs
-        = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-    // While lines wait, the next step comes with the next tick.
-    mNextRefresh = mSession.Busy() ? 0 : now + static_cast<ULONGLONG>(tookMs / kRefreshShare);
+    if (mPacing.Due()) {
+        const double start = DrawPacing::NowMs();
+        Draw(mSession.TakeChanges());
+        mPacing.Refreshed(start);
+    }
 }
 
 void TraceViewerWindow::Draw(const ViewerSession::Changes& changes)

@@ -8,6 +8,7 @@
 #include "foundation/ui/BaseWindow.h"
 #include "viewer/session/ViewerSession.h"
 #include "viewer/window/CommandBar.h"
+#include "viewer/window/DrawPacing.h"
 #include "viewer/window/LineList.h"
 #include "viewer/window/StatusBar.h"
 
@@ -54,7 +55,7 @@ private:
     CommandBar mBar;
     LineList mList;
     StatusBar mStatus;
-    ULONGLONG mNextRefresh = 0;  // the list is not refreshed again before this tick
+    DrawPacing mPacing;
 };
 
 }  // namespace tracing
