@@ -45,6 +45,33 @@ inline Input SplitInput(const std::uint8_t* data, std::size_t size)
     return input;
 }
 
+// \xHH and \uHHHH name code points, which the engine matches as their UTF-8
+// bytes; this std::regex keeps only the low byte of the value, so the two can
+// be compared only on ASCII values.
+inline bool EscapesBeyondAscii(std::string_view escape)
+{
+    if (escape.empty() || (escape[0] != 'x' && escape[0] != 'u')) {
+        return false;
+    }
+    const std::size_t digits = escape[0] == 'x' ? 2 : 4;
+    if (escape.size() < 1 + digits) {
+        return false;
+    }
+    unsigned value = 0;
+    for (std::size_t i = 1; i <= digits; ++i) {
+        const char c = escape[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+            : c >= 'a' && c <= 'f'             ? c - 'a' + 10
+            : c >= 'A' && c <= 'F'             ? c - 'A' + 10
+                                               : -1;
+        if (digit < 0) {
+            return false;  // not an escape of a value: read as the letter
+        }
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return value >= 0x80;
+}
+
 // std::regex backtracks: it is asked only about short ASCII texts, and only
 // patterns that keep it polynomial and small (no repeated group that holds a
 // quantifier or an alternative, few quantifiers). \cX is left out: this
@@ -71,6 +98,9 @@ inline bool StdRegexCanJudge(const Input& input)
         const char c = input.mPattern[i];
         if (c == '\\') {
             if (i + 1 < input.mPattern.size() && input.mPattern[i + 1] == 'c') {
+                return false;
+            }
+            if (EscapesBeyondAscii(input.mPattern.substr(i + 1))) {
                 return false;
             }
             ++i;
