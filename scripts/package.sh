@@ -3,6 +3,8 @@
 # build/packages/:
 #   Probedeck-VERSION-win64.zip, Probedeck-VERSION-win32.zip  portable folders
 #   Probedeck-VERSION-x64.msi,   Probedeck-VERSION-x86.msi    installers
+#   Probedeck-VERSION-sdk-win64.zip, Probedeck-VERSION-sdk-win32.zip
+#                                         the foundation as a CMake package
 # Every .exe, .dll and .msi is Authenticode-signed: with the certificate in
 # PROBEDECK_SIGN_PFX (password in PROBEDECK_SIGN_PASSWORD) when they are set,
 # else with a throwaway self-signed certificate made once in
@@ -52,7 +54,25 @@ package() {
     echo "made $(basename "$zip") and $(basename "$msi")"
 }
 
+# sdk PRESET ZIP_SUFFIX ARCH: the installed package, its README, the
+# record protocol and the example's sources; no program.
+sdk() {
+    local preset=$1 zip_suffix=$2 arch=$3
+    local stage=$out/stage-sdk-$preset folder=Probedeck-$version-sdk
+    local dir=$stage/$folder zip=$out/Probedeck-$version-sdk-$zip_suffix.zip
+    rm -rf "$stage" "$zip"
+    cmake --install "build/$preset" --component sdk --prefix "$dir" >/dev/null
+    mkdir -p "$dir/docs" "$dir/examples"
+    cp docs/trace-records.md "$dir/docs/"
+    cp -r examples/traced-component "$dir/examples/"
+    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$arch/g" -e 's/$/\r/' packaging/SDK-README.txt >"$dir/README.txt"
+    (cd "$stage" && zip -qrX9 "$zip" "$folder")
+    echo "made $(basename "$zip")"
+}
+
 mkdir -p "$out"
 package x64 win64 x64
 package x86 win32 x86
+sdk x64 win64 "64-bit"
+sdk x86 win32 "32-bit"
 ls -l "$out"/Probedeck-"$version"-*

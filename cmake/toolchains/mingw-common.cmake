@@ -6,4 +6,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${PROBEDECK_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Packages are looked for in the sysroot and, as CMAKE_PREFIX_PATH names
+# them, anywhere else: an unpacked SDK lies outside the sysroot.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)

@@ -1,4 +1,4 @@
-// Folder of the console's own program file, where its companion files lie.
+// Folder of the running program's own file, where its companion files lie.
 #pragma once
 
 #include <string>
