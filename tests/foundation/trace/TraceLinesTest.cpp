@@ -4,8 +4,8 @@
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceInternals.h"
 #include "foundation/trace/TraceProtocol.h"
+#include "tests/foundation/trace/TestViewer.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/CloseWindowsOfClass.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +16,15 @@
 #include <cstring>
 #include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
+
+using trace_testing::ArrivedRecord;
+using trace_testing::TestViewer;
 
 // The client runs as a debugged process; what it writes to the debugger
 // output (OUTPUT_DEBUG_STRING_EVENT) is collected, in order.
@@ -91,104 +92,6 @@ DebugRun RunClient(const std::wstring& scenario, DWORD timeoutMs = 60000)
         ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
     }
 }
-
-// A stand-in trace viewer: a window of the viewer's class, on a thread of its
-// own, that keeps every WM_COPYDATA it receives.
-struct ArrivedRecord {
-    ULONG_PTR dwData = 0;
-    DWORD size = 0;  // cbData
-    TraceRecord record = {};  // the bytes received, zero beyond size
-    DWORD tick = 0;  // GetTickCount at arrival
-
-    std::string Source() const { return std::string(record.source, strnlen(record.source, sizeof record.source)); }
-    std::string Text() const { return std::string(record.text, strnlen(record.text, sizeof record.text)); }
-};
-
-class TestViewer {
-public:
-    // A hung viewer keeps the first record it receives and stops pumping
-    // messages there until it ends.
-    explicit TestViewer(bool hung = false)
-        : mHung(hung)
-    {
-        // A viewer left by another test would take the lines meant for this one.
-        testing_support::CloseWindowsOfClass(UTrace::kViewerClass, 5000);
-        mThread = std::thread(&TestViewer::Run, this);
-        ::WaitForSingleObject(mReady.get(), 10000);
-    }
-    ~TestViewer()
-    {
-        ::SetEvent(mResume.get());
-        ::PostMessageW(mWindow, WM_CLOSE, 0, 0);
-        mThread.join();
-    }
-
-    std::vector<ArrivedRecord> Records() const
-    {
-        std::lock_guard<std::mutex> hold(mMutex);
-        return mRecords;
-    }
-    std::vector<std::string> Texts() const
-    {
-        std::vector<std::string> texts;
-        for (const ArrivedRecord& record : Records()) {
-            texts.push_back(record.Text());
-        }
-        return texts;
-    }
-
-private:
-    void Run()
-    {
-        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &TestViewer::WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = UTrace::kViewerClass;
-        ::RegisterClassW(&windowClass);  // already there from an earlier viewer is fine
-        sOwner = this;  // the window's messages all come to this thread
-        mWindow = ::CreateWindowExW(0, UTrace::kViewerClass, L"test viewer", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-            nullptr, instance, nullptr);
-        ::SetEvent(mReady.get());
-        MSG message;
-        while (mWindow != nullptr && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            ::DispatchMessageW(&message);
-        }
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        TestViewer* self = sOwner;
-        if (message == WM_COPYDATA) {
-            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            ArrivedRecord arrived { data->dwData, data->cbData, {}, ::GetTickCount() };
-            if (data->lpData != nullptr) {
-                std::memcpy(&arrived.record, data->lpData, std::min<std::size_t>(data->cbData, sizeof arrived.record));
-            }
-            {
-                std::lock_guard<std::mutex> hold(self->mMutex);
-                self->mRecords.push_back(arrived);
-            }
-            if (self->mHung) {
-                ::WaitForSingleObject(self->mResume.get(), INFINITE);
-            }
-            return TRUE;
-        }
-        if (message == WM_DESTROY) {
-            ::PostQuitMessage(0);
-        }
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    static inline thread_local TestViewer* sOwner = nullptr;
-    const bool mHung;
-    mutable std::mutex mMutex;
-    std::vector<ArrivedRecord> mRecords;
-    resources::UniqueHandle mReady { ::CreateEventW(nullptr, TRUE, FALSE, nullptr) };
-    resources::UniqueHandle mResume { ::CreateEventW(nullptr, TRUE, FALSE, nullptr) };
-    HWND mWindow = nullptr;
-    std::thread mThread;
-};
 
 using Texts = std::vector<std::string>;
 
