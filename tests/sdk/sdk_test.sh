@@ -72,15 +72,18 @@ case_ExampleBuiltFromTheUnpackedSdkSendsItsRecords() {
     [ -d "$example" ] || fail "the SDK holds no example"
     # Configured with the SDK's own toolchain file, found through the prefix path alone.
     local toolchain=$sdk/share/probedeck/toolchains/mingw-x86_64.cmake
-    build_project "$example/component" "$work/component" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk"
-    build_project "$example/host" "$work/host" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk"
+    # Built outside the repository too, so that any path into it stands out.
+    local builds=$sdk_parent/builds
+    mkdir -p "$builds"
+    build_project "$example/component" "$builds/component" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk"
+    build_project "$example/host" "$builds/host" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk"
     local found
-    found=$(grep '^ProbedeckFoundation_DIR:' "$work/host/CMakeCache.txt" | cut -d= -f2)
+    found=$(grep '^ProbedeckFoundation_DIR:' "$builds/host/CMakeCache.txt" | cut -d= -f2)
     [ "$found" = "$sdk/lib/cmake/ProbedeckFoundation" ] || fail "the package was found in $found"
-    if grep -rqF "$root" "$work/host/build.ninja" "$work/component/build.ninja"; then
+    if grep -rlF "$root" "$builds/host" "$builds/component"; then
         fail "the example's build reaches into the repository"
     fi
-    run_example "$work/host/traced_host.exe" "$work/component/traced_component.dll"
+    run_example "$builds/host/traced_host.exe" "$builds/component/traced_component.dll"
 }
 
 case_BothSdkZipsHoldThePackageAndNoProgram() {
