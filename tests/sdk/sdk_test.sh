@@ -86,6 +86,27 @@ case_ExampleBuiltFromTheUnpackedSdkSendsItsRecords() {
     run_example "$builds/host/traced_host.exe" "$builds/component/traced_component.dll"
 }
 
+# The 32-bit SDK with its own toolchain file: built, not run (that needs
+# 32-bit programs); the 64-bit package must be refused by this build.
+case_Win32SdkBuildsTheExample() {
+    local zip32=$root/build/packages/Probedeck-$version-sdk-win32.zip
+    unpack_sdk
+    local sdk32=$sdk_parent/win32
+    mkdir -p "$sdk32"
+    (cd "$sdk32" && unzip -q "$zip32")
+    sdk32=$sdk32/Probedeck-$version-sdk
+    local toolchain=$sdk32/share/probedeck/toolchains/mingw-i686.cmake builds=$sdk_parent/builds
+    mkdir -p "$builds"
+    build_project "$sdk32/examples/traced-component/component" "$builds/component" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk32"
+    build_project "$sdk32/examples/traced-component/host" "$builds/host" "$toolchain" -DCMAKE_PREFIX_PATH="$sdk32"
+    x86_64-w64-mingw32-objdump -f "$builds/host/traced_host.exe" | grep -q 'file format pei-i386' ||
+        fail "the 32-bit host is not a 32-bit program"
+    if cmake -S "$sdk32/examples/traced-component/host" -B "$builds/mixed" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$sdk" >"$builds/mixed.log" 2>&1; then
+        fail "a 32-bit build took the 64-bit package"
+    fi
+}
+
 case_BothSdkZipsHoldThePackageAndNoProgram() {
     unpack_sdk
     local suffix format listing
