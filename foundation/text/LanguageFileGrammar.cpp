@@ -3,6 +3,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace languagefile {
 namespace {
 
@@ -11,15 +15,15 @@ bool IsBlank(unsigned char c) noexcept
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-int DigitValue(unsigned char c, bool hex) noexcept
+template <bool Hex> int DigitValue(unsigned char c) noexcept
 {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    if (hex && c >= 'a' && c <= 'f') {
+    if (Hex && c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
     }
-    if (hex && c >= 'A' && c <= 'F') {
+    if (Hex && c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
     }
     return -1;
@@ -46,9 +50,23 @@ constexpr Word ZeroBytes(Word word) noexcept
     return (word - kOnes) & ~word & kHighs;
 }
 
-// The first CR, LF or NUL in [p, end), or end.
+// The first CR, LF or NUL in [p, end), or end: sixteen bytes at a time where
+// SSE2 is at hand (every 64-bit build), else eight.
 const unsigned char* FindLineStop(const unsigned char* p, const unsigned char* end) noexcept
 {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i stops = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)), _mm_cmpeq_epi8(bytes, nul));
+        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stops)); mask != 0) {
+            return p + std::countr_zero(mask);
+        }
+    }
+#endif
     if constexpr (kWordScan) {
         for (; end - p >= static_cast<std::ptrdiff_t>(sizeof(Word)); p += sizeof(Word)) {
             const Word word = LoadWord(p);
@@ -70,17 +88,38 @@ constexpr bool IsLineBreak(unsigned char c) noexcept
 }
 
 // How many lines [p, end) holds: bytes other than CR and LF that start the
-// content or follow a CR or LF. Reserving that many entries up front saves
+// content or follow a CR or LF. Reserving that many entries at once saves
 // the copies and fresh pages of a growing index on a large file.
 std::size_t CountLines(const unsigned char* p, const unsigned char* end) noexcept
 {
-    if (p == end) {
-        return 0;
+    std::size_t lines = 0;
+    bool afterBreak = true;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a byte starts a line where it is no break and
+    // the byte before it is one. Each byte lane counts at most 255 starts
+    // before the lanes are summed. Only the last byte of before is read, and
+    // the content's start counts as following a break.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    __m128i before = _mm_set1_epi8(-1);
+    while (end - p >= 16) {
+        __m128i counts = _mm_setzero_si128();
+        for (int block = 0; block < 255 && end - p >= 16; ++block, p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
+            const __m128i afterBreaks = _mm_or_si128(_mm_slli_si128(breaks, 1), _mm_srli_si128(before, 15));
+            counts = _mm_sub_epi8(counts, _mm_andnot_si128(breaks, afterBreaks));
+            before = breaks;
+        }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        lines += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
     }
-    std::size_t lines = IsLineBreak(*p) ? 0 : 1;
-    const std::size_t size = static_cast<std::size_t>(end - p);
-    for (std::size_t i = 1; i < size; ++i) {
-        lines += static_cast<std::size_t>(IsLineBreak(p[i - 1]) & !IsLineBreak(p[i]));
+    afterBreak = (_mm_movemask_epi8(before) & 0x8000) != 0;
+#endif
+    for (; p != end; ++p) {
+        const bool isBreak = IsLineBreak(*p);
+        lines += static_cast<std::size_t>(afterBreak && !isBreak);
+        afterBreak = isBreak;
     }
     return lines;
 }
@@ -88,30 +127,28 @@ std::size_t CountLines(const unsigned char* p, const unsigned char* end) noexcep
 // The number after an optional sign, following the C++ library's integer
 // extraction: in hexadecimal one "0x" or "0X" prefix may stand before the
 // digits (so "0x0x1F" reads 31 after the line's own "0x").
-bool ReadNumber(
-    const unsigned char* p, const unsigned char* end, bool hex, std::int32_t& id, const unsigned char*& next) noexcept
+template <bool Hex>
+bool ReadNumber(const unsigned char* p, const unsigned char* end, std::int32_t& id, const unsigned char*& next) noexcept
 {
     bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         ++p;
     }
-    if (hex && end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    if (Hex && end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
         p += 2;
     }
-    const unsigned base = hex ? 16 : 10;
     const std::uint64_t limit = negative ? 0x80000000u : 0x7FFFFFFFu;
+    const unsigned char* const digits = p;
     std::uint64_t magnitude = 0;
-    bool digits = false;
-    bool overflow = false;
-    for (int digit; p != end && (digit = DigitValue(*p, hex)) >= 0; ++p) {
-        digits = true;
-        if (!overflow) {
-            magnitude = magnitude * base + static_cast<unsigned>(digit);
-            overflow = magnitude > limit;
+    for (int digit; p != end && (digit = DigitValue<Hex>(*p)) >= 0; ++p) {
+        magnitude = magnitude * (Hex ? 16 : 10) + static_cast<unsigned>(digit);
+        // Out of range: the line is skipped, whatever digits follow.
+        if (magnitude > limit) {
+            return false;
         }
     }
-    if (!digits || overflow) {
+    if (p == digits) {
         return false;
     }
     id = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
@@ -248,17 +285,18 @@ template <bool BigEndian> void Utf16ToUtf8InPlace(std::basic_string<unsigned cha
     bytes.resize(length.bytes);
 }
 
-void ParseLine(
-    const unsigned char* base, const unsigned char* line, const unsigned char* end, std::vector<Entry>& entries)
+// The entry for the line [line, end), whose offsets count from base; false
+// for a line that stores nothing.
+bool ParseLine(const unsigned char* base, const unsigned char* line, const unsigned char* end, Entry& entry) noexcept
 {
     if (line == end || *line == ';' || *line == '#') {
-        return;
+        return false;
     }
     const bool hex = end - line >= 2 && line[0] == '0' && line[1] == 'x';
     std::int32_t id = 0;
     const unsigned char* p = nullptr;
-    if (!ReadNumber(hex ? line + 2 : line, end, hex, id, p) || id == 0) {
-        return;
+    if (!(hex ? ReadNumber<true>(line + 2, end, id, p) : ReadNumber<false>(line, end, id, p)) || id == 0) {
+        return false;
     }
     while (p != end && IsBlank(*p)) {
         ++p;
@@ -267,7 +305,8 @@ void ParseLine(
     while (textEnd != p && IsBlank(textEnd[-1])) {
         --textEnd;
     }
-    entries.push_back(Entry { id, static_cast<std::size_t>(p - base), static_cast<std::size_t>(textEnd - p) });
+    entry = Entry { id, static_cast<std::size_t>(p - base), static_cast<std::size_t>(textEnd - p) };
+    return true;
 }
 
 }  // namespace
@@ -290,20 +329,26 @@ void ParseContent(const unsigned char* base, std::size_t begin, std::size_t end,
 {
     const unsigned char* p = base + begin;
     const unsigned char* const stop = base + end;
-    entries.reserve(entries.size() + CountLines(p, stop));
     while (p != stop) {
-        if (*p == '\r' || *p == '\n') {
-            ++p;
-            continue;
-        }
-        const unsigned char* line = p;
+        const unsigned char* const line = p;
         p = FindLineStop(p, stop);
-        const unsigned char* lineEnd = p;
+        const unsigned char* const lineEnd = p;
         // A NUL ends the line's usable part; the rest up to the break is skipped.
-        while (p != stop && *p != '\r' && *p != '\n') {
+        while (p != stop && !IsLineBreak(*p)) {
             ++p;
         }
-        ParseLine(base, line, lineEnd, entries);
+        Entry entry;
+        if (ParseLine(base, line, lineEnd, entry)) {
+            // Room for every line still to come at once: a reused index
+            // mostly has it already, a fresh one is sized exactly.
+            if (entries.size() == entries.capacity()) {
+                entries.reserve(entries.size() + CountLines(line, stop));
+            }
+            entries.push_back(entry);
+        }
+        while (p != stop && IsLineBreak(*p)) {
+            ++p;
+        }
     }
 }
 

@@ -31,6 +31,8 @@ Encoding DetectEncoding(const unsigned char* bytes, std::size_t size) noexcept;
 // skipping whitespace: decimal with an optional sign, or hexadecimal after a
 // leading "0x". Comment lines (";" or "#"), lines whose id is unreadable, out
 // of range or 0, and everything after a line's first NUL are skipped.
+// Entries go into the capacity the vector already has; where it runs out,
+// room for all the lines still to come is reserved at once.
 void ParseContent(const unsigned char* base, std::size_t begin, std::size_t end, std::vector<Entry>& entries);
 
 // The UTF-16 text after the two-byte mark, up to its first zero unit, as

@@ -80,10 +80,7 @@ void TalvaneText::LanguageImpl::SetLanguage(std::int32_t index, const string8& f
     }
     const std::wstring path = unicode::to_wstring(folder) + L'\\'
         + unicode::to_wstring(std::string(kLanguages[index].mStem)) + unicode::to_wstring(std::string(".txt"));
-    string8 bytes;
-    if (!languagefile::ReadWholeFile(path, bytes)) {
-        return;
+    if (languagefile::LoadFile(path, Table())) {
+        gCurrentLanguage = index;
     }
-    languagefile::LoadContent(std::move(bytes), Table());
-    gCurrentLanguage = index;
 }

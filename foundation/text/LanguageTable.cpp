@@ -37,8 +37,19 @@ void LanguageTable::Assign(string8 content, std::vector<Entry> entries)
 
 void LanguageTable::Clear() noexcept
 {
+    // Without an index nothing in the content is reachable; its bytes stay as
+    // the buffer the next file is read over.
     mIndex.clear();
+}
+
+void LanguageTable::Release(string8& content, std::vector<Entry>& index) noexcept
+{
+    Clear();
+    content.swap(mContent);
+    index.swap(mIndex);
+    // What the caller's buffers held before.
     mContent.clear();
+    mIndex.clear();
 }
 
 string8 LanguageTable::Lookup(std::int32_t id) const

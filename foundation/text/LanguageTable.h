@@ -1,6 +1,7 @@
 // The texts of one language by id: the decoded file content kept whole, with
 // an index sorted by id into it. One allocation per load instead of one per
-// entry keeps loading a large file close to the cost of reading it.
+// entry, and none where the last load's memory is large enough, keeps
+// loading a large file close to the cost of reading it.
 #pragma once
 
 #include "foundation/text/LanguageFileGrammar.h"
@@ -17,7 +18,13 @@ public:
     // Replaces the contents. Entries point into content; among entries with
     // the same id the later one wins, as if each line were assigned in turn.
     void Assign(string8 content, std::vector<Entry> entries);
+    // Empties the table; its memory is kept for the next load.
     void Clear() noexcept;
+    // Empties the table and hands over its buffers for the next file to be
+    // read and indexed in (the index emptied, the content still holding its
+    // old bytes): on a large file, first touching fresh memory costs about as
+    // much as the read itself.
+    void Release(string8& content, std::vector<Entry>& index) noexcept;
 
     // A copy of the text for id; empty when there is none.
     [[nodiscard]] string8 Lookup(std::int32_t id) const;

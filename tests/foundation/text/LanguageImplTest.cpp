@@ -1,5 +1,6 @@
 #include "foundation/text/LanguageImpl.h"
 #include "foundation/text/TalvaneText.h"
+#include "tests/foundation/text/LanguageFileOracle.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestText.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 using Language = TalvaneText::LanguageImpl;
 constexpr std::int32_t kEnglish = 4;
+constexpr std::int32_t kFrench = 6;
 constexpr std::int32_t kGerman = 7;
 
 using testing_support::Bytes;
@@ -64,6 +66,31 @@ TEST_F(LanguageSelection, ListKeepsItsNamesAndEmbeddedEnglishMissingAndTinyFiles
         EXPECT_TRUE(language.Lookup(7).empty()) << bytes.size();
         Select(Language::kEmbeddedEnglish);
     }
+}
+
+// A load reads over the memory of the one before: a shorter file, a file
+// that ends without a line break and a UTF-16 file keep nothing of it.
+TEST_F(LanguageSelection, EachFileReplacesEverythingOfTheOneBefore)
+{
+    Write(L"ENU.txt", "1 one\n2 two\n3 three\n4 four\n");
+    Write(L"DEU.txt", "2 zwei");
+    mFolder.WriteFile(L"FRA.txt", oracle::Utf16File(std::wstring(L"3 trois\r\n"), false));
+    const auto texts = [&] {
+        std::string shown;
+        for (const std::int32_t id : { 1, 2, 3, 4 }) {
+            const string8 text = language.Lookup(id);
+            shown += std::string(text.begin(), text.end()) + '|';
+        }
+        return shown;
+    };
+    Select(kEnglish);
+    EXPECT_EQ(texts(), "one|two|three|four|");
+    Select(kGerman);
+    EXPECT_EQ(texts(), "|zwei|||");
+    Select(kFrench);
+    EXPECT_EQ(texts(), "||trois||");
+    Select(kEnglish);
+    EXPECT_EQ(texts(), "one|two|three|four|");
 }
 
 TEST_F(LanguageSelection, TranslatedItemsWinUntilTheTableIsCleared)
