@@ -116,16 +116,21 @@ public:
         return ::SendMessageTimeoutW(mWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
     }
     // Opens a modal dialog by its command (posted: it returns only once the
-    // dialog closes) and finds it by its title; null when it did not show.
+    // dialog closes) and finds it by its title once it shows, which is after
+    // its controls were filled; null when it did not show.
     HWND OpenDialog(int command, const wchar_t* title) const
     {
         if (command != 0) {
             ::PostMessageW(mWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
         }
         HWND dialog = nullptr;
-        testing_support::WaitFor(
-            [&] { return (dialog = testing_support::FindProcessWindow(pid(), title)) != nullptr; }, 10000);
-        return dialog;
+        const bool shown = testing_support::WaitFor(
+            [&] {
+                dialog = testing_support::FindProcessWindow(pid(), title);
+                return dialog != nullptr && ::IsWindowVisible(dialog);
+            },
+            10000);
+        return shown ? dialog : nullptr;
     }
 
     void Command(int id) const { ::SendMessageW(mWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
