@@ -124,6 +124,8 @@ public:
             0, 0, nullptr, nullptr, instance, this));
         return mWindow ? 0 : ::GetLastError();
     }
+    // Records that arrived but could not be kept (out of memory).
+    std::uint64_t Lost() const { return mLost; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -174,8 +176,6 @@ private:
     LineQueue& mQueue;
     tracing::ProcessNames mNames;
     resources::UniqueWindow mWindow;
-
-public:
     std::uint64_t mLost = 0;
 };
 
@@ -379,8 +379,8 @@ private:
         if (mLostDebugLines != 0) {
             Say(std::to_string(mLostDebugLines.load()) + " debug lines could not be taken");
         }
-        if (mWindow.mLost != 0) {
-            Say(std::to_string(mWindow.mLost) + " records could not be taken");
+        if (mWindow.Lost() != 0) {
+            Say(std::to_string(mWindow.Lost()) + " records could not be taken");
         }
         if (!mRepeated.empty()) {
             std::string text;
@@ -398,6 +398,8 @@ private:
     LineSelection mSelection;
     Output& mOutput;
     LineQueue mQueue;
+    std::atomic<std::uint64_t> mLostDebugLines { 0 };
+    // After what its thread's handler uses, so that it stops first.
     tracing::DebugOutputCapture mCapture;
     RecordWindow mWindow;
     ProgramTree mTree;
@@ -407,7 +409,6 @@ private:
     bool mWriteFailed = false;
     std::vector<Captured> mRepeated;
     std::uint64_t mNotRepeated = 0;
-    std::atomic<std::uint64_t> mLostDebugLines { 0 };
 };
 
 int BadUse(const std::string& problem)

@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -411,14 +412,52 @@ TEST(TracecapProgram, ABufferHeldByAnotherListenerStopsItAtOnceWithStatus2)
     EXPECT_EQ(run.out, "");
 }
 
-TEST(TracecapProgram, ABadArgumentIsNamedBeforeTheUsage)
+TEST(TracecapProgram, BadInputIsNamedBeforeTheUsageAndStartsNothing)
 {
-    const Outcome run = RunTracecap(L"--timeout 0 " + Program(L"tree bad 3 0"), 20000);
-    EXPECT_EQ(run.status, 2u);
-    EXPECT_EQ(run.err,
-        "--timeout \"0\" is not a number of seconds above 0\nusage: tracecap [OPTIONS] [-- PROGRAM [ARGUMENTS...]]\n"
-        "       tracecap --help\n");
+    const TempFolder folder(L"tracecap");
+    const struct {
+        std::wstring arguments;
+        std::string line;
+    } cases[] = {
+        { L"--timeout 0", "--timeout \"0\" is not a number of seconds above 0" },
+        { L"--out \"" + folder.File(L"missing\\run.log") + L"\"", "--out \"" },
+        { L"--rules \"" + folder.File(L"missing.rules") + L"\"", "--rules \"" },
+        { L"--include \"a(\"", "--include \"a(\" is not a usable regular expression: " },
+    };
+    for (const auto& test : cases) {
+        const Outcome run = RunTracecap(test.arguments + L" " + Program(L"tree bad 3 0"));
+        EXPECT_EQ(run.status, 2u);
+        EXPECT_EQ(run.out, "");  // the program's lines, had it been started
+        EXPECT_TRUE(run.err.starts_with(test.line)) << run.err;
+        EXPECT_TRUE(run.err.ends_with("\nusage: tracecap [OPTIONS] [-- PROGRAM [ARGUMENTS...]]\n"
+                                      "       tracecap --help\n"))
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
+    }
+}
+
+TEST(TracecapProgram, OutAppendsAndRotatesAtTheLimitLosingNoLine)
+{
+    const TempFolder folder(L"tracecap");
+    const std::wstring log = folder.WriteFile(L"run.log", "kept\r\n");
+    const Outcome run = RunTracecap(L"--out \"" + log + L"\" --log-limit 0.004 " + Program(L"tree rot 100 0"));
+    ASSERT_EQ(run.status, 0u) << run.err;
     EXPECT_EQ(run.out, "");
+    std::string all;
+    for (int i = 9; i >= 1; --i) {
+        all += testing_support::ReadFileBytes(log + L"." + std::to_wstring(i));
+    }
+    all += testing_support::ReadFileBytes(log);
+    EXPECT_FALSE(testing_support::ReadFileBytes(log + L".1").empty());
+    ASSERT_TRUE(all.starts_with("kept\r\n"));
+    std::map<std::string, int> seen;
+    for (const tracing::LogEntry& entry : Entries(all.substr(6))) {
+        ++seen[entry.text];
+    }
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(seen["rot line " + std::to_string(i)], 1) << i;
+        EXPECT_EQ(seen["rot-child line " + std::to_string(i)], 1) << i;
+    }
 }
 
 }  // namespace
