@@ -97,8 +97,9 @@ public:
                 ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             std::vector<std::uint32_t> calls(kLinesPerWriter);
             DWORD read = 0;
-            if (file && ::ReadFile(file.get(), calls.data(), static_cast<DWORD>(calls.size() * sizeof calls[0]), &read,
-                            nullptr)) {
+            if (file
+                && ::ReadFile(
+                    file.get(), calls.data(), static_cast<DWORD>(calls.size() * sizeof calls[0]), &read, nullptr)) {
                 times.insert(times.end(), calls.begin(), calls.begin() + read / sizeof calls[0]);
             }
             ::DeleteFileW(path.c_str());

@@ -86,7 +86,8 @@ std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField
     }
 }
 
-std::optional<LineSelection> LineSelection::Make(const Options& options, const std::string* rulesText, std::string& error)
+std::optional<LineSelection> LineSelection::Make(
+    const Options& options, const std::string* rulesText, std::string& error)
 {
     LineSelection selection;
     selection.mPids = options.pids;
@@ -170,9 +171,9 @@ bool LineSelection::Keeps(const LineView& line, std::uint64_t number) const
             return false;
         }
     }
-    return mIncludes.empty()
-        || std::any_of(mIncludes.begin(), mIncludes.end(),
-            [&](const Rule& rule) { return RuleMatches(rule, line, number); });
+    return mIncludes.empty() || std::any_of(mIncludes.begin(), mIncludes.end(), [&](const Rule& rule) {
+        return RuleMatches(rule, line, number);
+    });
 }
 
 bool LineSelection::Ends(const LineView& line) const

@@ -19,8 +19,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <vector>
@@ -74,10 +74,7 @@ struct Captured {
     std::string source;
     std::string text;
 
-    tracing::LineView View() const
-    {
-        return { time, pid, origin, kind, process, source, text };
-    }
+    tracing::LineView View() const { return { time, pid, origin, kind, process, source, text }; }
 };
 
 // Lines from the capture thread and the window, taken by the main loop.
@@ -120,8 +117,8 @@ public:
         if (!::RegisterClassExW(&windowClass)) {
             return ::GetLastError();
         }
-        mWindow.reset(::CreateWindowExW(0, UTrace::kViewerClass, tracing::kCaptureWindowTitle, WS_OVERLAPPED, 0, 0,
-            0, 0, nullptr, nullptr, instance, this));
+        mWindow.reset(::CreateWindowExW(0, UTrace::kViewerClass, tracing::kCaptureWindowTitle, WS_OVERLAPPED, 0, 0, 0,
+            0, nullptr, nullptr, instance, this));
         return mWindow ? 0 : ::GetLastError();
     }
     // Records that arrived but could not be kept (out of memory).
@@ -196,8 +193,7 @@ public:
         if (!TakeBuffer(start)) {
             return mFacts.interrupted ? ExitStatus(mFacts) : mFacts.timedOut ? kExitTimedOut : kExitBadUse;
         }
-        if (HWND viewer = ViewerWindow()) {
-            static_cast<void>(viewer);
+        if (ViewerWindow() != nullptr) {
             Say("Tracing.exe is running: records go to it");
         } else if (const DWORD error = mWindow.Create()) {
             Say("cannot receive records: " + SystemText(error));
@@ -455,7 +451,8 @@ int Main(const std::vector<std::wstring>& arguments)
     }
     Output output = options.outPath ? Output(*options.outPath, options.logLimitBytes) : Output();
     if (const DWORD why = output.Open()) {
-        return BadUse("--out \"" + unicode::wide_to_utf8(*options.outPath) + "\" cannot be written: " + SystemText(why));
+        return BadUse(
+            "--out \"" + unicode::wide_to_utf8(*options.outPath) + "\" cannot be written: " + SystemText(why));
     }
     gInterrupt.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!gInterrupt || !::SetConsoleCtrlHandler(&OnControl, TRUE)) {

@@ -11,8 +11,8 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 

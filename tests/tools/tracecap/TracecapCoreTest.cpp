@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <string>
@@ -162,7 +163,8 @@ TEST(TracecapSelection, ExpressionsAndRulesThatCannotBeUsedAreRefusedByName)
 TEST(TracecapOutput, JsonLinesEscapeWhatJsonRequiresAndKeepTheRest)
 {
     std::string out;
-    AppendOutputLine(out, { -1, 0, LineOrigin::Record, 1, {}, "s\"rc", std::string_view("a\\b\t\x01\x1f\x7f\r\n\xC3\xA9\0z", 13) },
+    AppendOutputLine(out,
+        { -1, 0, LineOrigin::Record, 1, {}, "s\"rc", std::string_view("a\\b\t\x01\x1f\x7f\r\n\xC3\xA9\0z", 13) },
         OutputFormat::Jsonl);
     EXPECT_EQ(out,
         "{\"time\":\"0000-00-00 00:00:00.000\",\"pid\":null,\"process\":\"\",\"kind\":\"error\",\"source\":\"s\\\"rc\","

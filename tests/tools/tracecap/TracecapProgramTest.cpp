@@ -43,19 +43,19 @@ public:
         , mErrPath(folder.File(L"stderr.txt"))
     {
         SECURITY_ATTRIBUTES inherit = { sizeof inherit, nullptr, TRUE };
-        const resources::UniqueFileHandle out(::CreateFileW(mOutPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        const resources::UniqueFileHandle err(::CreateFileW(mErrPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const resources::UniqueFileHandle out(::CreateFileW(
+            mOutPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const resources::UniqueFileHandle err(::CreateFileW(
+            mErrPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
+        startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = out.get();
         startup.hStdError = err.get();
         std::wstring line = L"\"" + testing_support::ProductFile(L"tracecap.exe") + L"\" " + arguments;
         PROCESS_INFORMATION started = {};
-        if (::CreateProcessW(
-                nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.path().c_str(), &startup, &started)) {
+        if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.path().c_str(),
+                &startup, &started)) {
             mProcess.reset(started.hProcess);
             ::CloseHandle(started.hThread);
             mId = started.dwProcessId;
@@ -257,8 +257,8 @@ std::optional<std::map<std::string, std::string>> ParseJsonObject(const std::str
 std::string AnsiToUtf8(const std::string& ansi)
 {
     std::wstring wide(ansi.size(), L'\0');
-    wide.resize(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-        static_cast<int>(wide.size())));
+    wide.resize(::MultiByteToWideChar(
+        CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), static_cast<int>(wide.size())));
     std::string utf8(wide.size() * 3, '\0');
     utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
         static_cast<int>(utf8.size()), nullptr, nullptr));
@@ -280,8 +280,9 @@ TEST(TracecapProgram, JsonLinesParseAndGiveBackEveryText)
         EXPECT_EQ(object->at("time").size(), 23u);
         texts.push_back(object->at("text"));
     }
-    EXPECT_EQ(texts, (std::vector<std::string> { "quote \" backslash \\ tab \t bell \x07 escape \x1b end",
-                         AnsiToUtf8("code page caf\xE9 \xA3 5"), "braces {\"key\": [1, 2]}", "done" }));
+    EXPECT_EQ(texts,
+        (std::vector<std::string> { "quote \" backslash \\ tab \t bell \x07 escape \x1b end",
+            AnsiToUtf8("code page caf\xE9 \xA3 5"), "braces {\"key\": [1, 2]}", "done" }));
 }
 
 TEST(TracecapProgram, UntilEndsAtTheMatchingLineAndLeavesTheProgramRunning)
@@ -317,9 +318,12 @@ TEST(TracecapProgram, CtrlCEndsTheRunWith130AndLosesNoLine)
     const TempFolder folder(L"tracecap");
     Tracecap tracecap(folder, Program(L"hang"), CREATE_NEW_CONSOLE);
     ASSERT_TRUE(testing_support::WaitFor(
-        [&] { return testing_support::ReadFileBytes(folder.File(L"stdout.txt")).find(" ready\r\n") != std::string::npos; },
+        [&] {
+            return testing_support::ReadFileBytes(folder.File(L"stdout.txt")).find(" ready\r\n") != std::string::npos;
+        },
         20000));
-    testing_support::ChildProcess press(TestFile(L"traced_program.exe"), L"interrupt " + std::to_wstring(tracecap.Id()));
+    testing_support::ChildProcess press(
+        TestFile(L"traced_program.exe"), L"interrupt " + std::to_wstring(tracecap.Id()));
     ASSERT_EQ(press.WaitForExit(20000), 0u);
     const Outcome run = tracecap.Wait(20000);
     EXPECT_EQ(run.status, 130u) << run.err;
@@ -370,8 +374,9 @@ TEST(TracecapProgram, RecordsArriveWithTheirKindsWhenNoViewerRuns)
     for (const tracing::LogEntry& entry : Entries(run.out)) {
         seen.push_back(tracing::KindName(entry.origin, entry.kind) + "|" + entry.source + "|" + entry.text);
     }
-    EXPECT_EQ(seen, (std::vector<std::string> { "error|traced|record error 1", "message|traced|record message 2",
-                        "function|traced|Work - enter", "function|traced|Work - return", "debug||done" }));
+    EXPECT_EQ(seen,
+        (std::vector<std::string> { "error|traced|record error 1", "message|traced|record message 2",
+            "function|traced|Work - enter", "function|traced|Work - return", "debug||done" }));
 }
 
 TEST(TracecapProgram, FailOnErrorFailsOnAnErrorRecord)
@@ -388,10 +393,11 @@ TEST(TracecapProgram, WithTracingRunningRecordsGoToItAndDebugOutputIsStillCaptur
     using namespace tracing;
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     const DWORD off = 0;
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kCaptureValue, REG_DWORD, &off, sizeof off),
-        ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, kCaptureValue, REG_DWORD, &off, sizeof off), ERROR_SUCCESS);
     testing_support::ChildProcess viewer(testing_support::ProductFile(L"Tracing.exe"));
-    ASSERT_TRUE(testing_support::WaitFor([] { return ::FindWindowW(UTrace::kViewerClass, nullptr) != nullptr; }, 20000));
+    ASSERT_TRUE(
+        testing_support::WaitFor([] { return ::FindWindowW(UTrace::kViewerClass, nullptr) != nullptr; }, 20000));
     const Outcome run = RunTracecap(Program(L"records"));
     testing_support::CloseWindowsOfClass(UTrace::kViewerClass, 10000);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);

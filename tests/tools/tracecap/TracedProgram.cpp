@@ -44,8 +44,8 @@ PROCESS_INFORMATION StartWriter(const std::wstring& arguments)
 
 int Tree(const std::string& tag, int count, int status)
 {
-    const PROCESS_INFORMATION child = StartWriter(L"lines " + std::wstring(tag.begin(), tag.end()) + L"-child "
-        + std::to_wstring(count));
+    const PROCESS_INFORMATION child
+        = StartWriter(L"lines " + std::wstring(tag.begin(), tag.end()) + L"-child " + std::to_wstring(count));
     const resources::UniqueHandle process(child.hProcess);
     const resources::UniqueHandle thread(child.hThread);
     for (int i = 0; i < count; ++i) {
