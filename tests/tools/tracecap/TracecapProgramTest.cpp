@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -416,6 +417,22 @@ TEST(TracecapProgram, ABufferHeldByAnotherListenerStopsItAtOnceWithStatus2)
     EXPECT_EQ(run.status, 2u);
     EXPECT_EQ(run.err, "debug output is captured by another program\n");
     EXPECT_EQ(run.out, "");
+}
+
+TEST(TracecapProgram, WaitForBufferStartsTheProgramOnceTheBufferIsFree)
+{
+    const TempFolder folder(L"tracecap");
+    auto other = std::make_unique<tracing::DebugOutputCapture>([](const tracing::JoinedLine&) {});
+    ASSERT_EQ(other->Start(), tracing::DebugOutputCapture::State::Capturing);
+    Tracecap tracecap(folder, L"--wait-for-buffer " + Program(L"tree wait 5 0"));
+    EXPECT_FALSE(tracecap.Wait(1500).status.has_value());
+    other.reset();
+    const Outcome run = tracecap.Wait(30000);
+    ASSERT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::vector<tracing::LogEntry> entries = Entries(run.out);
+    ASSERT_EQ(entries.size(), 11u) << run.out;  // the program's, its child's and its closing line
+    EXPECT_EQ(entries.front().text.substr(0, 4), "wait");
 }
 
 TEST(TracecapProgram, BadInputIsNamedBeforeTheUsageAndStartsNothing)
