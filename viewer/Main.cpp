@@ -5,7 +5,7 @@
 #include "foundation/errors/TalvaneException.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/records/ReceivedRecord.h"
+#include "viewer/records/ViewerWindow.h"
 #include "viewer/session/ViewerSession.h"
 #include "viewer/settings/CommandLine.h"
 #include "viewer/settings/ViewerSettings.h"
@@ -17,7 +17,6 @@
 #include <windows.h>
 
 #include <iterator>
-#include <string_view>
 
 using namespace tracing;
 
@@ -30,19 +29,6 @@ bool IsEditBox(HWND window)
         && ::CompareStringOrdinal(name, -1, L"Edit", -1, TRUE) == CSTR_EQUAL;
 }
 
-// A running viewer's window; tracecap's hidden window of the same class is not one.
-HWND RunningViewer()
-{
-    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, UTrace::kViewerClass, nullptr));) {
-        wchar_t title[32] = L"";
-        ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-        if (std::wstring_view(title) != kCaptureWindowTitle) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
@@ -51,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     // Records go to the first window of the class and the debug-output
     // buffer has one listener, so a second viewer would only sit idle:
     // bring the running one forward instead. A saved log always gets a window.
-    if (HWND running = commandLine.openPath ? nullptr : RunningViewer()) {
+    if (HWND running = commandLine.openPath ? nullptr : FindViewerWindow()) {
         ::ShowWindow(running, SW_RESTORE);
         ::SetForegroundWindow(running);
         return 0;

@@ -15,6 +15,7 @@
 #include "viewer/capture/ProcessNames.h"
 #include "viewer/log/LogFormat.h"
 #include "viewer/records/ReceivedRecord.h"
+#include "viewer/records/ViewerWindow.h"
 
 #include <windows.h>
 
@@ -193,7 +194,7 @@ public:
         if (!TakeBuffer(start)) {
             return mFacts.interrupted ? ExitStatus(mFacts) : mFacts.timedOut ? kExitTimedOut : kExitBadUse;
         }
-        if (ViewerWindow() != nullptr) {
+        if (tracing::FindViewerWindow() != nullptr) {
             Say("Tracing.exe is running: records go to it");
         } else if (const DWORD error = mWindow.Create()) {
             Say("cannot receive records: " + SystemText(error));
@@ -214,18 +215,6 @@ public:
     }
 
 private:
-    static HWND ViewerWindow()
-    {
-        for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, UTrace::kViewerClass, nullptr));) {
-            wchar_t title[32] = L"";
-            ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-            if (std::wstring_view(title) != tracing::kCaptureWindowTitle) {
-                return window;
-            }
-        }
-        return nullptr;
-    }
-
     // Becomes the debug-output listener, waiting for the buffer with
     // --wait-for-buffer; false when it cannot.
     bool TakeBuffer(std::uint64_t start)

@@ -9,10 +9,6 @@
 
 namespace tracing {
 
-// The title of tracecap's hidden window of the viewer's class, which takes
-// records while no viewer runs: Tracing.exe does not take it for another viewer.
-inline constexpr wchar_t kCaptureWindowTitle[] = L"tracecap";
-
 struct ReceivedRecord {
     std::int32_t kind = 0;
     std::uint32_t tag = 0;

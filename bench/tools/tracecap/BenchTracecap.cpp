@@ -6,7 +6,7 @@
 #include "bench/support/CaptureRounds.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/records/ReceivedRecord.h"
+#include "viewer/records/ViewerWindow.h"
 
 #include <windows.h>
 

@@ -10,7 +10,7 @@
 #include "tests/support/WaitFor.h"
 #include "viewer/capture/DebugOutputCapture.h"
 #include "viewer/log/LogFormat.h"
-#include "viewer/records/ReceivedRecord.h"
+#include "viewer/records/ViewerWindow.h"
 #include "viewer/settings/ViewerSettings.h"
 
 #include <gtest/gtest.h>
