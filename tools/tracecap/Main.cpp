@@ -295,19 +295,26 @@ private:
             if (mOptions.timeoutMs && now - start >= *mOptions.timeoutMs) {
                 mFacts.timedOut = true;
                 if (programRunning) {
-                    mTree.End();
+                    EndTree();
                 }
                 return;
             }
             if (mFacts.interrupted && (!programRunning || now - interruptedAt >= kInterruptGraceMs)) {
                 if (programRunning) {
-                    mTree.End();
+                    EndTree();
                 }
                 return;
             }
             if (programEnded != 0 && now - programEnded >= kSettleMs) {
                 return;
             }
+        }
+    }
+
+    void EndTree()
+    {
+        if (const DWORD error = mTree.End()) {
+            Say("cannot end the program and the processes it started: " + SystemText(error));
         }
     }
 

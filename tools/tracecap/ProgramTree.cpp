@@ -103,11 +103,9 @@ bool ProgramTree::Contains(std::uint32_t pid)
     return false;
 }
 
-void ProgramTree::End()
+DWORD ProgramTree::End()
 {
-    if (mJob) {
-        ::TerminateJobObject(mJob.get(), 1);
-    }
+    return !mJob || ::TerminateJobObject(mJob.get(), 1) ? 0 : ::GetLastError();
 }
 
 }  // namespace tracecap

@@ -25,8 +25,8 @@ public:
     std::uint32_t Id() const { return mPid; }
     // Whether pid is, or was, a process of the tree.
     bool Contains(std::uint32_t pid);
-    // Ends every process of the tree that still runs.
-    void End();
+    // Ends every process of the tree that still runs; 0, or why it could not.
+    DWORD End();
 
 private:
     void TakeNews();
