@@ -3,7 +3,8 @@
 # under Wine. Each prints medians of repeated runs next to a baseline
 # measured in the same run. bench_capture runs four writer processes against
 # Tracing.exe and against a bare listener, and fills the viewer's line store
-# with a million lines. bench_view finds, filters and folds over a million
+# with a million lines; bench_tracecap runs them against tracecap.exe writing
+# to a file and against the bare listener. bench_view finds, filters and folds over a million
 # held lines, against a plain pass over their texts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,6 +24,8 @@ echo "== tracing =="
 run bench_trace
 echo "== debug-output capture =="
 run bench_capture
+echo "== command-line capture =="
+run bench_tracecap
 echo "== console start-up =="
 run bench_startup
 echo "== find, filters and folding =="

@@ -29,7 +29,7 @@ version=$(cat build/x64/version.txt)
 [ "$version" = "$(cat build/x86/version.txt)" ] || { echo "package.sh: the two builds disagree on the version" >&2; exit 1; }
 echo "signing with $signing_kind"
 
-programs=(Probedeck.exe Tracing.exe langcheck.exe)
+programs=(Probedeck.exe Tracing.exe tracecap.exe langcheck.exe)
 documents=(Probedeck_Help_Page.doc HTML_Test_Page.htm)
 standin=(vantorelconfig.dll bcsl.dll)
 

@@ -5,6 +5,7 @@
 #include "foundation/errors/TalvaneException.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
+#include "viewer/records/ViewerWindow.h"
 #include "viewer/session/ViewerSession.h"
 #include "viewer/settings/CommandLine.h"
 #include "viewer/settings/ViewerSettings.h"
@@ -36,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     // Records go to the first window of the class and the debug-output
     // buffer has one listener, so a second viewer would only sit idle:
     // bring the running one forward instead. A saved log always gets a window.
-    if (HWND running = commandLine.openPath ? nullptr : ::FindWindowW(UTrace::kViewerClass, nullptr)) {
+    if (HWND running = commandLine.openPath ? nullptr : FindViewerWindow()) {
         ::ShowWindow(running, SW_RESTORE);
         ::SetForegroundWindow(running);
         return 0;

@@ -69,6 +69,7 @@ expected_layout() {
     printf '%s\n' "Probedeck-$version/" "Probedeck-$version/HTML_Test_Page.htm" \
         "Probedeck-$version/Probedeck.exe" "Probedeck-$version/Probedeck_Help_Page.doc" \
         "Probedeck-$version/README.txt" "Probedeck-$version/Tracing.exe" "Probedeck-$version/langcheck.exe" \
+        "Probedeck-$version/tracecap.exe" \
         "Probedeck-$version/standin/" "Probedeck-$version/standin/bcsl.dll" \
         "Probedeck-$version/standin/vantorelconfig.dll" | sort
 }
@@ -108,8 +109,8 @@ case_signatures_verify() {
         count=$((count + 1))
     done < <(find "$work" "$packages" -maxdepth 6 \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.msi' \) \
         -not -path '*/stage-*' -print0)
-    # 2 zips x 5 files, 2 installers x 5 files, and the 2 installers.
-    [ "$count" -eq 22 ] || fail "expected 22 signed files, verified $count"
+    # 2 zips x 6 files, 2 installers x 6 files, and the 2 installers.
+    [ "$count" -eq 26 ] || fail "expected 26 signed files, verified $count"
     echo "verified $count signatures"
 }
 
@@ -123,7 +124,7 @@ case_one_version_everywhere() {
     unzip -q "$packages/Probedeck-$version-win32.zip" -d "$work/win32"
     while IFS= read -r -d '' line; do files+=("$(windows_path "$line")"); done < <(
         find "$work" \( -iname '*.exe' -o -iname '*.dll' \) -print0)
-    [ ${#files[@]} -eq 10 ] || fail "expected 10 programs and libraries, found ${#files[@]}"
+    [ ${#files[@]} -eq 12 ] || fail "expected 12 programs and libraries, found ${#files[@]}"
     prefix=$root/build/x64-test/wineprefix
     run_probe version "${files[@]}" | tr -d '\r' >"$work/versions.txt" || { cat "$work/versions.txt"; fail "a file has no version resource"; }
     cat "$work/versions.txt"
@@ -142,7 +143,8 @@ case_msi_x64_lifecycle() {
     installed=$prefix/drive_c/Program\ Files/Probedeck
 
     msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i exited with $?"
-    [ -f "$installed/Probedeck.exe" ] && [ -f "$installed/Tracing.exe" ] && [ -f "$installed/langcheck.exe" ] ||
+    [ -f "$installed/Probedeck.exe" ] && [ -f "$installed/Tracing.exe" ] && [ -f "$installed/tracecap.exe" ] &&
+        [ -f "$installed/langcheck.exe" ] ||
         fail "the programs are not under Program Files\\Probedeck"
     [ ! -e "$installed/vantorelconfig.dll" ] && [ ! -e "$installed/bcsl.dll" ] || fail "the stand-in was installed by default"
     run_probe show-window 'C:\Program Files\Probedeck\Probedeck.exe' ConsoleWindow ||

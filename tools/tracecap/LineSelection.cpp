@@ -1,0 +1,192 @@
+#include "tools/tracecap/LineSelection.h"
+
+#include "foundation/text/Unicode.h"
+#include "foundation/trace/TraceProtocol.h"
+#include "viewer/log/LogFormat.h"
+#include "viewer/rules/RuleText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace tracecap {
+
+using tracing::LineView;
+using tracing::Rule;
+using tracing::RuleAction;
+using tracing::RuleField;
+using tracing::TextRule;
+
+namespace {
+
+std::optional<Rule> TextExpression(
+    RuleAction action, const std::string& expression, bool ignoreCase, const char* option, std::string& error)
+{
+    TextRule definition;
+    definition.action = action;
+    definition.regex = true;
+    definition.matchCase = !ignoreCase;
+    definition.field = RuleField::Text;
+    definition.pattern = expression;
+    std::string why;
+    std::optional<Rule> rule = Rule::Make(std::move(definition), why);
+    if (!rule) {
+        error = std::string(option) + " \"" + expression + "\" is not a usable regular expression: " + why;
+    }
+    return rule;
+}
+
+bool Matches(const Rule& rule, std::string_view text)
+{
+    return rule.Matches(text) == tracing::MatchResult::Match;
+}
+
+}  // namespace
+
+std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField field, std::string& scratch)
+{
+    scratch.clear();
+    switch (field) {
+    case RuleField::Line:
+        scratch = std::to_string(number);
+        return scratch;
+    case RuleField::Time:
+        tracing::AppendTime(scratch, line.time);
+        scratch.erase(0, 11);  // the day is in the output; rules see the time of day
+        return scratch;
+    case RuleField::Pid:
+        if (line.pid != 0) {
+            scratch = std::to_string(line.pid);
+        }
+        return scratch;
+    case RuleField::Process:
+        return line.process;
+    case RuleField::Kind:
+        scratch = tracing::KindName(line.origin, line.kind);
+        return scratch;
+    case RuleField::Source:
+        return line.source;
+    case RuleField::Text:
+        return line.text;
+    default:
+        scratch = std::to_string(number);
+        scratch += '\t';
+        if (line.pid != 0) {
+            scratch += std::to_string(line.pid);
+        }
+        scratch += '\t';
+        scratch += line.process;
+        scratch += '\t';
+        scratch += tracing::KindName(line.origin, line.kind);
+        scratch += '\t';
+        scratch += line.source;
+        scratch += '\t';
+        scratch += line.text;
+        return scratch;
+    }
+}
+
+std::optional<LineSelection> LineSelection::Make(
+    const Options& options, const std::string* rulesText, std::string& error)
+{
+    LineSelection selection;
+    selection.mPids = options.pids;
+    for (const std::string& name : options.processes) {
+        selection.mProcesses.push_back(unicode::utf8_to_wide(name));
+    }
+    for (const std::string& expression : options.includes) {
+        auto rule = TextExpression(RuleAction::Include, expression, options.ignoreCase, "--include", error);
+        if (!rule) {
+            return std::nullopt;
+        }
+        selection.mIncludes.push_back(std::move(*rule));
+    }
+    for (const std::string& expression : options.excludes) {
+        auto rule = TextExpression(RuleAction::Exclude, expression, options.ignoreCase, "--exclude", error);
+        if (!rule) {
+            return std::nullopt;
+        }
+        selection.mExcludes.push_back(std::move(*rule));
+    }
+    for (const std::string& expression : options.failOn) {
+        auto rule = TextExpression(RuleAction::Include, expression, options.ignoreCase, "--fail-on", error);
+        if (!rule) {
+            return std::nullopt;
+        }
+        selection.mFailOn.push_back(std::move(*rule));
+    }
+    if (options.until) {
+        selection.mUntil = TextExpression(RuleAction::Include, *options.until, options.ignoreCase, "--until", error);
+        if (!selection.mUntil) {
+            return std::nullopt;
+        }
+    }
+    if (rulesText != nullptr) {
+        // A rules file that is only partly usable would capture other lines
+        // than asked for: any problem refuses it whole.
+        tracing::CompiledRules compiled = tracing::CompileRules(tracing::ParseRules(*rulesText));
+        if (!compiled.problems.empty()) {
+            const tracing::RuleProblem& first = compiled.problems.front();
+            error = "--rules: " + (first.line != 0 ? "line " + std::to_string(first.line) + ": " : std::string())
+                + first.message;
+            return std::nullopt;
+        }
+        for (Rule& rule : compiled.filters) {
+            if (rule.Definition().enabled) {
+                (rule.Definition().action == RuleAction::Include ? selection.mIncludes : selection.mExcludes)
+                    .push_back(std::move(rule));
+            }
+        }
+    }
+    selection.mFailOnError = options.failOnError;
+    return selection;
+}
+
+bool LineSelection::RuleMatches(const Rule& rule, const LineView& line, std::uint64_t number) const
+{
+    return Matches(rule, FieldText(line, number, rule.Definition().field, mScratch));
+}
+
+bool LineSelection::Keeps(const LineView& line, std::uint64_t number) const
+{
+    if (!mPids.empty() && std::find(mPids.begin(), mPids.end(), line.pid) == mPids.end()) {
+        return false;
+    }
+    if (!mProcesses.empty()) {
+        const std::wstring process = unicode::utf8_to_wide(line.process);
+        const bool named = std::any_of(mProcesses.begin(), mProcesses.end(), [&](const std::wstring& name) {
+            return ::CompareStringOrdinal(process.c_str(), static_cast<int>(process.size()), name.c_str(),
+                       static_cast<int>(name.size()), TRUE)
+                == CSTR_EQUAL;
+        });
+        if (!named) {
+            return false;
+        }
+    }
+    if (!AnyRules()) {
+        return true;
+    }
+    for (const Rule& rule : mExcludes) {
+        if (RuleMatches(rule, line, number)) {
+            return false;
+        }
+    }
+    return mIncludes.empty() || std::any_of(mIncludes.begin(), mIncludes.end(), [&](const Rule& rule) {
+        return RuleMatches(rule, line, number);
+    });
+}
+
+bool LineSelection::Ends(const LineView& line) const
+{
+    return mUntil && Matches(*mUntil, line.text);
+}
+
+bool LineSelection::Fails(const LineView& line) const
+{
+    if (mFailOnError && line.origin == tracing::LineOrigin::Record && line.kind == UTrace::kTraceError) {
+        return true;
+    }
+    return std::any_of(mFailOn.begin(), mFailOn.end(), [&](const Rule& rule) { return Matches(rule, line.text); });
+}
+
+}  // namespace tracecap
