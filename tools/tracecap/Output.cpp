@@ -1,5 +1,6 @@
 #include "tools/tracecap/Output.h"
 
+#include "foundation/errors/TalvaneException.h"
 #include "foundation/text/Unicode.h"
 
 #include <algorithm>
@@ -35,6 +36,18 @@ bool WriteStandard(DWORD which, std::string_view text)
         at += written;
     }
     return true;
+}
+
+void Say(std::string_view line)
+{
+    std::string text(line);
+    text += "\n";
+    static_cast<void>(WriteStandard(STD_ERROR_HANDLE, text));
+}
+
+std::string SystemText(DWORD error)
+{
+    return unicode::wide_to_utf8(SystemException::GetSystemErrorText(error));
 }
 
 Output::Output(const std::wstring& path, std::uint64_t limitBytes)

@@ -16,6 +16,11 @@ namespace tracecap {
 
 // Writes UTF-8 text to a standard handle; false, with the last error set, when it could not.
 bool WriteStandard(DWORD which, std::string_view text);
+// One line on standard error: the last place to report to, so when it is
+// gone there is no one left to tell.
+void Say(std::string_view line);
+// The system's description of an error, in UTF-8.
+std::string SystemText(DWORD error);
 
 class Output {
 public:

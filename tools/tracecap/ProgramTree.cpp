@@ -2,7 +2,7 @@
 
 #include "foundation/errors/TalvaneException.h"
 #include "foundation/text/Unicode.h"
-#include "tools/tracecap/Options.h"
+#include "tools/tracecap/core/Options.h"
 
 namespace tracecap {
 

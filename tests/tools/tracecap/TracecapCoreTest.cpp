@@ -1,9 +1,9 @@
 // tracecap's core in this process: the command line, the selection of lines,
 // the output formats and the exit status.
-#include "tools/tracecap/LineOutput.h"
-#include "tools/tracecap/LineSelection.h"
-#include "tools/tracecap/Options.h"
-#include "tools/tracecap/Verdict.h"
+#include "tools/tracecap/core/LineOutput.h"
+#include "tools/tracecap/core/LineSelection.h"
+#include "tools/tracecap/core/Options.h"
+#include "tools/tracecap/core/Verdict.h"
 
 #include <gtest/gtest.h>
 

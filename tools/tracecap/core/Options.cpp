@@ -1,4 +1,4 @@
-#include "tools/tracecap/Options.h"
+#include "tools/tracecap/core/Options.h"
 
 #include "foundation/text/Unicode.h"
 

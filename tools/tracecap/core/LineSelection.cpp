@@ -1,4 +1,4 @@
-#include "tools/tracecap/LineSelection.h"
+#include "tools/tracecap/core/LineSelection.h"
 
 #include "foundation/text/Unicode.h"
 #include "foundation/trace/TraceProtocol.h"

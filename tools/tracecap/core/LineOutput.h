@@ -2,7 +2,7 @@
 // JSON object with the keys time, pid, process, kind, source and text.
 #pragma once
 
-#include "tools/tracecap/Options.h"
+#include "tools/tracecap/core/Options.h"
 #include "viewer/store/LineStore.h"
 
 #include <string>

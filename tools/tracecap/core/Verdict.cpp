@@ -1,6 +1,6 @@
-#include "tools/tracecap/Verdict.h"
+#include "tools/tracecap/core/Verdict.h"
 
-#include "tools/tracecap/Options.h"
+#include "tools/tracecap/core/Options.h"
 
 namespace tracecap {
 

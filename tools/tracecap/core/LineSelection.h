@@ -6,7 +6,7 @@
 // caller, since it needs the system.
 #pragma once
 
-#include "tools/tracecap/Options.h"
+#include "tools/tracecap/core/Options.h"
 #include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
 

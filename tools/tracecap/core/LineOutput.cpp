@@ -1,4 +1,4 @@
-#include "tools/tracecap/LineOutput.h"
+#include "tools/tracecap/core/LineOutput.h"
 
 #include "viewer/log/LogFormat.h"
 
