@@ -1,19 +1,10 @@
 #include "tools/tracecap/ProgramTree.h"
 
-#include "foundation/errors/TalvaneException.h"
 #include "foundation/text/Unicode.h"
+#include "tools/tracecap/Output.h"
 #include "tools/tracecap/core/Options.h"
 
 namespace tracecap {
-
-namespace {
-
-std::string SystemText(DWORD error)
-{
-    return unicode::wide_to_utf8(SystemException::GetSystemErrorText(error));
-}
-
-}  // namespace
 
 bool ProgramTree::Start(const std::vector<std::wstring>& program, std::string& error)
 {
