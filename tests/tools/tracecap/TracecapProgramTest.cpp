@@ -445,6 +445,8 @@ TEST(TracecapProgram, BadInputIsNamedBeforeTheUsageAndStartsNothing)
         { L"--timeout 0", "--timeout \"0\" is not a number of seconds above 0" },
         { L"--out \"" + folder.File(L"missing\\run.log") + L"\"", "--out \"" },
         { L"--rules \"" + folder.File(L"missing.rules") + L"\"", "--rules \"" },
+        // A device would keep a read waiting for ever.
+        { L"--rules CONIN$", "--rules \"CONIN$\" cannot be read: " },
         { L"--include \"a(\"", "--include \"a(\" is not a usable regular expression: " },
     };
     for (const auto& test : cases) {
@@ -457,6 +459,15 @@ TEST(TracecapProgram, BadInputIsNamedBeforeTheUsageAndStartsNothing)
             << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
     }
+}
+
+TEST(TracecapProgram, AProgramThatCannotBeStartedIsNamedWithStatus2)
+{
+    const TempFolder folder(L"tracecap");
+    const Outcome run = RunTracecap(L"-- \"" + folder.File(L"no such program.exe") + L"\" --flag");
+    EXPECT_EQ(run.status, 2u);
+    EXPECT_TRUE(run.err.starts_with("cannot start \"")) << run.err;
+    EXPECT_NE(run.err.find("no such program.exe"), std::string::npos) << run.err;
 }
 
 TEST(TracecapProgram, OutAppendsAndRotatesAtTheLimitLosingNoLine)
