@@ -8,6 +8,9 @@
 # libclang-rt-14-dev; installs nothing. Prints one line per fuzzer; exits
 # non-zero when one of them finds a crash or a disagreement, whose input is
 # left in that fuzzer's work folder (build/fuzz/NAME/artifacts).
+# FUZZ_SEED, when set, fixes libFuzzer's seed: the test command uses one, so
+# that a run of it goes the same way twice; longer runs by hand take a new
+# seed each time and so explore more.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,7 +55,9 @@ for row in "${selected[@]}"; do
     "$clang" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -I"$root" "${sources[@]}" -o "$work/fuzzer"
     # New inputs go to the work folder; the committed seed corpus stays as it is.
-    if "$work/fuzzer" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
+    seed=()
+    [ -z "${FUZZ_SEED:-}" ] || seed=(-seed="$FUZZ_SEED")
+    if "$work/fuzzer" "${seed[@]}" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
         -artifact_prefix="$work/artifacts/" "$work/corpus" "$root/$corpus" >"$work/fuzz.log" 2>&1; then
         echo "$name: $(grep -E '^Done [0-9]+ runs' "$work/fuzz.log" || echo 'finished')"
     else

@@ -76,7 +76,8 @@ phase "fuzzing"
 # PROBEDECK_FUZZ_SECONDS is the time for all the fuzzers together.
 fuzz_log=$root/build/fuzz.log
 mkdir -p "$root/build"
-if scripts/fuzz.sh "${PROBEDECK_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1; then
+# A fixed seed (PROBEDECK_FUZZ_SEED) keeps the gate repeatable.
+if FUZZ_SEED=${PROBEDECK_FUZZ_SEED:-1} scripts/fuzz.sh "${PROBEDECK_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1; then
     grep -E '^[a-z-]+: ' "$fuzz_log" || true
 else
     tail -n 40 "$fuzz_log"
