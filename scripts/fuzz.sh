@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every native fuzzer (clang, libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) and runs each in turn for its share of a
-# bounded time.
+# UndefinedBehaviorSanitizer), side by side, and runs each in turn for its
+# share of a bounded time.
 #   scripts/fuzz.sh [seconds] [name...]
 # seconds (default 60) is the total, split evenly between the fuzzers named
 # (default: all of them, see the table below). Needs clang-14 and
@@ -43,17 +43,38 @@ fi
 share=$(( seconds / ${#selected[@]} ))
 [ "$share" -ge 1 ] || share=1
 
-failed=0
-for row in "${selected[@]}"; do
-    IFS='|' read -r name corpus max_len source_globs <<<"$row"
-    work=$work_root/$name
+# build_fuzzer ROW: compiles one fuzzer into its work folder; what the
+# compiler says goes to build.log there.
+build_fuzzer() {
+    local name corpus max_len source_globs source sources=()
+    IFS='|' read -r name corpus max_len source_globs <<<"$1"
+    local work=$work_root/$name
     mkdir -p "$work/corpus" "$work/artifacts"
-    sources=()
+    rm -f "$work/fuzzer"
     for source in $source_globs; do
         [[ $source == *Main.cpp ]] || sources+=("$source")
     done
     "$clang" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I"$root" "${sources[@]}" -o "$work/fuzzer"
+        -I"$root" "${sources[@]}" -o "$work/fuzzer" >"$work/build.log" 2>&1
+}
+export -f build_fuzzer
+export root work_root clang
+# The fuzzers compile side by side, one per processor, then run one by one.
+if ! printf '%s\n' "${selected[@]}" | xargs -d '\n' -P "$(nproc)" -n 1 bash -c 'build_fuzzer "$1"' _; then
+    for row in "${selected[@]}"; do
+        name=${row%%|*}
+        if [ ! -x "$work_root/$name/fuzzer" ]; then
+            cat "$work_root/$name/build.log"
+            echo "$name: the fuzzer cannot be built (see $work_root/$name/build.log)"
+        fi
+    done
+    exit 1
+fi
+
+failed=0
+for row in "${selected[@]}"; do
+    IFS='|' read -r name corpus max_len source_globs <<<"$row"
+    work=$work_root/$name
     # New inputs go to the work folder; the committed seed corpus stays as it is.
     seed=()
     [ -z "${FUZZ_SEED:-}" ] || seed=(-seed="$FUZZ_SEED")

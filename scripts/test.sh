@@ -81,7 +81,7 @@ if FUZZ_SEED=${PROBEDECK_FUZZ_SEED:-1} scripts/fuzz.sh "${PROBEDECK_FUZZ_SECONDS
     grep -E '^[a-z-]+: ' "$fuzz_log" || true
 else
     tail -n 40 "$fuzz_log"
-    echo "a fuzzer found a crash (see $fuzz_log)"
+    echo "a fuzzer could not be built or found a crash (see $fuzz_log)"
     failed=1
 fi
 
