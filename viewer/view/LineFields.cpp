@@ -15,15 +15,15 @@ void AppendNumber(std::string& out, std::uint64_t value)
     out.append(digits, end);
 }
 
-void AppendKind(std::string& out, const LineRecord& record)
+void AppendKind(std::string& out, LineOrigin origin, std::int32_t kind)
 {
-    const std::string_view known = KnownKindName(record.origin, record.kind);
+    const std::string_view known = KnownKindName(origin, kind);
     if (!known.empty()) {
         out += known;
         return;
     }
     char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, record.kind).ptr;
+    const auto end = std::to_chars(digits, digits + sizeof digits, kind).ptr;
     out.append(digits, end);
 }
 
@@ -37,47 +37,52 @@ void AppendClockTime(std::string& out, std::int64_t time)
     out.append(full, 11, std::string::npos);
 }
 
-std::string_view FieldText(
-    const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch)
+std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField field, std::string& scratch)
 {
     scratch.clear();
     switch (field) {
     case RuleField::Line:
-        AppendNumber(scratch, sequence + 1);
+        AppendNumber(scratch, number);
         return scratch;
     case RuleField::Time:
-        AppendClockTime(scratch, record.time);
+        AppendClockTime(scratch, line.time);
         return scratch;
     case RuleField::Pid:
-        if (record.pid != 0) {
-            AppendNumber(scratch, record.pid);
+        if (line.pid != 0) {
+            AppendNumber(scratch, line.pid);
         }
         return scratch;
     case RuleField::Process:
-        return store.Process(record);
+        return line.process;
     case RuleField::Kind:
-        AppendKind(scratch, record);
+        AppendKind(scratch, line.origin, line.kind);
         return scratch;
     case RuleField::Source:
-        return store.Source(record);
+        return line.source;
     case RuleField::Text:
-        return store.Text(record);
+        return line.text;
     default:
-        AppendNumber(scratch, sequence + 1);
+        AppendNumber(scratch, number);
         scratch += '\t';
-        if (record.pid != 0) {
-            AppendNumber(scratch, record.pid);
+        if (line.pid != 0) {
+            AppendNumber(scratch, line.pid);
         }
         scratch += '\t';
-        scratch += store.Process(record);
+        scratch += line.process;
         scratch += '\t';
-        AppendKind(scratch, record);
+        AppendKind(scratch, line.origin, line.kind);
         scratch += '\t';
-        scratch += store.Source(record);
+        scratch += line.source;
         scratch += '\t';
-        scratch += store.Text(record);
+        scratch += line.text;
         return scratch;
     }
+}
+
+std::string_view FieldText(
+    const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch)
+{
+    return FieldText(store.Line(record), sequence + 1, field, scratch);
 }
 
 }  // namespace tracing

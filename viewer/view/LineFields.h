@@ -11,8 +11,11 @@
 
 namespace tracing {
 
-// The field's text. scratch holds what has to be formatted and must outlive
-// the result; texts the store holds are returned without a copy.
+// The field's text for a line whose number (as shown, from 1) is number.
+// scratch holds what has to be formatted and must outlive the result; the
+// line's own texts are returned without a copy.
+std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField field, std::string& scratch);
+// The same for a held line at sequence (from 0).
 std::string_view FieldText(
     const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch);
 

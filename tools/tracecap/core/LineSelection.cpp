@@ -2,8 +2,8 @@
 
 #include "foundation/text/Unicode.h"
 #include "foundation/trace/TraceProtocol.h"
-#include "viewer/log/LogFormat.h"
 #include "viewer/rules/RuleText.h"
+#include "viewer/view/LineFields.h"
 
 #include <windows.h>
 
@@ -43,48 +43,6 @@ bool Matches(const Rule& rule, std::string_view text)
 
 }  // namespace
 
-std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField field, std::string& scratch)
-{
-    scratch.clear();
-    switch (field) {
-    case RuleField::Line:
-        scratch = std::to_string(number);
-        return scratch;
-    case RuleField::Time:
-        tracing::AppendTime(scratch, line.time);
-        scratch.erase(0, 11);  // the day is in the output; rules see the time of day
-        return scratch;
-    case RuleField::Pid:
-        if (line.pid != 0) {
-            scratch = std::to_string(line.pid);
-        }
-        return scratch;
-    case RuleField::Process:
-        return line.process;
-    case RuleField::Kind:
-        scratch = tracing::KindName(line.origin, line.kind);
-        return scratch;
-    case RuleField::Source:
-        return line.source;
-    case RuleField::Text:
-        return line.text;
-    default:
-        scratch = std::to_string(number);
-        scratch += '\t';
-        if (line.pid != 0) {
-            scratch += std::to_string(line.pid);
-        }
-        scratch += '\t';
-        scratch += line.process;
-        scratch += '\t';
-        scratch += tracing::KindName(line.origin, line.kind);
-        scratch += '\t';
-        scratch += line.source;
-        scratch += '\t';
-        scratch += line.text;
-        return scratch;
-    }
-}
 
 std::optional<LineSelection> LineSelection::Make(
     const Options& options, const std::string* rulesText, std::string& error)
@@ -144,7 +102,7 @@ std::optional<LineSelection> LineSelection::Make(
 
 bool LineSelection::RuleMatches(const Rule& rule, const LineView& line, std::uint64_t number) const
 {
-    return Matches(rule, FieldText(line, number, rule.Definition().field, mScratch));
+    return Matches(rule, tracing::FieldText(line, number, rule.Definition().field, mScratch));
 }
 
 bool LineSelection::Keeps(const LineView& line, std::uint64_t number) const

@@ -46,9 +46,4 @@ private:
     mutable std::string mScratch;
 };
 
-// The text a rule of field looks at, as the viewer's rules see it; the time
-// is the clock time of day. scratch holds what is formatted.
-std::string_view FieldText(
-    const tracing::LineView& line, std::uint64_t number, tracing::RuleField field, std::string& scratch);
-
 }  // namespace tracecap
