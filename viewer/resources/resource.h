@@ -23,3 +23,7 @@
 #define IDC_RULE_PATTERN 405
 #define IDC_RULE_ERROR 406
 #define IDC_RULE_ACTION_LABEL 407
+
+// The dialog that renames a view.
+#define IDD_RENAME_VIEW 500
+#define IDC_RENAME_VIEW_NAME 501

@@ -11,7 +11,7 @@ constexpr auto kRoomWait = std::chrono::milliseconds(50);
 
 }  // namespace
 
-bool LineIntake::TryQueue(const LineView& line)
+bool LineIntake::TryQueue(const LineView& line, bool clears)
 {
     const std::size_t bytes = line.process.size() + line.source.size() + line.text.size();
     std::lock_guard<std::mutex> hold(mLock);
@@ -23,7 +23,7 @@ bool LineIntake::TryQueue(const LineView& line)
         mQueue.bytes.append(line.process).append(line.source).append(line.text);
         mQueue.lines.push_back({ line.time, line.pid, line.kind, line.origin,
             static_cast<std::uint32_t>(line.process.size()), static_cast<std::uint32_t>(line.source.size()),
-            static_cast<std::uint32_t>(line.text.size()) });
+            static_cast<std::uint32_t>(line.text.size()), clears });
     } catch (...) {
         mQueue.bytes.resize(before);
         throw;
@@ -33,11 +33,16 @@ bool LineIntake::TryQueue(const LineView& line)
 
 void LineIntake::Add(const LineView& line) noexcept
 {
+    Add(line, false);
+}
+
+void LineIntake::Add(const LineView& line, bool clears) noexcept
+{
     try {
         if (mLog != nullptr) {
             mLog->Append(line);
         }
-        if (!TryQueue(line)) {
+        if (!TryQueue(line, clears)) {
             ++mLost;
         }
     } catch (...) {
@@ -49,7 +54,7 @@ bool LineIntake::AddWaiting(const LineView& line, const std::atomic<bool>& stop)
 {
     try {
         while (!stop.load()) {
-            if (TryQueue(line)) {
+            if (TryQueue(line, false)) {
                 return true;
             }
             std::unique_lock<std::mutex> hold(mLock);
@@ -73,7 +78,7 @@ void LineIntake::AddDebugLine(const JoinedLine& line) noexcept
         view.origin = LineOrigin::Debug;
         view.process = line.process;
         view.text = text;
-        Add(view);
+        Add(view, line.text == kClearCommand);
     } catch (...) {
         ++mLost;
     }
@@ -105,8 +110,14 @@ void LineIntake::AddRecord(
 
 std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines) noexcept
 {
+    bool clearAsked = false;
+    return MoveInto(store, maxLines, clearAsked);
+}
+
+std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines, bool& clearAsked) noexcept
+{
     std::size_t moved = 0;
-    while (moved < maxLines) {
+    while (moved < maxLines && !clearAsked) {
         if (mTaking.next == mTaking.lines.size()) {
             mTaking.Clear();
             {
@@ -129,6 +140,10 @@ std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines) noexcep
         line.source = bytes.substr(queued.processBytes, queued.sourceBytes);
         line.text = bytes.substr(queued.processBytes + queued.sourceBytes, queued.textBytes);
         mTaking.nextByte += queued.processBytes + queued.sourceBytes + queued.textBytes;
+        if (queued.clears) {
+            clearAsked = true;
+            continue;
+        }
         try {
             store.Add(line);
             ++moved;

@@ -21,6 +21,9 @@
 
 namespace tracing {
 
+// What a program writes as a whole debug line to clear the viewer's lines.
+inline constexpr std::string_view kClearCommand = "DBGVIEWCLEAR";
+
 class LineIntake {
 public:
     // Beyond this the queue takes no more lines: they are counted as lost.
@@ -37,7 +40,8 @@ public:
     // memory ran out) is counted as lost; nothing is thrown.
     void Add(const LineView& line) noexcept;
     // Debug output and records carry ANSI text (the writer's code page): it
-    // becomes UTF-8 here.
+    // becomes UTF-8 here. A debug line that is exactly kClearCommand is
+    // logged, then asks the session to clear instead of becoming a line.
     void AddDebugLine(const JoinedLine& line) noexcept;
     void AddRecord(
         const ReceivedRecord& record, std::int64_t time, std::uint32_t pid, std::string_view process) noexcept;
@@ -49,6 +53,8 @@ public:
     // the order they came; returns how many were moved. A line the store
     // cannot keep (out of memory) is counted as lost.
     std::size_t MoveInto(LineStore& store, std::size_t maxLines) noexcept;
+    // The same, stopping after a clear command, which sets clearAsked.
+    std::size_t MoveInto(LineStore& store, std::size_t maxLines, bool& clearAsked) noexcept;
     bool Waiting() const;
     std::uint64_t Lost() const { return mLost.load(); }
     // Forgets the lines waiting (Clear).
@@ -63,6 +69,7 @@ private:
         std::uint32_t processBytes;
         std::uint32_t sourceBytes;
         std::uint32_t textBytes;
+        bool clears;  // the clear command, not a line
     };
     struct Batch {
         std::vector<Queued> lines;
@@ -77,7 +84,8 @@ private:
         }
     };
     // Queues the line when there is room; false when there is none.
-    bool TryQueue(const LineView& line);
+    bool TryQueue(const LineView& line, bool clears);
+    void Add(const LineView& line, bool clears) noexcept;
 
     LogWriter* mLog;
     mutable std::mutex mLock;  // guards mQueue

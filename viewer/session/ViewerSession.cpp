@@ -53,8 +53,7 @@ ViewerSession::ViewerSession(CommandLine options, SettingsStore& settings, Clock
     for (const std::wstring& argument : mOptions.ignored) {
         mStatus.Note(L"Ignored: " + argument);
     }
-    LoadRules();
-    mFollowing = Live();
+    LoadViews();
     UpdateStatus();
 }
 
@@ -102,9 +101,7 @@ void ViewerSession::Tick()
 {
     const std::uint64_t now = mClock();
     TakeIn();
-    if (mFindChanged != 0 && now - mFindChanged >= kFindPauseMs) {
-        ApplyFind(mFindText, mFindCase);
-    }
+    ApplyFindChanges(now);
     if (Live()) {
         KeepCapturing(now);
         if (now - mLastSweep >= DebugOutputCapture::kSweepMs) {
@@ -119,49 +116,86 @@ void ViewerSession::TakeIn()
 {
     const Budget budget(kTickBudgetMs);
     do {
-        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice));
+        bool clearAsked = false;
+        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice, clearAsked));
+        if (clearAsked) {
+            // A program wrote the clear command: the lines before it go, the ones after it stay.
+            ClearLines();
+        }
         // Paused, the held lines still come and go, but no new line is shown.
-        const ShownLines::Change change = mShown.Work(mPaused ? 0 : kLinesPerSlice);
+        const ShownLines::Change change = View().shown.Work(mPaused ? 0 : kLinesPerSlice);
         mChanges.repaint = mChanges.repaint || change.coloured;
         if (change.droppedShown != 0 || change.added != 0) {
             AfterShownChanged(change.droppedShown != 0);
         }
-    } while (budget.Left() && (mIntake.Waiting() || (!mPaused && mShown.Unmatched() != 0)));
+    } while (budget.Left() && (mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0)));
+    // The views behind catch up with what time is left, so that bringing one in front is quick.
+    for (std::size_t index = 0; index < mViews.size() && budget.Left() && !mPaused; ++index) {
+        SessionView& view = *mViews[index];
+        if (index != mCurrent) {
+            const ShownLines::Change change = view.shown.Work(kLinesPerSlice);
+            if (change.droppedShown != 0 || change.added != 0) {
+                AfterViewShownChanged(view, change.droppedShown != 0);
+            }
+        }
+    }
+    DropOldMarks();
     SelectAfterRulesChange();
 }
 
 bool ViewerSession::Busy() const
 {
-    return mIntake.Waiting() || (!mPaused && mShown.Unmatched() != 0);
+    return mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0);
+}
+
+void ViewerSession::AfterViewShownChanged(SessionView& view, bool moved)
+{
+    view.shownCount = view.shown.Size();
+    if (view.finder.Active()) {
+        view.finder.Update(view.shown);
+    }
+    static_cast<void>(moved);
 }
 
 void ViewerSession::AfterShownChanged(bool moved)
 {
-    mChanges.rowsMoved = mChanges.rowsMoved || moved || mShown.Size() < mShownCount;
-    mShownCount = mShown.Size();
-    if (mFinder.Active()) {
-        mFinder.Update(mShown);
+    SessionView& view = View();
+    mChanges.rowsMoved = mChanges.rowsMoved || moved || view.shown.Size() < view.shownCount;
+    view.shownCount = view.shown.Size();
+    if (view.finder.Active()) {
+        view.finder.Update(view.shown);
         mChanges.repaint = true;
     }
-    mChanges.scrollToEnd = mFollowing && mShownCount != 0;
+    mChanges.scrollToEnd = view.following && view.shownCount != 0;
 }
 
 void ViewerSession::SelectAfterRulesChange()
 {
-    if (!mRefocus || (mShown.Unmatched() != 0 && !mShown.FilteredPast(*mRefocus))) {
+    SessionView& view = View();
+    const auto reached = [&view](std::uint64_t sequence) {
+        return view.shown.Unmatched() == 0 || view.shown.FilteredPast(sequence);
+    };
+    if (view.reveal && reached(*view.reveal)) {
+        if (const std::optional<std::size_t> position = view.shown.PositionOf(*view.reveal)) {
+            mChanges.select = position;
+            mChanges.centre = true;
+        }
+        view.reveal.reset();
+    }
+    if (!view.refocus || !reached(*view.refocus)) {
         return;
     }
-    if (!mFollowing && mShownCount != 0) {
-        mChanges.select = std::min(mShown.PositionAtOrAfter(*mRefocus), mShownCount - 1);
+    if (!view.following && view.shownCount != 0) {
+        mChanges.select = std::min(view.shown.PositionAtOrAfter(*view.refocus), view.shownCount - 1);
     }
-    mRefocus.reset();
+    view.refocus.reset();
 }
 
 ViewerSession::Changes ViewerSession::TakeChanges()
 {
     UpdateStatus();
     Changes changes = std::exchange(mChanges, Changes {});
-    changes.shown = mShownCount;
+    changes.shown = View().shownCount;
     changes.status = mStatus.TakeChanged();
     return changes;
 }
@@ -194,12 +228,23 @@ void ViewerSession::KeepSettings()
 void ViewerSession::Clear()
 {
     mIntake.Drop();
-    mStore.Clear();
-    mShown.Clear();
+    ClearLines();
     mRejected = 0;
-    mRefocus.reset();
-    AfterShownChanged(true);
     UpdateStatus();
+}
+
+void ViewerSession::ClearLines()
+{
+    mStore.Clear();
+    mMarks.clear();
+    for (const std::unique_ptr<SessionView>& view : mViews) {
+        view->shown.Clear();
+        view->refocus.reset();
+        view->reveal.reset();
+        view->chosen.reset();
+        AfterViewShownChanged(*view, true);
+    }
+    AfterShownChanged(true);
 }
 
 void ViewerSession::TogglePause()

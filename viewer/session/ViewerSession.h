@@ -1,7 +1,8 @@
 // The viewer's core, apart from its window. A session owns the intake, the
 // store, the log, the debug-output capture with its retry, the reading of a
-// saved log, the process names of record senders, the shown lines with their
-// rules, find, folded scopes, following, the settings and the status texts.
+// saved log, the process names of record senders, the views (each with its
+// rules, shown lines, find, folded scopes and following), the bookmarks, the
+// settings and the status texts. The window shows the view in front.
 // It never touches a window: the window routes input to it, asks it what
 // changed since it last asked (TakeChanges), and draws that.
 // Everything but the intake belongs to the thread that made the session.
@@ -14,18 +15,22 @@
 #include "viewer/session/LineIntake.h"
 #include "viewer/session/LogLoading.h"
 #include "viewer/session/SessionStatus.h"
+#include "viewer/session/SessionView.h"
 #include "viewer/settings/CommandLine.h"
 #include "viewer/settings/ViewerSettings.h"
 #include "viewer/store/LineStore.h"
 #include "viewer/view/Cells.h"
 #include "viewer/view/LineFinder.h"
 #include "viewer/view/LineRules.h"
+#include "viewer/view/QuickRules.h"
 #include "viewer/view/ShownLines.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,13 +83,15 @@ public:
         bool repaint = false;  // colours, find matches, fold markers or times changed
         bool scrollToEnd = false;  // following: bring the last line into sight
         std::optional<std::size_t> select;  // choose this line alone and bring it into sight
+        bool centre = false;  // and bring the chosen line to the middle of the list
+        bool views = false;  // views came, went, were renamed, or another is in front
         bool beep = false;  // a find without a match
         bool status = false;  // the status texts changed
     };
     Changes TakeChanges();
 
-    // Following new lines.
-    bool Following() const { return mFollowing; }
+    // Following new lines (in the view in front).
+    bool Following() const { return View().following; }
     void SetFollowing(bool following);
     // The user chose a line, or scrolled the last line out of sight: following stops.
     void StopFollowing() { SetFollowing(false); }
@@ -92,7 +99,9 @@ public:
     // Find over the whole of the shown lines, without regard to case unless asked.
     void FindTextChanged(std::string text, bool matchCase);  // applied once typing pauses
     void ApplyFind(std::string text, bool matchCase);  // applied now
-    bool Finding() const { return mFinder.Active(); }
+    bool Finding() const { return View().finder.Active(); }
+    // The find text of the view in front, as last typed.
+    const std::string& FindText() const { return View().findText; }
     // The next (or previous) match from the chosen line, or from an end
     // without one; it is selected, or the window beeps.
     void FindNext(bool forward, std::optional<std::size_t> chosen);
@@ -103,15 +112,50 @@ public:
     void ToggleFold(std::size_t position);
     void FoldAll(bool fold);
 
-    // The rules in force. Rules from /rules FILE hold for this run; new
-    // rules set here are kept in the settings (the user edited them).
-    const LineRules& Rules() const { return mRules; }
+    // Views: All (index 0, never closed, no filters) and the user's, kept
+    // in the settings with their names and rules. A view made for /rules
+    // FILE is in front and kept only once it is changed.
+    std::size_t ViewCount() const { return mViews.size(); }
+    const std::wstring& ViewName(std::size_t index) const { return mViews[index]->name; }
+    std::size_t CurrentView() const { return mCurrent; }
+    // Whether the view in front may take filters (every view but All).
+    bool TakesFilters() const { return mCurrent != 0; }
+    // A new view, named "View N", showing every line, in front.
+    void NewView();
+    // False for All, which cannot be closed.
+    bool CloseView(std::size_t index);
+    // False (with a note) for an empty name.
+    bool RenameView(std::size_t index, std::wstring name);
+    // Brings a view in front; chosen is the line chosen in the one leaving.
+    void SwitchView(std::size_t index, std::optional<std::size_t> chosen);
+    // All in front, with the chosen line of this view chosen there and brought to the middle.
+    void ShowInAll(std::optional<std::size_t> chosen);
+
+    // The rules of the view in front. New rules set here are kept in the settings.
+    const LineRules& Rules() const { return View().rules; }
+    // In All, filters open a view of their own (All shows every line).
     void SetFilters(std::vector<Rule> filters, std::optional<std::size_t> chosen);
     void SetHighlights(std::vector<Rule> highlights);
-    // Rules from a file of the text form, instead of the current ones;
-    // false (with a note) when the file cannot be read. Bad lines are noted.
+    // Rules from a file of the text form, instead of the current ones (in
+    // All, in a new view named after the file); false (with a note) when the
+    // file cannot be read. Bad lines are noted.
     bool ImportRules(const std::wstring& path, std::optional<std::size_t> chosen);
     bool ExportRules(const std::wstring& path);
+    // One-click rules from the line at position: added to the view in front
+    // (a filter asked for in All opens a view for it). False, with a note,
+    // when the line gives the rule nothing to go on.
+    bool AddQuickRule(QuickRule rule, std::size_t position);
+    // The line at position, for the context menu's labels; nothing when it is gone.
+    std::optional<LineView> LineAt(std::size_t position) const;
+
+    // Bookmarks belong to lines, so that every view showing a line shows its mark.
+    // Marks the chosen lines, or unmarks them when every one is marked.
+    void ToggleMarks(const std::vector<std::size_t>& chosen);
+    // The next (or previous) marked line shown in the view in front, from
+    // the chosen line, going round at the end; a beep when there is none.
+    void NextMark(bool forward, std::optional<std::size_t> chosen);
+    void ClearMarks();
+    bool Marked(std::size_t position) const;
 
     // The chosen lines (positions in the list, ascending), or every shown
     // line when none is chosen, in the log format.
@@ -136,7 +180,7 @@ public:
     void SetLimits(std::uint32_t historyLines, std::uint32_t logLimitMB);
 
     // Drawing.
-    std::size_t ShownCount() const { return mShownCount; }
+    std::size_t ShownCount() const { return View().shownCount; }
     void AppendCell(std::size_t position, Column column, std::string& out) const;
     struct RowLook {
         std::optional<std::uint32_t> text;  // COLORREF values
@@ -156,14 +200,26 @@ public:
     void Note(std::wstring text) { mStatus.Note(std::move(text)); }
 
 private:
-    void LoadRules();
-    void UseRules(CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what);
-    void KeepRules();
+    SessionView& View() { return *mViews[mCurrent]; }
+    const SessionView& View() const { return *mViews[mCurrent]; }
+    SessionView& AddView(std::wstring name);
+    // A new view in front, with All's highlights; chosen is the line chosen in the one leaving.
+    void OpenView(std::wstring name, std::optional<std::size_t> chosen);
+    std::wstring NextViewName() const;
+    void LoadViews();
+    void UseRules(SessionView& view, CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what);
+    void KeepViews();
+    void ViewChanged();
+    void WorkViews(bool& left);
+    void ApplyFindChanges(std::uint64_t now);
+    void DropOldMarks();
+    void ClearLines();
     void KeepSettings();
     void KeepCapturing(std::uint64_t now);
     void TakeIn();
     void SelectAfterRulesChange();
     void AfterShownChanged(bool moved);
+    void AfterViewShownChanged(SessionView& view, bool moved);
     void UpdateStatus();
     std::optional<std::uint64_t> SequenceAt(std::optional<std::size_t> position) const;
 
@@ -180,23 +236,16 @@ private:
     DebugOutputCapture mCapture;
     LogLoading mLoading;
     ProcessNames mSenderNames;  // record senders, on this thread
-    LineRules mRules;
-    ShownLines mShown { mStore, mRules };
-    LineFinder mFinder;
+    std::vector<std::unique_ptr<SessionView>> mViews;  // All first; never empty
+    std::size_t mCurrent = 0;
+    std::set<std::uint64_t> mMarks;  // sequence numbers of marked lines
     SessionStatus mStatus;
 
     Changes mChanges;
-    std::size_t mShownCount = 0;  // as last reported to the window
     bool mPaused = false;
-    bool mFollowing = true;
     std::uint64_t mRejected = 0;
     std::uint64_t mLastCaptureTry = 0;
     std::uint64_t mLastSweep = 0;
-    std::uint64_t mFindChanged = 0;  // when the find text changed, 0 when applied
-    std::string mFindText;
-    bool mFindCase = false;
-    // After a filter change: the chosen line, or the nearest shown after it, is chosen again.
-    std::optional<std::uint64_t> mRefocus;
 };
 
 }  // namespace tracing

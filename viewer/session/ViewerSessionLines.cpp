@@ -14,47 +14,58 @@ namespace tracing {
 
 void ViewerSession::SetFollowing(bool following)
 {
-    mFollowing = following;
-    mChanges.scrollToEnd = following && mShownCount != 0;
+    View().following = following;
+    mChanges.scrollToEnd = following && View().shownCount != 0;
 }
 
 void ViewerSession::FindTextChanged(std::string text, bool matchCase)
 {
-    mFindText = std::move(text);
-    mFindCase = matchCase;
-    mFindChanged = std::max<std::uint64_t>(mClock(), 1);
+    SessionView& view = View();
+    view.findText = std::move(text);
+    view.findCase = matchCase;
+    view.findChanged = std::max<std::uint64_t>(mClock(), 1);
+}
+
+void ViewerSession::ApplyFindChanges(std::uint64_t now)
+{
+    SessionView& view = View();
+    if (view.findChanged != 0 && now - view.findChanged >= kFindPauseMs) {
+        ApplyFind(view.findText, view.findCase);
+    }
 }
 
 void ViewerSession::ApplyFind(std::string text, bool matchCase)
 {
-    mFindChanged = 0;
-    mFindText = text;
-    mFindCase = matchCase;
-    mFinder.Set(std::move(text), matchCase);
-    mFinder.Update(mShown);
-    if (!mFinder.Active()) {
+    SessionView& view = View();
+    view.findChanged = 0;
+    view.findText = text;
+    view.findCase = matchCase;
+    view.finder.Set(std::move(text), matchCase);
+    view.finder.Update(view.shown);
+    if (!view.finder.Active()) {
         mStatus.Set(kStatusFind, L"");
-    } else if (mFinder.Count() == 0) {
+    } else if (view.finder.Count() == 0) {
         mStatus.Set(kStatusFind, L"No match");
     } else {
-        mStatus.Set(kStatusFind, L"Matches: " + std::to_wstring(mFinder.Count()));
+        mStatus.Set(kStatusFind, L"Matches: " + std::to_wstring(view.finder.Count()));
     }
     mChanges.repaint = true;
 }
 
 void ViewerSession::FindNext(bool forward, std::optional<std::size_t> chosen)
 {
-    if (mFindChanged != 0 || !mFinder.Active()) {
-        ApplyFind(mFindText, mFindCase);
+    SessionView& view = View();
+    if (view.findChanged != 0 || !view.finder.Active()) {
+        ApplyFind(view.findText, view.findCase);
     }
-    if (!mFinder.Active()) {
+    if (!view.finder.Active()) {
         return;
     }
-    mFinder.Update(mShown);
+    view.finder.Update(view.shown);
     // Without a chosen line, forward starts at the top and backward at the bottom.
     const std::uint64_t from = SequenceAt(chosen).value_or(forward ? ~std::uint64_t { 0 } : 0);
-    const std::optional<std::uint64_t> match = mFinder.Next(from, forward);
-    const std::optional<std::size_t> position = match ? mShown.PositionOf(*match) : std::nullopt;
+    const std::optional<std::uint64_t> match = view.finder.Next(from, forward);
+    const std::optional<std::size_t> position = match ? view.shown.PositionOf(*match) : std::nullopt;
     if (!position) {
         mStatus.Set(kStatusFind, L"No match");
         mChanges.beep = true;
@@ -62,15 +73,23 @@ void ViewerSession::FindNext(bool forward, std::optional<std::size_t> chosen)
     }
     mChanges.select = position;
     mStatus.Set(kStatusFind,
-        L"Match " + std::to_wstring(mFinder.NumberOf(*match)) + L" of " + std::to_wstring(mFinder.Count()));
+        L"Match " + std::to_wstring(view.finder.NumberOf(*match)) + L" of " + std::to_wstring(view.finder.Count()));
 }
 
 std::optional<std::uint64_t> ViewerSession::SequenceAt(std::optional<std::size_t> position) const
 {
-    if (!position || *position >= mShown.Size()) {
+    const ShownLines& shown = View().shown;
+    if (!position || *position >= shown.Size()) {
         return std::nullopt;
     }
-    return mShown.SequenceAt(*position);
+    return shown.SequenceAt(*position);
+}
+
+std::optional<LineView> ViewerSession::LineAt(std::size_t position) const
+{
+    const std::optional<std::uint64_t> sequence = SequenceAt(position);
+    const LineRecord* record = sequence ? mStore.Find(*sequence) : nullptr;
+    return record != nullptr ? std::optional<LineView>(mStore.Line(*record)) : std::nullopt;
 }
 
 void ViewerSession::Fold(std::size_t position, bool fold)
@@ -80,7 +99,7 @@ void ViewerSession::Fold(std::size_t position, bool fold)
     if (record == nullptr) {
         return;
     }
-    FunctionScopes& scopes = mShown.Scopes();
+    FunctionScopes& scopes = View().shown.Scopes();
     FunctionScopes::Scope* scope = scopes.At(*sequence);
     if (scope != nullptr && !scopes.Foldable(*scope)) {
         scope = nullptr;
@@ -94,42 +113,44 @@ void ViewerSession::Fold(std::size_t position, bool fold)
     }
     scopes.SetFolded(*scope, fold);
     const std::uint64_t entry = scope->entry;
-    mShown.Refold();
+    View().shown.Refold();
     AfterShownChanged(true);
-    mChanges.select = mShown.PositionOf(entry);
+    mChanges.select = View().shown.PositionOf(entry);
 }
 
 void ViewerSession::ToggleFold(std::size_t position)
 {
     const std::optional<std::uint64_t> sequence = SequenceAt(position);
-    const FunctionScopes::Scope* scope = sequence ? mShown.Scopes().At(*sequence) : nullptr;
-    if (scope != nullptr && mShown.Scopes().Foldable(*scope)) {
+    const FunctionScopes::Scope* scope = sequence ? View().shown.Scopes().At(*sequence) : nullptr;
+    if (scope != nullptr && View().shown.Scopes().Foldable(*scope)) {
         Fold(position, !scope->folded);
     }
 }
 
 void ViewerSession::FoldAll(bool fold)
 {
-    mShown.Scopes().SetAllFolded(fold);
-    mShown.Refold();
+    View().shown.Scopes().SetAllFolded(fold);
+    View().shown.Refold();
     AfterShownChanged(true);
 }
 
 std::string ViewerSession::FormatLines(const std::vector<std::size_t>& chosen) const
 {
     std::string text;
+    const ShownLines& shown = View().shown;
+    const std::size_t shownCount = View().shownCount;
     const auto append = [&](std::size_t position) {
-        if (const LineRecord* record = mStore.Find(mShown.SequenceAt(position))) {
+        if (const LineRecord* record = mStore.Find(shown.SequenceAt(position))) {
             AppendLogLine(text, mStore.Line(*record));
         }
     };
     if (chosen.empty()) {
-        for (std::size_t position = 0; position < std::min(mShownCount, mShown.Size()); ++position) {
+        for (std::size_t position = 0; position < std::min(shownCount, shown.Size()); ++position) {
             append(position);
         }
     }
     for (const std::size_t position : chosen) {
-        if (position < mShown.Size()) {
+        if (position < shown.Size()) {
             append(position);
         }
     }
@@ -156,26 +177,31 @@ bool ViewerSession::Save(const std::wstring& path, bool all, const std::vector<s
 
 void ViewerSession::AppendCell(std::size_t position, Column column, std::string& out) const
 {
-    if (position < mShownCount) {
-        AppendCellText(out, mShown, position, column, mSettings.timeMode);
+    if (position >= View().shownCount) {
+        return;
     }
+    if (column == Column::Fold && Marked(position)) {
+        out += kBookmarkMark;
+    }
+    AppendCellText(out, View().shown, position, column, mSettings.timeMode);
 }
 
 ViewerSession::RowLook ViewerSession::Look(std::size_t position) const
 {
     RowLook look;
-    const std::optional<std::uint64_t> sequence = position < mShownCount ? SequenceAt(position) : std::nullopt;
+    const SessionView& view = View();
+    const std::optional<std::uint64_t> sequence = position < view.shownCount ? SequenceAt(position) : std::nullopt;
     if (!sequence) {
         return look;
     }
-    const int highlight = mShown.HighlightOf(*sequence);
+    const int highlight = view.shown.HighlightOf(*sequence);
     if (highlight >= 0) {
-        const TextRule& rule = mRules.Highlights()[static_cast<std::size_t>(highlight)].Definition();
+        const TextRule& rule = view.rules.Highlights()[static_cast<std::size_t>(highlight)].Definition();
         look.text = rule.textColour;
         look.back = rule.backColour;
         look.highlight = highlight;
     }
-    look.match = mFinder.Active() && mFinder.IsMatch(*sequence);
+    look.match = view.finder.Active() && view.finder.IsMatch(*sequence);
     return look;
 }
 

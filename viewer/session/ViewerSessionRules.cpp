@@ -1,4 +1,5 @@
-// The rules of a session: where they come from, how they change, where they are kept.
+// The rules of a session's views: where they come from, how they change,
+// where they are kept.
 #include "viewer/session/ViewerSession.h"
 
 #include "foundation/errors/TalvaneException.h"
@@ -8,59 +9,153 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace tracing {
 
-void ViewerSession::LoadRules()
+namespace {
+
+std::wstring FileName(const std::wstring& path)
 {
-    if (mOptions.rulesPath) {
-        std::string text;
-        if (ReadRulesFile(*mOptions.rulesPath, text, mStatus)) {
-            UseRules(CompileRules(ParseRules(text)), std::nullopt, L"Rules file");
-            return;
-        }
-    }
-    const std::optional<std::string> kept = mSettingsStore.LoadRules();
-    if (!kept) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void ViewerSession::LoadViews()
+{
+    SessionView& all = AddView(kAllViewName);
+    const std::optional<std::string> keptRules = mSettingsStore.LoadRules();
+    std::optional<KeptViews> keptViews = mSettingsStore.LoadViews();
+    if (!keptRules) {
         // Error lines stand out from the start.
         TextRule errors { .action = RuleAction::Highlight, .field = RuleField::Kind, .pattern = "error" };
         errors.textColour = kDefaultHighlightText;
         errors.backColour = kDefaultHighlightBack;
         std::string error;
-        mRules.SetHighlights({ *Rule::Make(errors, error) });
-        return;
+        all.rules.SetHighlights({ *Rule::Make(errors, error) });
+    } else {
+        CompiledRules rules = CompileRules(ParseRules(*keptRules));
+        if (!rules.filters.empty() && !keptViews) {
+            // Kept before there were views: their filters go on in a view of their own.
+            keptViews = KeptViews { { { NextViewName(), *keptRules } }, 1 };
+        }
+        UseRules(all, std::move(rules), std::nullopt, L"Kept rules");
     }
-    UseRules(CompileRules(ParseRules(*kept)), std::nullopt, L"Kept rules");
+    if (keptViews) {
+        for (KeptView& kept : keptViews->views) {
+            SessionView& view = AddView(std::move(kept.name));
+            UseRules(view, CompileRules(ParseRules(kept.rules)), std::nullopt, (L"Rules of view " + view.name).c_str());
+        }
+        mCurrent = std::min(keptViews->current, mViews.size() - 1);
+    }
+    if (mOptions.rulesPath) {
+        std::string text;
+        if (ReadRulesFile(*mOptions.rulesPath, text, mStatus)) {
+            SessionView& view = AddView(FileName(*mOptions.rulesPath));
+            view.kept = false;
+            UseRules(view, CompileRules(ParseRules(text)), std::nullopt, L"Rules file");
+            mCurrent = mViews.size() - 1;
+        }
+    }
+    for (const std::unique_ptr<SessionView>& view : mViews) {
+        view->following = Live();
+    }
 }
 
-void ViewerSession::UseRules(CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what)
+SessionView& ViewerSession::AddView(std::wstring name)
+{
+    mViews.push_back(std::make_unique<SessionView>(std::move(name), mStore));
+    return *mViews.back();
+}
+
+std::wstring ViewerSession::NextViewName() const
+{
+    for (std::size_t number = 2;; ++number) {
+        const std::wstring name = L"View " + std::to_wstring(number);
+        const bool used = std::any_of(
+            mViews.begin(), mViews.end(), [&name](const std::unique_ptr<SessionView>& view) { return view->name == name; });
+        if (!used) {
+            return name;
+        }
+    }
+}
+
+void ViewerSession::UseRules(
+    SessionView& view, CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what)
 {
     for (const RuleProblem& problem : rules.problems) {
         mStatus.Note(std::wstring(what) + L", line " + std::to_wstring(problem.line) + L": "
             + unicode::utf8_to_wide(problem.message) + L" (left out)");
     }
-    mRefocus = SequenceAt(chosen);
-    mRules.SetFilters(std::move(rules.filters));
-    mRules.SetHighlights(std::move(rules.highlights));
-    mShown.FiltersChanged();
-    mShown.HighlightsChanged();
-    AfterShownChanged(true);
+    if (&view == mViews.front().get()) {
+        rules.filters.clear();  // All shows every line
+    }
+    view.refocus = &view == &View() ? SequenceAt(chosen) : std::nullopt;
+    view.rules.SetFilters(std::move(rules.filters));
+    view.rules.SetHighlights(std::move(rules.highlights));
+    view.shown.FiltersChanged();
+    view.shown.HighlightsChanged();
+    if (&view == &View()) {
+        AfterShownChanged(true);
+    } else {
+        AfterViewShownChanged(view, true);
+    }
 }
 
 void ViewerSession::SetFilters(std::vector<Rule> filters, std::optional<std::size_t> chosen)
 {
-    mRefocus = SequenceAt(chosen);
-    mRules.SetFilters(std::move(filters));
-    mShown.FiltersChanged();
+    if (mCurrent == 0) {
+        if (filters.empty()) {
+            return;
+        }
+        // All shows every line: filters open a view of their own.
+        NewView();
+        mStatus.Note(L"All shows every line: the filters are in " + View().name);
+        chosen.reset();
+    }
+    SessionView& view = View();
+    view.refocus = SequenceAt(chosen);
+    view.rules.SetFilters(std::move(filters));
+    view.shown.FiltersChanged();
+    view.kept = true;
     AfterShownChanged(true);
-    KeepRules();
+    KeepViews();
 }
 
 void ViewerSession::SetHighlights(std::vector<Rule> highlights)
 {
-    mRules.SetHighlights(std::move(highlights));
-    mShown.HighlightsChanged();
+    SessionView& view = View();
+    view.rules.SetHighlights(std::move(highlights));
+    view.shown.HighlightsChanged();
+    view.kept = true;
     mChanges.repaint = true;
-    KeepRules();
+    KeepViews();
+}
+
+bool ViewerSession::AddQuickRule(QuickRule quick, std::size_t position)
+{
+    const std::optional<LineView> line = LineAt(position);
+    const std::optional<TextRule> definition = line ? MakeQuickRule(quick, *line) : std::nullopt;
+    std::string error;
+    std::optional<Rule> rule = definition ? Rule::Make(*definition, error) : std::nullopt;
+    if (!rule) {
+        mStatus.Note(definition ? L"That rule cannot be made: " + unicode::utf8_to_wide(error)
+                                : std::wstring(L"That line gives the rule nothing to go on"));
+        return false;
+    }
+    if (!rule->Definition().IsFilter()) {
+        // In front of the others, so that it shows at once.
+        std::vector<Rule> highlights { std::move(*rule) };
+        highlights.insert(highlights.end(), Rules().Highlights().begin(), Rules().Highlights().end());
+        SetHighlights(std::move(highlights));
+        return true;
+    }
+    std::vector<Rule> filters = mCurrent == 0 ? std::vector<Rule>() : Rules().Filters();
+    filters.push_back(std::move(*rule));
+    SetFilters(std::move(filters), position);
+    return true;
 }
 
 bool ViewerSession::ImportRules(const std::wstring& path, std::optional<std::size_t> chosen)
@@ -69,23 +164,41 @@ bool ViewerSession::ImportRules(const std::wstring& path, std::optional<std::siz
     if (!ReadRulesFile(path, text, mStatus)) {
         return false;
     }
-    UseRules(CompileRules(ParseRules(text)), chosen, L"Imported rules");
-    KeepRules();
+    CompiledRules rules = CompileRules(ParseRules(text));
+    if (mCurrent == 0 && !rules.filters.empty()) {
+        // All shows every line: rules with filters come in a view named after their file.
+        OpenView(FileName(path), chosen);
+        chosen.reset();
+    }
+    UseRules(View(), std::move(rules), chosen, L"Imported rules");
+    View().kept = true;
+    KeepViews();
     return true;
 }
 
 bool ViewerSession::ExportRules(const std::wstring& path)
 {
-    if (SaveFileReplacing(path, RulesToText(mRules.Definitions()))) {
+    if (SaveFileReplacing(path, RulesToText(Rules().Definitions()))) {
         return true;
     }
     mStatus.Note(L"The rules could not be exported: " + SystemException::GetSystemErrorText(::GetLastError()));
     return false;
 }
 
-void ViewerSession::KeepRules()
+void ViewerSession::KeepViews()
 {
-    if (!mSettingsStore.SaveRules(RulesToText(mRules.Definitions()))) {
+    KeptViews kept;
+    for (std::size_t index = 1; index < mViews.size(); ++index) {
+        const SessionView& view = *mViews[index];
+        if (view.kept) {
+            kept.views.push_back({ view.name, RulesToText(view.rules.Definitions()) });
+            if (index == mCurrent) {
+                kept.current = kept.views.size();
+            }
+        }
+    }
+    if (!mSettingsStore.SaveRules(RulesToText(mViews.front()->rules.Definitions()))
+        || !mSettingsStore.SaveViews(kept)) {
         mStatus.Note(L"The rules could not be kept: " + SystemException::GetSystemErrorText(::GetLastError()));
     }
 }

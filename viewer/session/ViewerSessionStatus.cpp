@@ -30,11 +30,11 @@ void ViewerSession::UpdateStatus()
     if (mIntake.Lost() != 0) {
         counts += Count(L"Lost", mIntake.Lost());
     }
-    if (mShown.GaveUp() != 0) {
-        counts += Count(L"Rules gave up on", mShown.GaveUp());
+    if (View().shown.GaveUp() != 0) {
+        counts += Count(L"Rules gave up on", View().shown.GaveUp());
     }
-    if (!mPaused && mShown.Unmatched() != 0) {
-        counts += Count(L"Matching rules", mShown.Unmatched());
+    if (!mPaused && View().shown.Unmatched() != 0) {
+        counts += Count(L"Matching rules", View().shown.Unmatched());
     }
     if (mPaused) {
         counts += std::wstring(kStatusGap) + L"Paused";

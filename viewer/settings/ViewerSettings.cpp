@@ -222,3 +222,73 @@ bool RegistrySettings::SaveRules(std::string_view text)
 }
 
 }  // namespace tracing
+
+namespace tracing {
+
+namespace {
+
+std::wstring Numbered(const wchar_t* name, std::size_t number)
+{
+    return name + std::to_wstring(number);
+}
+
+LSTATUS WriteText(HKEY key, const std::wstring& name, const std::wstring& text)
+{
+    return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+std::optional<KeptViews> RegistrySettings::LoadViews()
+{
+    const resources::UniqueRegKey settings = OpenKey(KEY_QUERY_VALUE);
+    resources::UniqueRegKey key;
+    if (!settings || ::RegOpenKeyExW(settings.get(), kViewsKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    KeptViews kept;
+    const std::uint32_t count = ReadDword(key.get(), kViewCountValue, 0, KeptViews::kMaxViews, 0);
+    for (std::uint32_t number = 1; number <= count; ++number) {
+        // A view without a name is passed over; one without rules shows every line.
+        const auto name = ReadChars(key.get(), Numbered(kViewNameValue, number).c_str(), RRF_RT_REG_SZ);
+        if (!name || name->empty()) {
+            continue;
+        }
+        const auto rules = ReadChars(key.get(), Numbered(kViewRulesValue, number).c_str(), RRF_RT_REG_SZ);
+        kept.views.push_back({ *name, rules ? unicode::wide_to_utf8(*rules) : std::string() });
+    }
+    kept.current = std::min<std::size_t>(ReadDword(key.get(), kCurrentViewValue, 0, count, 0), kept.views.size());
+    return kept;
+}
+
+bool RegistrySettings::SaveViews(const KeptViews& views)
+{
+    const resources::UniqueRegKey settings
+        = OpenKey(KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE);
+    if (!settings) {
+        return false;
+    }
+    Writes writes;
+    // Views closed since the last save leave no values behind.
+    const LSTATUS deleted = ::RegDeleteTreeW(settings.get(), kViewsKey);
+    writes.Check(deleted == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : deleted);
+    resources::UniqueRegKey key;
+    const LSTATUS created = ::RegCreateKeyExW(
+        settings.get(), kViewsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    writes.Check(created);
+    if (created != ERROR_SUCCESS) {
+        return writes.Done();
+    }
+    const std::size_t count = std::min(views.views.size(), KeptViews::kMaxViews);
+    writes.Check(WriteDword(key.get(), kViewCountValue, static_cast<DWORD>(count)));
+    writes.Check(WriteDword(key.get(), kCurrentViewValue, static_cast<DWORD>(std::min(views.current, count))));
+    for (std::size_t index = 0; index < count; ++index) {
+        writes.Check(WriteText(key.get(), Numbered(kViewNameValue, index + 1), views.views[index].name));
+        writes.Check(WriteText(
+            key.get(), Numbered(kViewRulesValue, index + 1), unicode::utf8_to_wide(views.views[index].rules)));
+    }
+    return writes.Done();
+}
+
+}  // namespace tracing

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tracing {
 
@@ -33,6 +34,19 @@ struct ViewerSettings {
     std::optional<WINDOWPLACEMENT> placement;
 };
 
+// The views besides All, each with its name and its rules' text form, and
+// which view was in front (0 for All, else 1 + the index of views).
+struct KeptView {
+    std::wstring name;
+    std::string rules;
+    bool operator==(const KeptView&) const = default;
+};
+struct KeptViews {
+    static constexpr std::size_t kMaxViews = 64;
+    std::vector<KeptView> views;
+    std::size_t current = 0;
+};
+
 // What a save writes: every setting, or only what a window showing a saved
 // log may change (the columns and the time mode).
 enum class SettingsScope { All, View };
@@ -48,6 +62,9 @@ public:
     // False, with the last error set, when they cannot be written.
     [[nodiscard]] virtual bool Save(const ViewerSettings& settings, SettingsScope scope) = 0;
     [[nodiscard]] virtual bool SaveRules(std::string_view text) = 0;
+    // Nothing when no views were ever kept.
+    virtual std::optional<KeptViews> LoadViews() = 0;
+    [[nodiscard]] virtual bool SaveViews(const KeptViews& views) = 0;
 };
 
 class RegistrySettings final : public SettingsStore {
@@ -56,6 +73,8 @@ public:
     std::optional<std::string> LoadRules() override;
     [[nodiscard]] bool Save(const ViewerSettings& settings, SettingsScope scope) override;
     [[nodiscard]] bool SaveRules(std::string_view text) override;
+    std::optional<KeptViews> LoadViews() override;
+    [[nodiscard]] bool SaveViews(const KeptViews& views) override;
 };
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Probedeck\\Tracing";
@@ -66,7 +85,14 @@ inline constexpr wchar_t kTimeModeValue[] = L"TimeMode";
 inline constexpr wchar_t kColumnWidthsValue[] = L"ColumnWidths";  // REG_BINARY, 8 32-bit widths
 inline constexpr wchar_t kColumnOrderValue[] = L"ColumnOrder";  // REG_BINARY, 8 32-bit column numbers
 inline constexpr wchar_t kPlacementValue[] = L"WindowPlacement";  // REG_BINARY, a WINDOWPLACEMENT
-inline constexpr wchar_t kRulesValue[] = L"Rules";  // REG_SZ, the rules' text form
+inline constexpr wchar_t kRulesValue[] = L"Rules";  // REG_SZ, the rules' text form (those of All)
+// The views besides All: a subkey with the count, the view in front, and per
+// view (from 1) its name and its rules' text form.
+inline constexpr wchar_t kViewsKey[] = L"Views";
+inline constexpr wchar_t kViewCountValue[] = L"Count";  // REG_DWORD
+inline constexpr wchar_t kCurrentViewValue[] = L"Current";  // REG_DWORD, 0 for All
+inline constexpr wchar_t kViewNameValue[] = L"Name";  // + number, REG_SZ
+inline constexpr wchar_t kViewRulesValue[] = L"Rules";  // + number, REG_SZ
 // Where the first release kept its rules, read when there is no Rules value (see LegacyRules.h).
 inline constexpr wchar_t kLegacyFiltersValue[] = L"Filters";  // REG_MULTI_SZ
 inline constexpr wchar_t kLegacyHighlightsValue[] = L"Highlights";  // REG_MULTI_SZ

@@ -4,6 +4,8 @@
 #include "foundation/ui/Notification.h"
 #include "viewer/window/ViewerControls.h"
 
+#include <algorithm>
+
 namespace tracing {
 
 namespace {
@@ -39,6 +41,10 @@ bool LineList::Create(HWND parent, HINSTANCE instance, UINT dpi)
 
 void LineList::Draw(const ViewerSession::Changes& changes)
 {
+    if (changes.views) {
+        // Another view's lines: what was chosen belongs to the view left.
+        SetState(mList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    }
     if (changes.shown != mShown || changes.rowsMoved) {
         // Scrolling away from the last line stops following.
         const auto top = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETTOPINDEX, 0, 0));
@@ -56,6 +62,9 @@ void LineList::Draw(const ViewerSession::Changes& changes)
     }
     if (changes.select && *changes.select < mShown) {
         Choose(*changes.select);
+        if (changes.centre) {
+            Centre(*changes.select);
+        }
     }
     if (changes.scrollToEnd && mSession.Following() && mShown != 0 && !mFollowPending) {
         mFollowPending = ::PostMessageW(::GetParent(mList), kFollowMessage, 0, 0) != FALSE;
@@ -177,6 +186,21 @@ void LineList::Choose(std::size_t position)
     SetState(mList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     SetState(mList, static_cast<int>(position), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ::SendMessageW(mList, LVM_ENSUREVISIBLE, position, FALSE);
+}
+
+void LineList::Centre(std::size_t position)
+{
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    const auto top = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETTOPINDEX, 0, 0));
+    const auto perPage = static_cast<std::size_t>(::SendMessageW(mList, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (::SendMessageW(mList, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&row)) == FALSE) {
+        return;
+    }
+    // LVM_SCROLL scrolls a report list by rows, given in pixels.
+    const auto wantedTop = static_cast<std::ptrdiff_t>(position) - static_cast<std::ptrdiff_t>(perPage / 2);
+    const std::ptrdiff_t rows = std::max<std::ptrdiff_t>(wantedTop, 0) - static_cast<std::ptrdiff_t>(top);
+    ::SendMessageW(mList, LVM_SCROLL, 0, static_cast<LPARAM>(rows * (row.bottom - row.top)));
 }
 
 void LineList::SelectAll()

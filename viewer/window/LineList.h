@@ -48,6 +48,8 @@ public:
 
 private:
     void Choose(std::size_t position);
+    // Scrolls so that the line at position stands in the middle, its neighbours in sight.
+    void Centre(std::size_t position);
     void CellText(const NMLVDISPINFOW& info);
     LRESULT CustomDraw(LPARAM notification);
     void LineChosen();

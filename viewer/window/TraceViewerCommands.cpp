@@ -3,14 +3,18 @@
 
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/Unicode.h"
+#include "foundation/ui/Notification.h"
 #include "viewer/window/Clipboard.h"
+#include "viewer/window/ContextMenus.h"
 #include "viewer/window/FileDialogs.h"
+#include "viewer/window/RenameViewDialog.h"
 #include "viewer/window/RuleDialogs.h"
 #include "viewer/window/SavedLogWindows.h"
 #include "viewer/window/SettingsDialog.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 namespace tracing {
 
@@ -94,7 +98,127 @@ void TraceViewerWindow::OnCommand(int id, int code)
         mSession.FoldAll(id == kViewerFoldAll);
         break;
     default:
+        OnViewCommand(id);
         break;
+    }
+}
+
+void TraceViewerWindow::OnViewCommand(int id)
+{
+    const std::size_t menuTab = mMenuTab.value_or(mSession.CurrentView());
+    mMenuTab.reset();
+    switch (id) {
+    case kViewerNewView:
+        mSession.NewView();
+        break;
+    case kViewerCloseView:
+        if (!mSession.CloseView(menuTab)) {
+            mSession.Note(L"All cannot be closed");
+            ::MessageBeep(MB_ICONWARNING);
+        }
+        break;
+    case kViewerRenameView:
+        RenameView(menuTab);
+        break;
+    case kViewerShowInAll:
+        mSession.ShowInAll(mList.Focused());
+        break;
+    case kViewerToggleMark:
+        mSession.ToggleMarks(ChosenLines());
+        break;
+    case kViewerNextMark:
+    case kViewerPreviousMark:
+        mSession.NextMark(id == kViewerNextMark, mList.Focused());
+        break;
+    case kViewerClearMarks:
+        mSession.ClearMarks();
+        break;
+    default:
+        if (id >= kViewerQuickRule && id < kViewerQuickRule + static_cast<int>(QuickRule::Count)) {
+            if (const std::optional<std::size_t> position = mList.Focused()) {
+                static_cast<void>(mSession.AddQuickRule(static_cast<QuickRule>(id - kViewerQuickRule), *position));
+            }
+        }
+        break;
+    }
+}
+
+std::vector<std::size_t> TraceViewerWindow::ChosenLines() const
+{
+    std::vector<std::size_t> chosen = mList.Selected();
+    if (chosen.empty()) {
+        if (const std::optional<std::size_t> focused = mList.Focused()) {
+            chosen.push_back(*focused);
+        }
+    }
+    return chosen;
+}
+
+void TraceViewerWindow::RenameView(std::size_t index)
+{
+    if (index == 0 || index >= mSession.ViewCount()) {
+        mSession.Note(L"All keeps its name");
+        return;
+    }
+    if (const auto name = AskViewName(mInstance, Window(), mSession.ViewName(index))) {
+        static_cast<void>(mSession.RenameView(index, *name));
+    }
+}
+
+void TraceViewerWindow::ShowContextMenu(HWND from, POINT screen)
+{
+    if (from == mTabs.Handle()) {
+        const std::optional<std::size_t> tab = mTabs.TabAt(screen);
+        if (!tab) {
+            return;
+        }
+        mSession.SwitchView(*tab, mList.Focused());
+        Draw(mSession.TakeChanges());
+        const int command = ShowTabMenu(Window(), *tab != 0, screen);
+        if (command != 0) {
+            mMenuTab = tab;
+            OnCommand(command, 0);
+        }
+        return;
+    }
+    if (from != mList.Handle()) {
+        return;
+    }
+    std::optional<std::size_t> position = mList.Focused();
+    if (screen.x == -1 && screen.y == -1) {
+        // From the keyboard (Shift+F10, the menu key): beside the focused line.
+        RECT row = {};
+        row.left = LVIR_BOUNDS;
+        if (position && ::SendMessageW(mList.Handle(), LVM_GETITEMRECT, *position, reinterpret_cast<LPARAM>(&row))) {
+            screen = { row.left + Scale(24), row.bottom };
+        } else {
+            screen = {};
+        }
+        ::ClientToScreen(mList.Handle(), &screen);
+    } else {
+        // A right-click chooses the line under it first, as Explorer does.
+        LVHITTESTINFO hit = {};
+        hit.pt = screen;
+        ::ScreenToClient(mList.Handle(), &hit.pt);
+        const int item = static_cast<int>(::SendMessageW(mList.Handle(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        position = item >= 0 ? std::optional<std::size_t>(static_cast<std::size_t>(item)) : std::nullopt;
+    }
+    const int command = ShowLineMenu(Window(), mSession, position, screen);
+    if (command != 0) {
+        OnCommand(command, 0);
+    }
+}
+
+void TraceViewerWindow::OnTabsNotify(LPARAM notification)
+{
+    const NMHDR header = ui::ReadNotification<NMHDR>(notification);
+    if (header.code == TCN_SELCHANGE) {
+        mSession.SwitchView(mTabs.Chosen(), mList.Focused());
+        Draw(mSession.TakeChanges());
+    } else if (header.code == NM_RCLICK) {
+        const DWORD at = ::GetMessagePos();
+        ShowContextMenu(mTabs.Handle(), { GET_X_LPARAM(at), GET_Y_LPARAM(at) });
+        Draw(mSession.TakeChanges());
     }
 }
 

@@ -1,9 +1,12 @@
 #include "viewer/window/TraceViewerWindow.h"
 
 #include "foundation/ui/Notification.h"
+#include "foundation/text/Unicode.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "viewer/window/ViewerControls.h"
 #include "viewer/window/ViewerMenus.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -101,8 +104,18 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnTimer();
         }
         return 0;
-    case WM_NOTIFY:
-        return ui::ReadNotification<NMHDR>(lParam).hwndFrom == mList.Handle() ? mList.OnNotify(lParam) : 0;
+    case WM_NOTIFY: {
+        const HWND from = ui::ReadNotification<NMHDR>(lParam).hwndFrom;
+        if (from == mTabs.Handle()) {
+            OnTabsNotify(lParam);
+            return 0;
+        }
+        return from == mList.Handle() ? mList.OnNotify(lParam) : 0;
+    }
+    case WM_CONTEXTMENU:
+        ShowContextMenu(reinterpret_cast<HWND>(wParam), { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
+        Draw(mSession.TakeChanges());
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         Draw(mSession.TakeChanges());
@@ -128,6 +141,19 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT TraceViewerWindow::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (control == mTabs.Handle()) {
+        // A double-click on a tab renames its view.
+        if (message == WM_LBUTTONDBLCLK) {
+            POINT point = { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+            ::ClientToScreen(control, &point);
+            if (const std::optional<std::size_t> tab = mTabs.TabAt(point)) {
+                RenameView(*tab);
+                Draw(mSession.TakeChanges());
+            }
+            return 0;
+        }
+        return DefaultControl(control, message, wParam, lParam);
+    }
     // Left and Right fold and unfold instead of scrolling sideways; End
     // goes to the last line, as ever, and follows again.
     if (message == WM_KEYDOWN && (wParam == VK_LEFT || wParam == VK_RIGHT) && ::GetKeyState(VK_CONTROL) >= 0) {
@@ -152,13 +178,15 @@ bool TraceViewerWindow::OnCreate()
         resources::UniqueMenu owned(menu);
         return false;
     }
-    if (!mBar.Create(Window(), mInstance, mSession.Live())) {
+    if (!mBar.Create(Window(), mInstance, mSession.Live()) || !mTabs.Create(Window(), mInstance)
+        || !Subclass(mTabs.Handle())) {
         return false;
     }
     if (!mList.Create(Window(), mInstance, Dpi()) || !mStatus.Create(Window(), mInstance) || !Subclass(mList.Handle())) {
         return false;
     }
     SwapFont(Dpi());
+    mTabs.Sync(mSession);
     mBar.Layout(Dpi());
     static_cast<void>(mStatus.Size(Dpi()));
     return ::SetTimer(Window(), kRefreshTimer, kRefreshMs, nullptr) != 0;
@@ -187,7 +215,11 @@ void TraceViewerWindow::OnSize(int width, int height)
     }
     const int status = mStatus.Size(Dpi());
     const int bar = Scale(CommandBar::kHeight);
-    ::MoveWindow(mList.Handle(), 0, bar, width, std::max(0, height - bar - status), TRUE);
+    // The tabs are sized twice: their rows depend on their width.
+    ::MoveWindow(mTabs.Handle(), 0, bar, width, Scale(30), FALSE);
+    const int tabs = mTabs.Height();
+    ::MoveWindow(mTabs.Handle(), 0, bar, width, tabs, TRUE);
+    ::MoveWindow(mList.Handle(), 0, bar + tabs, width, std::max(0, height - bar - tabs - status), TRUE);
     mList.Columns().Fit(width, Dpi());
 }
 
@@ -212,6 +244,20 @@ void TraceViewerWindow::OnTimer()
 
 void TraceViewerWindow::Draw(const ViewerSession::Changes& changes)
 {
+    if (changes.views) {
+        const int tabsBefore = mTabs.Height();
+        mTabs.Sync(mSession);
+        if (mTabs.Height() != tabsBefore) {
+            RECT client = {};
+            ::GetClientRect(Window(), &client);
+            OnSize(client.right, client.bottom);
+        }
+        // Each view keeps its own find text.
+        const std::wstring findText = unicode::utf8_to_wide(mSession.FindText());
+        if (ui::WindowText(mBar.FindBox()) != findText) {
+            ::SetWindowTextW(mBar.FindBox(), findText.c_str());
+        }
+    }
     mList.Draw(changes);
     ::CheckDlgButton(Window(), kViewerFollow, mSession.Following() ? BST_CHECKED : BST_UNCHECKED);
     if (changes.beep) {

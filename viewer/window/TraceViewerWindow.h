@@ -11,6 +11,7 @@
 #include "viewer/window/DrawPacing.h"
 #include "viewer/window/LineList.h"
 #include "viewer/window/StatusBar.h"
+#include "viewer/window/ViewTabs.h"
 
 #include <windows.h>
 
@@ -49,13 +50,22 @@ private:
     void ChooseFile(int id);
     void EditRules(bool filters);
     void EditSettings();
+    void OnViewCommand(int id);
+    void RenameView(std::size_t index);
+    void ShowContextMenu(HWND from, POINT screen);
+    void OnTabsNotify(LPARAM notification);
+    // The lines a command on lines takes: the selected ones, or the focused one.
+    std::vector<std::size_t> ChosenLines() const;
 
     ViewerSession& mSession;
     HINSTANCE mInstance = nullptr;
     CommandBar mBar;
+    ViewTabs mTabs;
     LineList mList;
     StatusBar mStatus;
     DrawPacing mPacing;
+    // The tab a tab's context menu was opened on.
+    std::optional<std::size_t> mMenuTab;
 };
 
 }  // namespace tracing

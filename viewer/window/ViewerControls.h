@@ -39,6 +39,17 @@ enum ViewerControl : int {
     kViewerUnfoldAll = 130,
     kViewerExportRules = 131,
     kViewerImportRules = 132,
+    kViewerNewView = 133,  // Ctrl+T
+    kViewerCloseView = 134,  // Ctrl+W, or the tab's context menu
+    kViewerRenameView = 135,
+    kViewerShowInAll = 136,  // Ctrl+Enter
+    kViewerToggleMark = 137,  // Ctrl+F2
+    kViewerNextMark = 138,  // F2
+    kViewerPreviousMark = 139,  // Shift+F2
+    kViewerClearMarks = 140,
+    kViewerTabs = 141,  // the tab control of the views
+    // The list's context menu: one-click rules, kViewerQuickRule + QuickRule's value.
+    kViewerQuickRule = 150,
 };
 
 // Window title of the live viewer; a window showing a saved log is titled

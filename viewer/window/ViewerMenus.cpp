@@ -42,7 +42,12 @@ const std::vector<MenuRow>& Menus()
                 { kViewerTimeSinceFirst, L"Time since the fir&st line" },
                 { kViewerTimeSincePrevious, L"Time since the pre&vious line" }, { 0, nullptr },
                 { kViewerFold, L"F&old scope\tLeft" }, { kViewerUnfold, L"&Unfold scope\tRight" },
-                { kViewerFoldAll, L"Fold &all scopes" }, { kViewerUnfoldAll, L"Unfold all s&copes" } } },
+                { kViewerFoldAll, L"Fold &all scopes" }, { kViewerUnfoldAll, L"Unfold all s&copes" }, { 0, nullptr },
+                { kViewerNewView, L"&New view\tCtrl+T" }, { kViewerRenameView, L"&Rename view..." },
+                { kViewerCloseView, L"Close vie&w\tCtrl+W" }, { kViewerShowInAll, L"Show in A&ll\tCtrl+Enter" },
+                { 0, nullptr }, { kViewerToggleMark, L"Toggle &bookmark\tCtrl+F2" },
+                { kViewerNextMark, L"Ne&xt bookmark\tF2" }, { kViewerPreviousMark, L"Previous bookmark\tShift+F2" },
+                { kViewerClearMarks, L"Clear boo&kmarks" } } },
         { L"&Capture", { { kViewerCapture, L"&Capture debug output" }, { kViewerPause, L"&Pause\tPause" } }, true },
     };
     return menus;
@@ -88,11 +93,17 @@ HACCEL CreateViewerAccelerators(bool inEdit)
         { FVIRTKEY, VK_F3, kViewerFindNext },
         { FVIRTKEY | FSHIFT, VK_F3, kViewerFindPrevious },
         { FVIRTKEY, VK_PAUSE, kViewerPause },
+        { FVIRTKEY | FCONTROL, 'T', kViewerNewView },
+        { FVIRTKEY | FCONTROL, 'W', kViewerCloseView },
+        { FVIRTKEY | FCONTROL, VK_F2, kViewerToggleMark },
+        { FVIRTKEY, VK_F2, kViewerNextMark },
+        { FVIRTKEY | FSHIFT, VK_F2, kViewerPreviousMark },
     };
     if (!inEdit) {
         keys.push_back({ FVIRTKEY | FCONTROL, 'C', kViewerCopy });
         keys.push_back({ FVIRTKEY | FCONTROL, 'A', kViewerSelectAll });
         keys.push_back({ FVIRTKEY | FCONTROL, 'X', kViewerClear });
+        keys.push_back({ FVIRTKEY | FCONTROL, VK_RETURN, kViewerShowInAll });
     }
     return ::CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }

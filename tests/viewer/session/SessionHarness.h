@@ -20,6 +20,7 @@ class MemorySettings final : public SettingsStore {
 public:
     ViewerSettings settings;
     std::optional<std::string> rules;
+    std::optional<KeptViews> views;
     bool failSaves = false;
 
     MemorySettings() { settings.capture = false; }
@@ -32,6 +33,11 @@ public:
     bool SaveRules(std::string_view text) override
     {
         return Keep([&] { rules = std::string(text); });
+    }
+    std::optional<KeptViews> LoadViews() override { return views; }
+    bool SaveViews(const KeptViews& kept) override
+    {
+        return Keep([&] { views = kept; });
     }
 
 private:
@@ -48,9 +54,11 @@ private:
 
 class Harness {
 public:
-    explicit Harness(CommandLine options = {}, std::optional<std::string> rules = std::nullopt)
+    explicit Harness(CommandLine options = {}, std::optional<std::string> rules = std::nullopt,
+        std::optional<KeptViews> views = std::nullopt)
     {
         mSettings.rules = std::move(rules);
+        mSettings.views = std::move(views);
         mSession = std::make_unique<ViewerSession>(std::move(options), mSettings, [this] { return now; });
         mSession->Start();
     }

@@ -63,6 +63,7 @@ TEST(ViewerSessionTest, CountsWhatArrivesWhatIsRejectedAndWhatPauseHolds)
 TEST(ViewerSessionTest, FindCountsMatchesWalksThemRoundAndWaitsForTypingToPause)
 {
     Harness viewer;
+    viewer->NewView();  // a view that takes filters
     for (const char* text : { "open a", "read", "OPEN b", "close", "open c" }) {
         viewer.Add(1, kMessage, text);
     }
@@ -171,13 +172,21 @@ TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndBadLinesOfItAndOfTheKeptRu
     viewer.Settle();
     EXPECT_EQ(viewer.Texts(), Strings({ "keep this" }));
     EXPECT_EQ(viewer->Look(0).back, 0x0000FFu);
+    // The file's rules are a view of their own, named after it and in front.
+    EXPECT_EQ(viewer->ViewName(viewer->CurrentView()), L"run.rules");
     const std::wstring notes = viewer.Status(kStatusLog);
     EXPECT_NE(notes.find(L"Rules file, line 3: unknown field"), std::wstring::npos) << notes;
     EXPECT_NE(notes.find(L"Rules file, line 4: Syntax error"), std::wstring::npos) << notes;
-    // The kept rules stay as they were until the user changes rules.
+    // The kept rules stay as they were until the user changes rules; then
+    // the file's view is kept too.
     EXPECT_EQ(viewer.settings().rules, std::optional<std::string>("exclude\ttext\ttext\tkeep\r\n"));
+    EXPECT_FALSE(viewer.settings().views);
     viewer->SetHighlights({});
-    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>(RulesToText({ viewer->Rules().Definitions() })));
+    ASSERT_TRUE(viewer.settings().views);
+    ASSERT_EQ(viewer.settings().views->views.size(), 2u);
+    EXPECT_EQ(viewer.settings().views->views[1],
+        (KeptView { L"run.rules", RulesToText({ viewer->Rules().Definitions() }) }));
+    EXPECT_EQ(viewer.settings().views->current, 2u);
 
     // A rules file that cannot be read leaves the kept rules in force, and says why.
     CommandLine missing;
@@ -198,6 +207,7 @@ TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndBadLinesOfItAndOfTheKeptRu
 TEST(ViewerSessionTest, AChangedFilterChoosesTheChosenLineAgainOrTheNextOneShown)
 {
     Harness viewer;
+    viewer->NewView();
     for (const char* text : { "a 1", "b 2", "a 3", "b 4" }) {
         viewer.Add(1, kMessage, text);
     }
@@ -251,7 +261,8 @@ TEST(ViewerSessionTest, ImportedRulesReplaceTheOthersAndExportWritesTheirTextFor
     ASSERT_TRUE(viewer->ImportRules(path, std::nullopt));
     EXPECT_EQ(viewer->Rules().Filters().size(), 1u);
     EXPECT_TRUE(viewer->Rules().Highlights().empty());
-    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>(RulesToText(viewer->Rules().Definitions())));
+    ASSERT_TRUE(viewer.settings().views);
+    EXPECT_EQ(viewer.settings().views->views.at(0).rules, RulesToText(viewer->Rules().Definitions()));
     EXPECT_FALSE(viewer->ImportRules(folder.File(L"missing.rules"), std::nullopt));
     // A folder is not a rules file either.
     EXPECT_FALSE(viewer->ImportRules(folder.path(), std::nullopt));

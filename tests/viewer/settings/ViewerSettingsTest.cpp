@@ -121,4 +121,26 @@ TEST_F(ViewerSettingsTest, RulesAreKeptAsTextAndTheFirstReleasesListsAreReadOnce
     EXPECT_EQ(store.LoadRules(), std::optional<std::string>(text));
 }
 
+TEST_F(ViewerSettingsTest, ViewsAreKeptInOrderAndClosedOnesLeaveNothingBehind)
+{
+    RegistrySettings store;
+    EXPECT_FALSE(store.LoadViews()) << "no views kept";
+    KeptViews views;
+    views.views = { { L"Errors \u00e9", "include\tkind\ttext\terror\r\n" }, { L"Empty", "" }, { L"Third", "" } };
+    views.current = 2;
+    ASSERT_TRUE(store.SaveViews(views));
+    const auto loaded = store.LoadViews();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->views, views.views);
+    EXPECT_EQ(loaded->current, 2u);
+    views.views.resize(1);
+    views.current = 1;
+    ASSERT_TRUE(store.SaveViews(views));
+    EXPECT_EQ(store.LoadViews()->views, views.views);
+    // A view in front beyond the views kept comes back as the last one.
+    views.current = 5;
+    ASSERT_TRUE(store.SaveViews(views));
+    EXPECT_EQ(store.LoadViews()->current, 1u);
+}
+
 }  // namespace

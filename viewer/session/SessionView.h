@@ -1,0 +1,50 @@
+// One view of a session: a tab over the session's one store, with its own
+// rules, shown lines, folds, find and following. The first view, All, takes
+// highlights but no filters, so it shows every line.
+#pragma once
+
+#include "viewer/store/LineStore.h"
+#include "viewer/view/LineFinder.h"
+#include "viewer/view/LineRules.h"
+#include "viewer/view/ShownLines.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tracing {
+
+inline constexpr wchar_t kAllViewName[] = L"All";
+// Before a marked line's fold marker, in the list's first column.
+inline constexpr char kBookmarkMark[] = "\xE2\x97\x8F ";
+
+struct SessionView {
+    SessionView(std::wstring viewName, const LineStore& store)
+        : name(std::move(viewName))
+        , shown(store, rules)
+    {
+    }
+    SessionView(const SessionView&) = delete;
+    SessionView& operator=(const SessionView&) = delete;
+
+    std::wstring name;
+    // A view made for the rules of /rules FILE is not kept until it is changed.
+    bool kept = true;
+    LineRules rules;
+    ShownLines shown;
+    LineFinder finder;
+    bool following = true;
+    std::size_t shownCount = 0;  // as last reported to the window
+    std::string findText;
+    bool findCase = false;
+    std::uint64_t findChanged = 0;  // when the find text changed, 0 when applied
+    // After a filter change: the chosen line, or the nearest shown after it, is chosen again.
+    std::optional<std::uint64_t> refocus;
+    // A line to choose and bring to the middle once the rules have reached it (Show in All).
+    std::optional<std::uint64_t> reveal;
+    // The line chosen when another view was brought in front, chosen again on return.
+    std::optional<std::uint64_t> chosen;
+};
+
+}  // namespace tracing
