@@ -4,6 +4,7 @@
 //   take              takes the shared buffer and ends without handing it
 //                     back, as a writer killed halfway through a write
 //   wait              writes nothing and waits to be ended (a minute at most)
+//   say TEXT...       each TEXT as a line of its own, in one write
 #include "foundation/resources/UniqueResource.h"
 
 #include <windows.h>
@@ -63,6 +64,13 @@ int wmain(int argc, wchar_t** argv)
     if (mode == L"lines" && argc > 3) {
         const std::wstring tag(argv[2]);
         return Lines(std::string(tag.begin(), tag.end()), _wtoi(argv[3]));
+    }
+    if (mode == L"say") {
+        for (int i = 2; i < argc; ++i) {
+            const std::wstring text(argv[i]);
+            Write(std::string(text.begin(), text.end()) + "\n");
+        }
+        return 0;
     }
     if (mode == L"take") {
         return Take();

@@ -17,27 +17,6 @@ namespace {
 
 using testing_support::WaitFor;
 
-// Presses key with the modifier held (0 for none), as keyboard input.
-void Press(WORD modifier, WORD key)
-{
-    INPUT inputs[4] = {};
-    int count = 0;
-    const auto add = [&](WORD vk, DWORD flags) {
-        inputs[count].type = INPUT_KEYBOARD;
-        inputs[count].ki.wVk = vk;
-        inputs[count++].ki.dwFlags = flags;
-    };
-    if (modifier != 0) {
-        add(modifier, 0);
-    }
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (modifier != 0) {
-        add(modifier, KEYEVENTF_KEYUP);
-    }
-    ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
-}
-
 HWND Focus(const ViewerProgram& viewer)
 {
     GUITHREADINFO info {};
@@ -62,30 +41,30 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
     ASSERT_TRUE(::SetForegroundWindow(viewer.window()));
     ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == viewer.window(); }, 5000));
 
-    Press(VK_CONTROL, 'A');
+    PressKey(VK_CONTROL, 'A');
     EXPECT_TRUE(WaitFor([&] { return ::SendMessageW(viewer.list(), LVM_GETSELECTEDCOUNT, 0, 0) == 4; }, 5000));
     ::OpenClipboard(nullptr) && ::EmptyClipboard() && ::CloseClipboard();
-    Press(VK_CONTROL, 'C');
+    PressKey(VK_CONTROL, 'C');
     EXPECT_TRUE(
         WaitFor([&] { return ViewerProgram::ClipboardText().find(L"\talpha two\r\n") != std::wstring::npos; }, 5000))
         << ViewerProgram::ClipboardText();
-    Press(VK_CONTROL, 'X');
+    PressKey(VK_CONTROL, 'X');
     EXPECT_TRUE(viewer.WaitForItems(0, 5000)) << viewer.ItemCount();
 
     fill();
-    Press(VK_CONTROL, 'F');
+    PressKey(VK_CONTROL, 'F');
     const HWND findBox = testing_support::DirectChild(viewer.window(), kViewerFindText);
     EXPECT_TRUE(WaitFor([&] { return Focus(viewer) == findBox; }, 5000));
     ::SendMessageW(findBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"alpha"));
     EXPECT_TRUE(viewer.WaitForStatus(kStatusFind, L"Matches: 2")) << viewer.Status(kStatusFind);
-    Press(0, VK_F3);
+    PressKey(0, VK_F3);
     EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 0; }, 5000)) << viewer.Selected();
-    Press(0, VK_F3);
+    PressKey(0, VK_F3);
     EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 2; }, 5000)) << viewer.Selected();
-    Press(VK_SHIFT, VK_F3);
+    PressKey(VK_SHIFT, VK_F3);
     EXPECT_TRUE(WaitFor([&] { return viewer.Selected() == 0; }, 5000)) << viewer.Selected();
 
-    Press(VK_CONTROL, 'S');
+    PressKey(VK_CONTROL, 'S');
     const HWND save = viewer.OpenDialog(0, L"Save the shown or selected lines");
     ASSERT_NE(save, nullptr);
     ::PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
@@ -93,7 +72,7 @@ TEST(ViewerKeys, EveryAcceleratorRunsItsCommand)
 
     // File > Open, through its dialog, opens the log in a window of its own
     // (what it shows is the saved-log tests' part).
-    Press(VK_CONTROL, 'O');
+    PressKey(VK_CONTROL, 'O');
     const HWND open = viewer.OpenDialog(0, L"Open a saved log");
     ASSERT_NE(open, nullptr);
     for (const int nameBox : { 0x47C, 0x480 }) {  // the file name box of either dialog style

@@ -195,6 +195,29 @@ private:
     HWND mStatus = nullptr;
 };
 
+// Presses key with the modifier held (0 for none), as keyboard input to the
+// foreground window, so that Ctrl and Shift reach the program's message loop
+// (posted keys carry no modifier state).
+inline void PressKey(WORD modifier, WORD key)
+{
+    INPUT inputs[4] = {};
+    int count = 0;
+    const auto add = [&](WORD vk, DWORD flags) {
+        inputs[count].type = INPUT_KEYBOARD;
+        inputs[count].ki.wVk = vk;
+        inputs[count++].ki.dwFlags = flags;
+    };
+    if (modifier != 0) {
+        add(modifier, 0);
+    }
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (modifier != 0) {
+        add(modifier, KEYEVENTF_KEYUP);
+    }
+    ::SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
+}
+
 // The list of the saved-log window with this title, once the window is shown
 // and its list made; null when it did not come.
 inline HWND WaitForLogWindowList(const wchar_t* title)

@@ -112,6 +112,10 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return from == mList.Handle() ? mList.OnNotify(lParam) : 0;
     }
+    case WM_SETFOCUS:
+        // Keys go to the lines when the window comes to the front.
+        ::SetFocus(mList.Handle());
+        return 0;
     case WM_CONTEXTMENU:
         ShowContextMenu(reinterpret_cast<HWND>(wParam), { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
         Draw(mSession.TakeChanges());
