@@ -7,7 +7,7 @@
 namespace tracing {
 
 const std::array<ColumnRow, kColumns> kColumnRows = { {
-    { Column::Fold, L"", 22, LVCFMT_LEFT },
+    { Column::Fold, L"", 34, LVCFMT_LEFT },  // a bookmark and a fold marker
     { Column::Line, L"Line", 60, LVCFMT_RIGHT },
     { Column::Time, L"Time", 95, LVCFMT_LEFT },
     { Column::Pid, L"PID", 55, LVCFMT_RIGHT },
