@@ -123,6 +123,13 @@ void TraceViewerWindow::OnViewCommand(int id)
     case kViewerShowInAll:
         mSession.ShowInAll(mList.Focused());
         break;
+    case kViewerNextView:
+    case kViewerPreviousView: {
+        const std::size_t count = mSession.ViewCount();
+        const std::size_t step = id == kViewerNextView ? 1 : count - 1;
+        mSession.SwitchView((mSession.CurrentView() + step) % count, mList.Focused());
+        break;
+    }
     case kViewerToggleMark:
         mSession.ToggleMarks(ChosenLines());
         break;
@@ -248,6 +255,10 @@ void TraceViewerWindow::OnInitMenu(HMENU menu)
     ::CheckMenuRadioItem(menu, kViewerTimeClock, kViewerTimeSincePrevious,
         kViewerTimeClock + static_cast<UINT>(mSession.GetTimeMode()), MF_BYCOMMAND);
     ::EnableMenuItem(menu, kViewerStopLog, MF_BYCOMMAND | (mSession.Logging() ? MF_ENABLED : MF_GRAYED));
+    // All cannot be closed or renamed, and is where Show in All goes.
+    for (const int id : { kViewerCloseView, kViewerRenameView, kViewerShowInAll }) {
+        ::EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (mSession.TakesFilters() ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 void TraceViewerWindow::OnDropFiles(HDROP dropped)

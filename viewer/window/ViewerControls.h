@@ -48,6 +48,8 @@ enum ViewerControl : int {
     kViewerPreviousMark = 139,  // Shift+F2
     kViewerClearMarks = 140,
     kViewerTabs = 141,  // the tab control of the views
+    kViewerNextView = 142,  // Ctrl+Tab
+    kViewerPreviousView = 143,  // Ctrl+Shift+Tab
     // The list's context menu: one-click rules, kViewerQuickRule + QuickRule's value.
     kViewerQuickRule = 150,
 };
