@@ -11,7 +11,7 @@ constexpr auto kRoomWait = std::chrono::milliseconds(50);
 
 }  // namespace
 
-bool LineIntake::TryQueue(const LineView& line)
+bool LineIntake::TryQueue(const LineView& line, LineArrival arrival)
 {
     const std::size_t bytes = line.process.size() + line.source.size() + line.text.size();
     std::lock_guard<std::mutex> hold(mLock);
@@ -21,7 +21,7 @@ bool LineIntake::TryQueue(const LineView& line)
     const std::size_t before = mQueue.bytes.size();
     try {
         mQueue.bytes.append(line.process).append(line.source).append(line.text);
-        mQueue.lines.push_back({ line.time, line.pid, line.kind, line.origin,
+        mQueue.lines.push_back({ line.time, arrival.stamp, line.pid, arrival.thread, line.kind, line.origin,
             static_cast<std::uint32_t>(line.process.size()), static_cast<std::uint32_t>(line.source.size()),
             static_cast<std::uint32_t>(line.text.size()) });
     } catch (...) {
@@ -31,13 +31,13 @@ bool LineIntake::TryQueue(const LineView& line)
     return true;
 }
 
-void LineIntake::Add(const LineView& line) noexcept
+void LineIntake::Add(const LineView& line, LineArrival arrival) noexcept
 {
     try {
         if (mLog != nullptr) {
             mLog->Append(line);
         }
-        if (!TryQueue(line)) {
+        if (!TryQueue(line, arrival)) {
             ++mLost;
         }
     } catch (...) {
@@ -49,7 +49,7 @@ bool LineIntake::AddWaiting(const LineView& line, const std::atomic<bool>& stop)
 {
     try {
         while (!stop.load()) {
-            if (TryQueue(line)) {
+            if (TryQueue(line, {})) {
                 return true;
             }
             std::unique_lock<std::mutex> hold(mLock);
@@ -73,14 +73,14 @@ void LineIntake::AddDebugLine(const JoinedLine& line) noexcept
         view.origin = LineOrigin::Debug;
         view.process = line.process;
         view.text = text;
-        Add(view);
+        Add(view, { line.stamp, 0 });
     } catch (...) {
         ++mLost;
     }
 }
 
-void LineIntake::AddRecord(
-    const ReceivedRecord& record, std::int64_t time, std::uint32_t pid, std::string_view process) noexcept
+void LineIntake::AddRecord(const ReceivedRecord& record, std::int64_t time, std::uint32_t pid,
+    std::string_view process, LineArrival arrival) noexcept
 {
     try {
         thread_local std::string source;
@@ -97,13 +97,13 @@ void LineIntake::AddRecord(
         view.process = process;
         view.source = source;
         view.text = text;
-        Add(view);
+        Add(view, arrival);
     } catch (...) {
         ++mLost;
     }
 }
 
-std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines) noexcept
+std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines, ScopeDurations* durations) noexcept
 {
     std::size_t moved = 0;
     while (moved < maxLines) {
@@ -134,6 +134,12 @@ std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines) noexcep
             ++moved;
         } catch (...) {
             ++mLost;
+            continue;
+        }
+        if (durations != nullptr) {
+            // Lines of a saved log have no stamp: their time stands in.
+            durations->Add(store.End() - 1, line.origin, line.kind, line.text,
+                PairingSender(line.origin, line.pid, queued.thread), queued.stamp != 0 ? queued.stamp : line.time);
         }
     }
     return moved;

@@ -87,14 +87,16 @@ void ViewerSession::Stop()
     mLog.Stop();
 }
 
-bool ViewerSession::TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid)
+bool ViewerSession::TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid,
+    std::uint32_t senderThread, std::int64_t stamp)
 {
     const auto record = Live() ? CheckRecord(dwData, cbData, data) : std::nullopt;
     if (!record) {
         ++mRejected;
         return false;
     }
-    mIntake.AddRecord(*record, ArrivalTimeNow(), senderPid, mSenderNames.Lookup(senderPid, mClock()));
+    mIntake.AddRecord(
+        *record, ArrivalTimeNow(), senderPid, mSenderNames.Lookup(senderPid, mClock()), { stamp, senderThread });
     return true;
 }
 
@@ -119,7 +121,8 @@ void ViewerSession::TakeIn()
 {
     const Budget budget(kTickBudgetMs);
     do {
-        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice));
+        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice, &mDurations));
+        mDurations.DropBefore(mStore.First());
         // Paused, the held lines still come and go, but no new line is shown.
         const ShownLines::Change change = mShown.Work(mPaused ? 0 : kLinesPerSlice);
         mChanges.repaint = mChanges.repaint || change.coloured;
@@ -195,6 +198,7 @@ void ViewerSession::Clear()
 {
     mIntake.Drop();
     mStore.Clear();
+    mDurations.Clear();
     mShown.Clear();
     mRejected = 0;
     mRefocus.reset();

@@ -20,6 +20,7 @@
 #include "viewer/view/Cells.h"
 #include "viewer/view/LineFinder.h"
 #include "viewer/view/LineRules.h"
+#include "viewer/view/ScopeDurations.h"
 #include "viewer/view/ShownLines.h"
 
 #include <array>
@@ -62,8 +63,11 @@ public:
 
     // Where lines enter, from any thread.
     LineIntake& Intake() { return mIntake; }
-    // A WM_COPYDATA message; false (and counted) when it is not a well-formed trace record.
-    bool TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid);
+    // A WM_COPYDATA message; false (and counted) when it is not a well-formed
+    // trace record. senderThread owns the window the sender named (0: none),
+    // stamp is PreciseStampNow() taken as the message came (0: the time stands in).
+    bool TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid,
+        std::uint32_t senderThread = 0, std::int64_t stamp = 0);
 
     // The periodic step: takes in waiting lines, matches rules, keeps capture
     // going, applies a find text once typing paused. Bounded in time.
@@ -180,6 +184,7 @@ private:
     DebugOutputCapture mCapture;
     LogLoading mLoading;
     ProcessNames mSenderNames;  // record senders, on this thread
+    ScopeDurations mDurations;  // one for the store, whatever the views
     LineRules mRules;
     ShownLines mShown { mStore, mRules };
     LineFinder mFinder;
