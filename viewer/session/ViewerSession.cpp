@@ -126,8 +126,8 @@ void ViewerSession::TakeIn()
         // Paused, the held lines still come and go, but no new line is shown.
         const ShownLines::Change change = mShown.Work(mPaused ? 0 : kLinesPerSlice);
         mChanges.repaint = mChanges.repaint || change.coloured;
-        if (change.droppedShown != 0 || change.added != 0) {
-            AfterShownChanged(change.droppedShown != 0);
+        if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
+            AfterShownChanged(change.droppedShown != 0 || change.reshown);
         }
     } while (budget.Left() && (mIntake.Waiting() || (!mPaused && mShown.Unmatched() != 0)));
     SelectAfterRulesChange();

@@ -186,7 +186,7 @@ private:
     ProcessNames mSenderNames;  // record senders, on this thread
     ScopeDurations mDurations;  // one for the store, whatever the views
     LineRules mRules;
-    ShownLines mShown { mStore, mRules };
+    ShownLines mShown { mStore, mRules, mDurations };
     LineFinder mFinder;
     SessionStatus mStatus;
 

@@ -151,7 +151,8 @@ TEST(ShownLinesTest, FiltersOnEachFieldAndFoldedScopesHideLines)
         Fill(store, kTwoSenders);
         LineRules rules;
         rules.SetFilters(Made(row.filters));
-        ShownLines shown(store, rules);
+        const ScopeDurations durations;
+        ShownLines shown(store, rules, durations);
         static_cast<void>(shown.Work(kAll));
         for (std::uint64_t entry : row.folded) {
             FunctionScopes::Scope* scope = shown.Scopes().At(entry);
@@ -170,7 +171,8 @@ TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
         { { 0, 0, "demo: Run - enter" }, { 0, 0, "demo:   Step - enter" }, { 0, 0, "demo:     working" },
             { 0, 0, "demo:   Step - return" }, { 0, 0, "demo: Run - return = 0" }, { 0, 0, "demo: idle" } });
     const LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     static_cast<void>(shown.Work(kAll));
     shown.Scopes().SetFolded(*shown.Scopes().At(1), true);
     shown.Refold();
@@ -184,7 +186,8 @@ TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
 {
     LineStore store(6);
     const LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     Fill(store, { { 1, F, "A - enter" }, { 1, M, "  one" } });
     static_cast<void>(shown.Work(kAll));
     shown.Scopes().SetAllFolded(true);
@@ -212,7 +215,8 @@ TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
         store.Add({ 0, 1, LineOrigin::Record, M, "", "src", i % 10 == 0 ? "error here" : "fine" });
     }
     LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     static_cast<void>(shown.Work(kAll));
     rules.SetFilters(Made({ TextRule { .pattern = "error" } }));
     rules.SetHighlights(Made({ TextRule { .action = RuleAction::Highlight, .pattern = "here" } }));
@@ -232,6 +236,114 @@ TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
     EXPECT_EQ(shown.HighlightOf(10), 0);
     EXPECT_EQ(shown.HighlightOf(11), -1);
     EXPECT_EQ(shown.GaveUp(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A line with its arrival stamp, paired into durations as the intake does.
+struct Timed {
+    std::uint32_t pid;
+    std::int32_t kind;
+    const char* text;
+    std::int64_t ms;
+};
+
+void Feed(LineStore& store, ScopeDurations& durations, const std::vector<Timed>& lines)
+{
+    for (const Timed& line : lines) {
+        store.Add({ 0, line.pid, LineOrigin::Record, line.kind, "app.exe", "src", line.text });
+        durations.Add(store.End() - 1, LineOrigin::Record, line.kind, line.text,
+            PairingSender(LineOrigin::Record, line.pid, line.pid), line.ms * 10000);
+    }
+}
+
+const std::vector<Timed> kBeforeSlowReturns = {
+    { 1, F, "Slow - enter", 0 },  // 0
+    { 1, M, "  busy", 10 },  // 1
+    { 2, F, "Fast - enter", 20 },  // 2
+    { 2, F, "Fast - return", 30 },  // 3: 10 ms
+};
+const std::vector<Timed> kSlowReturns = {
+    { 1, F, "Slow - return", 80 },  // 4: 80 ms
+    { 1, M, "after", 90 },  // 5
+};
+
+TEST(ShownLinesTest, DurationRulesDecideAnEntryLineAgainWhenItsScopeReturns)
+{
+    const auto duration = [](RuleAction action, RuleCompare compare, const char* ms) {
+        return TextRule { .action = action, .field = RuleField::Duration, .compare = compare, .pattern = ms };
+    };
+    const struct {
+        const char* name;
+        std::vector<TextRule> filters;
+        std::vector<std::uint64_t> before;
+        std::vector<std::uint64_t> after;
+        bool reshown;
+    } rows[] = {
+        { "include >= 50: the slow call once it returns", { duration(RuleAction::Include, RuleCompare::AtLeast, "50") },
+            {}, { 0 }, true },
+        { "exclude >= 50: shown until it returns", { duration(RuleAction::Exclude, RuleCompare::AtLeast, "50") },
+            { 0, 1, 2, 3 }, { 1, 2, 3, 4, 5 }, true },
+        { "include < 50: a fast call, never the open one", { duration(RuleAction::Include, RuleCompare::Below, "50") },
+            { 2 }, { 2 }, false },
+        { "shown again before lines already shown",
+            { TextRule { .pattern = "busy" }, duration(RuleAction::Include, RuleCompare::AtLeast, "50") }, { 1 },
+            { 0, 1 }, true },
+    };
+    for (const auto& row : rows) {
+        LineStore store;
+        ScopeDurations durations;
+        LineRules rules;
+        rules.SetFilters(Made(row.filters));
+        ShownLines shown(store, rules, durations);
+        Feed(store, durations, kBeforeSlowReturns);
+        static_cast<void>(shown.Work(kAll));
+        EXPECT_EQ(Shown(shown), row.before) << row.name;
+        const std::uint64_t generation = shown.Generation();
+        Feed(store, durations, kSlowReturns);
+        const ShownLines::Change change = shown.Work(kAll);
+        EXPECT_EQ(Shown(shown), row.after) << row.name;
+        EXPECT_EQ(change.reshown, row.reshown) << row.name;
+        EXPECT_EQ(shown.Generation() != generation, row.reshown) << row.name;
+    }
+}
+
+TEST(ShownLinesTest, AHighlightOnDurationsColoursTheEntryWhenItsScopeReturns)
+{
+    LineStore store;
+    ScopeDurations durations;
+    LineRules rules;
+    rules.SetHighlights(Made({ TextRule { .action = RuleAction::Highlight, .field = RuleField::Duration,
+        .compare = RuleCompare::AtLeast, .pattern = "50" } }));
+    ShownLines shown(store, rules, durations);
+    Feed(store, durations, kBeforeSlowReturns);
+    static_cast<void>(shown.Work(kAll));
+    EXPECT_EQ(shown.HighlightOf(0), -1);
+    EXPECT_EQ(shown.HighlightOf(2), -1) << "10 ms";
+    Feed(store, durations, kSlowReturns);
+    EXPECT_TRUE(shown.Work(kAll).coloured);
+    EXPECT_EQ(shown.HighlightOf(0), 0);
+}
+
+TEST(ShownLinesTest, AScopeReturningInsideAFoldedScopeStaysHidden)
+{
+    LineStore store;
+    ScopeDurations durations;
+    LineRules rules;
+    rules.SetFilters(Made({ TextRule { .action = RuleAction::Exclude, .field = RuleField::Duration,
+        .compare = RuleCompare::Below, .pattern = "5" } }));
+    ShownLines shown(store, rules, durations);
+    Feed(store, durations, { { 1, F, "Outer - enter", 0 }, { 1, F, "  Inner - enter", 1 }, { 1, M, "    x", 2 } });
+    static_cast<void>(shown.Work(kAll));
+    shown.Scopes().SetFolded(*shown.Scopes().At(0), true);
+    shown.Refold();
+    ASSERT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
+    // Inner returns in 2 ms and is excluded; Outer's lines stay folded away.
+    Feed(store, durations, { { 1, F, "  Inner - return", 3 } });
+    EXPECT_TRUE(shown.Work(kAll).reshown);
+    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
 }
 
 }  // namespace
