@@ -21,6 +21,7 @@
 #include "viewer/view/LineFinder.h"
 #include "viewer/view/LineRules.h"
 #include "viewer/view/ScopeDurations.h"
+#include "viewer/view/ScopeSummary.h"
 #include "viewer/view/ShownLines.h"
 
 #include <array>
@@ -158,6 +159,12 @@ public:
         const std::optional<std::array<int, kColumns>>& order, const std::optional<WINDOWPLACEMENT>& placement);
     // Says something in the status bar until later notes push it out.
     void Note(std::wstring text) { mStatus.Note(std::move(text)); }
+
+    // Function scopes' durations (ViewerSessionScopes.cpp): every function
+    // among the shown lines with its times, and going to a line (the longest
+    // call) by its sequence number: chosen and brought into sight when shown.
+    std::vector<ScopeFigures> ScopeSummary() const;
+    bool GoToLine(std::uint64_t sequence);
 
 private:
     void LoadRules();

@@ -49,6 +49,7 @@ private:
     void ChooseFile(int id);
     void EditRules(bool filters);
     void EditSettings();
+    void ShowScopeSummary();
 
     ViewerSession& mSession;
     HINSTANCE mInstance = nullptr;

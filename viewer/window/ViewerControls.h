@@ -39,6 +39,7 @@ enum ViewerControl : int {
     kViewerUnfoldAll = 130,
     kViewerExportRules = 131,
     kViewerImportRules = 132,
+    kViewerScopeSummary = 133,
 };
 
 // Window title of the live viewer; a window showing a saved log is titled
@@ -53,6 +54,7 @@ constexpr wchar_t kFiltersTitle[] = L"Filters";
 constexpr wchar_t kHighlightsTitle[] = L"Highlights";
 constexpr wchar_t kFilterRuleTitle[] = L"Filter rule";
 constexpr wchar_t kHighlightRuleTitle[] = L"Highlight rule";
+constexpr wchar_t kScopeSummaryTitle[] = L"Scope summary";
 
 // Asks how the list draws the line it shows at position wParam: the
 // highlight rule that colours it (its index + 1, 0 for none) in the low

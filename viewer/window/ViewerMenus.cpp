@@ -42,7 +42,8 @@ const std::vector<MenuRow>& Menus()
                 { kViewerTimeSinceFirst, L"Time since the fir&st line" },
                 { kViewerTimeSincePrevious, L"Time since the pre&vious line" }, { 0, nullptr },
                 { kViewerFold, L"F&old scope\tLeft" }, { kViewerUnfold, L"&Unfold scope\tRight" },
-                { kViewerFoldAll, L"Fold &all scopes" }, { kViewerUnfoldAll, L"Unfold all s&copes" } } },
+                { kViewerFoldAll, L"Fold &all scopes" }, { kViewerUnfoldAll, L"Unfold all s&copes" },
+                { 0, nullptr }, { kViewerScopeSummary, L"Scope su&mmary..." } } },
         { L"&Capture", { { kViewerCapture, L"&Capture debug output" }, { kViewerPause, L"&Pause\tPause" } }, true },
     };
     return menus;
