@@ -242,7 +242,7 @@ TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
 
 namespace {
 
-// A line with its arrival stamp, paired into durations as the intake does.
+// A line with its arrival stamp.
 struct Timed {
     std::uint32_t pid;
     std::int32_t kind;
@@ -250,14 +250,33 @@ struct Timed {
     std::int64_t ms;
 };
 
-void Feed(LineStore& store, ScopeDurations& durations, const std::vector<Timed>& lines)
+TextRule DurationRule(RuleAction action, RuleCompare compare, const char* ms)
 {
-    for (const Timed& line : lines) {
-        store.Add({ 0, line.pid, LineOrigin::Record, line.kind, "app.exe", "src", line.text });
-        durations.Add(store.End() - 1, LineOrigin::Record, line.kind, line.text,
-            PairingSender(LineOrigin::Record, line.pid, line.pid), line.ms * 10000);
-    }
+    return TextRule { .action = action, .field = RuleField::Duration, .compare = compare, .pattern = ms };
 }
+
+// Shown lines over lines paired into durations as the intake pairs them.
+struct TimedView {
+    explicit TimedView(const std::vector<TextRule>& filters, const std::vector<TextRule>& highlights = {})
+    {
+        rules.SetFilters(Made(filters));
+        rules.SetHighlights(Made(highlights));
+    }
+    ShownLines::Change Feed(const std::vector<Timed>& lines)
+    {
+        for (const Timed& line : lines) {
+            store.Add({ 0, line.pid, LineOrigin::Record, line.kind, "app.exe", "src", line.text });
+            durations.Add(store.End() - 1, LineOrigin::Record, line.kind, line.text,
+                PairingSender(LineOrigin::Record, line.pid, line.pid), line.ms * 10000);
+        }
+        return shown.Work(kAll);
+    }
+
+    LineStore store;
+    ScopeDurations durations;
+    LineRules rules;
+    ShownLines shown { store, rules, durations };
+};
 
 const std::vector<Timed> kBeforeSlowReturns = {
     { 1, F, "Slow - enter", 0 },  // 0
@@ -272,9 +291,6 @@ const std::vector<Timed> kSlowReturns = {
 
 TEST(ShownLinesTest, DurationRulesDecideAnEntryLineAgainWhenItsScopeReturns)
 {
-    const auto duration = [](RuleAction action, RuleCompare compare, const char* ms) {
-        return TextRule { .action = action, .field = RuleField::Duration, .compare = compare, .pattern = ms };
-    };
     const struct {
         const char* name;
         std::vector<TextRule> filters;
@@ -282,68 +298,48 @@ TEST(ShownLinesTest, DurationRulesDecideAnEntryLineAgainWhenItsScopeReturns)
         std::vector<std::uint64_t> after;
         bool reshown;
     } rows[] = {
-        { "include >= 50: the slow call once it returns", { duration(RuleAction::Include, RuleCompare::AtLeast, "50") },
-            {}, { 0 }, true },
-        { "exclude >= 50: shown until it returns", { duration(RuleAction::Exclude, RuleCompare::AtLeast, "50") },
+        { "include >= 50: the slow call once it returns",
+            { DurationRule(RuleAction::Include, RuleCompare::AtLeast, "50") }, {}, { 0 }, true },
+        { "exclude >= 50: shown until it returns", { DurationRule(RuleAction::Exclude, RuleCompare::AtLeast, "50") },
             { 0, 1, 2, 3 }, { 1, 2, 3, 4, 5 }, true },
-        { "include < 50: a fast call, never the open one", { duration(RuleAction::Include, RuleCompare::Below, "50") },
-            { 2 }, { 2 }, false },
+        { "include < 50: a fast call, never the open one",
+            { DurationRule(RuleAction::Include, RuleCompare::Below, "50") }, { 2 }, { 2 }, false },
         { "shown again before lines already shown",
-            { TextRule { .pattern = "busy" }, duration(RuleAction::Include, RuleCompare::AtLeast, "50") }, { 1 },
+            { TextRule { .pattern = "busy" }, DurationRule(RuleAction::Include, RuleCompare::AtLeast, "50") }, { 1 },
             { 0, 1 }, true },
     };
     for (const auto& row : rows) {
-        LineStore store;
-        ScopeDurations durations;
-        LineRules rules;
-        rules.SetFilters(Made(row.filters));
-        ShownLines shown(store, rules, durations);
-        Feed(store, durations, kBeforeSlowReturns);
-        static_cast<void>(shown.Work(kAll));
-        EXPECT_EQ(Shown(shown), row.before) << row.name;
-        const std::uint64_t generation = shown.Generation();
-        Feed(store, durations, kSlowReturns);
-        const ShownLines::Change change = shown.Work(kAll);
-        EXPECT_EQ(Shown(shown), row.after) << row.name;
+        TimedView view(row.filters);
+        static_cast<void>(view.Feed(kBeforeSlowReturns));
+        EXPECT_EQ(Shown(view.shown), row.before) << row.name;
+        const std::uint64_t generation = view.shown.Generation();
+        const ShownLines::Change change = view.Feed(kSlowReturns);
+        EXPECT_EQ(Shown(view.shown), row.after) << row.name;
         EXPECT_EQ(change.reshown, row.reshown) << row.name;
-        EXPECT_EQ(shown.Generation() != generation, row.reshown) << row.name;
+        EXPECT_EQ(view.shown.Generation() != generation, row.reshown) << row.name;
     }
 }
 
 TEST(ShownLinesTest, AHighlightOnDurationsColoursTheEntryWhenItsScopeReturns)
 {
-    LineStore store;
-    ScopeDurations durations;
-    LineRules rules;
-    rules.SetHighlights(Made({ TextRule { .action = RuleAction::Highlight, .field = RuleField::Duration,
-        .compare = RuleCompare::AtLeast, .pattern = "50" } }));
-    ShownLines shown(store, rules, durations);
-    Feed(store, durations, kBeforeSlowReturns);
-    static_cast<void>(shown.Work(kAll));
-    EXPECT_EQ(shown.HighlightOf(0), -1);
-    EXPECT_EQ(shown.HighlightOf(2), -1) << "10 ms";
-    Feed(store, durations, kSlowReturns);
-    EXPECT_TRUE(shown.Work(kAll).coloured);
-    EXPECT_EQ(shown.HighlightOf(0), 0);
+    TimedView view({}, { DurationRule(RuleAction::Highlight, RuleCompare::AtLeast, "50") });
+    static_cast<void>(view.Feed(kBeforeSlowReturns));
+    EXPECT_EQ(view.shown.HighlightOf(0), -1);
+    EXPECT_EQ(view.shown.HighlightOf(2), -1) << "10 ms";
+    EXPECT_TRUE(view.Feed(kSlowReturns).coloured);
+    EXPECT_EQ(view.shown.HighlightOf(0), 0);
 }
 
 TEST(ShownLinesTest, AScopeReturningInsideAFoldedScopeStaysHidden)
 {
-    LineStore store;
-    ScopeDurations durations;
-    LineRules rules;
-    rules.SetFilters(Made({ TextRule { .action = RuleAction::Exclude, .field = RuleField::Duration,
-        .compare = RuleCompare::Below, .pattern = "5" } }));
-    ShownLines shown(store, rules, durations);
-    Feed(store, durations, { { 1, F, "Outer - enter", 0 }, { 1, F, "  Inner - enter", 1 }, { 1, M, "    x", 2 } });
-    static_cast<void>(shown.Work(kAll));
-    shown.Scopes().SetFolded(*shown.Scopes().At(0), true);
-    shown.Refold();
-    ASSERT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
+    TimedView view({ DurationRule(RuleAction::Exclude, RuleCompare::Below, "5") });
+    static_cast<void>(view.Feed({ { 1, F, "Outer - enter", 0 }, { 1, F, "  Inner - enter", 1 }, { 1, M, "    x", 2 } }));
+    view.shown.Scopes().SetFolded(*view.shown.Scopes().At(0), true);
+    view.shown.Refold();
+    ASSERT_EQ(Shown(view.shown), (std::vector<std::uint64_t> { 0 }));
     // Inner returns in 2 ms and is excluded; Outer's lines stay folded away.
-    Feed(store, durations, { { 1, F, "  Inner - return", 3 } });
-    EXPECT_TRUE(shown.Work(kAll).reshown);
-    EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0 }));
+    EXPECT_TRUE(view.Feed({ { 1, F, "  Inner - return", 3 } }).reshown);
+    EXPECT_EQ(Shown(view.shown), (std::vector<std::uint64_t> { 0 }));
 }
 
 }  // namespace
