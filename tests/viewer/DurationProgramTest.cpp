@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPaths.h"
+#include "viewer/resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,26 @@ TEST_F(DurationProgramTest, ADurationFilterFromARulesFileShowsOnlyTheSlowCall)
     ASSERT_TRUE(viewer.WaitForItems(1));
     EXPECT_EQ(viewer.Cell(0, Column::Text), L"app: Slow - enter");
     ExpectNear(viewer.Cell(0, Column::Duration), 300);
+}
+
+TEST_F(DurationProgramTest, TheScopeSummaryCopiesATableOfTheShownFunctions)
+{
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.Started());
+    for (const char* text : { "Load - enter", "Load - return", "Load - enter", "Load - return", "Save - enter" }) {
+        ASSERT_EQ(viewer.SendLine(UTrace::kTraceFunction, "app", text), TRUE) << text;
+    }
+    ASSERT_TRUE(viewer.WaitForItems(5));
+    const HWND dialog = viewer.OpenDialog(kViewerScopeSummary, kScopeSummaryTitle);
+    ASSERT_NE(dialog, nullptr);
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SCOPES_COPY, BN_CLICKED), 0);
+    const std::wstring table = ViewerProgram::ClipboardText();
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // The header, then Load (the only one with times, so first) and Save (still open).
+    const std::wstring header = L"Function\tCalls\tTotal (ms)\tMean (ms)\tLongest (ms)\tShare (%)\tLongest call (line)\r\n";
+    ASSERT_EQ(table.substr(0, header.size()), header);
+    EXPECT_EQ(table.substr(header.size(), 7), L"Load\t2\t");
+    EXPECT_NE(table.find(L"\r\nSave\t1\t\t\t\t\t\r\n"), std::wstring::npos) << table;
 }
 
 }  // namespace
