@@ -6,7 +6,6 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestPaths.h"
-#include "viewer/resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -32,26 +31,20 @@ std::optional<DWORD> RunWriter(const std::wstring& mode)
     return ChildProcess(testing_support::TestFile(L"debug_writer.exe"), mode).WaitForExit(15000);
 }
 
-// The Duration cells of the shown lines whose text is text, top to bottom;
-// other programs of the session may write lines of their own between them.
-std::vector<std::wstring> DurationsOf(const ViewerProgram& viewer, const std::wstring& text)
-{
-    std::vector<std::wstring> durations;
-    for (int item = 0; item < viewer.ItemCount(); ++item) {
-        if (viewer.Cell(item, Column::Text) == text) {
-            durations.push_back(viewer.Cell(item, Column::Duration));
-        }
-    }
-    return durations;
-}
-
-// Waits until count lines read text and every one of them has a duration.
+// Waits until count shown lines read text and each has a duration, and
+// returns those durations; other programs of the session may write lines
+// of their own between them.
 std::vector<std::wstring> WaitForDurations(const ViewerProgram& viewer, const std::wstring& text, std::size_t count)
 {
     std::vector<std::wstring> durations;
     testing_support::WaitFor(
         [&] {
-            durations = DurationsOf(viewer, text);
+            durations.clear();
+            for (int item = 0; item < viewer.ItemCount(); ++item) {
+                if (viewer.Cell(item, Column::Text) == text) {
+                    durations.push_back(viewer.Cell(item, Column::Duration));
+                }
+            }
             return durations.size() == count
                 && std::none_of(
                     durations.begin(), durations.end(), [](const std::wstring& cell) { return cell.empty(); });
@@ -104,26 +97,6 @@ TEST_F(DurationProgramTest, ADurationFilterFromARulesFileShowsOnlyTheSlowCall)
     ASSERT_TRUE(viewer.WaitForItems(1));
     EXPECT_EQ(viewer.Cell(0, Column::Text), L"app: Slow - enter");
     ExpectNear(viewer.Cell(0, Column::Duration), 300);
-}
-
-TEST_F(DurationProgramTest, TheScopeSummaryCopiesATableOfTheShownFunctions)
-{
-    ViewerProgram viewer;
-    ASSERT_TRUE(viewer.Started());
-    for (const char* text : { "Load - enter", "Load - return", "Load - enter", "Load - return", "Save - enter" }) {
-        ASSERT_EQ(viewer.SendLine(UTrace::kTraceFunction, "app", text), TRUE) << text;
-    }
-    ASSERT_TRUE(viewer.WaitForItems(5));
-    const HWND dialog = viewer.OpenDialog(kViewerScopeSummary, kScopeSummaryTitle);
-    ASSERT_NE(dialog, nullptr);
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SCOPES_COPY, BN_CLICKED), 0);
-    const std::wstring table = ViewerProgram::ClipboardText();
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    // The header, then Load (the only one with times, so first) and Save (still open).
-    const std::wstring header = L"Function\tCalls\tTotal (ms)\tMean (ms)\tLongest (ms)\tShare (%)\tLongest call (line)\r\n";
-    ASSERT_EQ(table.substr(0, header.size()), header);
-    EXPECT_EQ(table.substr(header.size(), 7), L"Load\t2\t");
-    EXPECT_NE(table.find(L"\r\nSave\t1\t\t\t\t\t\r\n"), std::wstring::npos) << table;
 }
 
 }  // namespace

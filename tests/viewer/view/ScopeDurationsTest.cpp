@@ -128,25 +128,4 @@ TEST(ScopeDurationsTest, DroppedLinesAndClearAreForgottenButTheClosedCursorRunsO
     EXPECT_EQ(durations.ClosedEnd(), 9u);
 }
 
-TEST(ScopeDurationsTest, MillisecondsReadWithThreeDecimals)
-{
-    const struct {
-        std::int64_t ticks;
-        const char* text;
-    } rows[] = {
-        { 0, "0.000" },
-        { 10000, "1.000" },
-        { 123456, "12.346" },
-        { 5, "0.001" },
-        { 4, "0.000" },
-        { 9999999, "1000.000" },
-        { -20, "0.000" },
-    };
-    for (const auto& row : rows) {
-        std::string text;
-        AppendMilliseconds(text, row.ticks);
-        EXPECT_EQ(text, row.text) << row.ticks;
-    }
-}
-
 }  // namespace

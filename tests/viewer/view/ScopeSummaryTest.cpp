@@ -14,120 +14,96 @@ using namespace tracing;
 
 namespace {
 
-constexpr std::int32_t F = UTrace::kTraceFunction;
+using Cells = std::vector<std::string>;
 
-struct Stamped {
-    bool debug;
-    const char* text;
-    std::int64_t ms;
-};
-
-const std::vector<Stamped> kStream = {
-    { false, "A - enter", 0 },  // line 1
-    { false, "A - return", 10 },
-    { false, "A - enter", 20 },  // line 3: A's longest, 40 ms
-    { false, "  B - enter", 25 },
-    { false, "  B - return", 55 },
-    { false, "A - return", 60 },
-    { false, "A - enter", 70 },  // line 7: still open
-    { true, "lib: C - enter", 75 },
-    { true, "lib: C - return", 125 },
-};
-
-class Summary {
-public:
-    explicit Summary(std::vector<TextRule> filters = {})
-    {
-        std::string error;
-        std::vector<Rule> made;
-        for (TextRule& filter : filters) {
-            made.push_back(*Rule::Make(std::move(filter), error));
-        }
-        mRules.SetFilters(std::move(made));
-        for (const Stamped& line : kStream) {
-            const LineOrigin origin = line.debug ? LineOrigin::Debug : LineOrigin::Record;
-            const std::int32_t kind = line.debug ? 0 : F;
-            mStore.Add({ 0, 5, origin, kind, "app.exe", "", line.text });
-            mDurations.Add(mStore.End() - 1, origin, kind, line.text, PairingSender(origin, 5, 0), line.ms * 10000);
-        }
-        static_cast<void>(mShown.Work(1000));
-    }
-    std::vector<ScopeFigures> Rows() const { return SummarizeScopes(mShown); }
-
-private:
-    LineStore mStore;
-    LineRules mRules;
-    ScopeDurations mDurations;
-    ShownLines mShown { mStore, mRules, mDurations };
-};
-
-std::vector<std::string> Cells(const ScopeFigures& figures)
+// The summary of the stream's lines that filters let through.
+std::vector<ScopeFigures> Summarize(const std::vector<TextRule>& filters = {})
 {
-    std::vector<std::string> cells;
-    for (std::size_t column = 0; column < kSummaryColumns; ++column) {
-        cells.push_back(SummaryCell(figures, static_cast<SummaryColumn>(column)));
-    }
-    return cells;
-}
-
-std::vector<std::string> Names(const std::vector<ScopeFigures>& rows)
-{
-    std::vector<std::string> names;
-    for (const ScopeFigures& row : rows) {
-        names.push_back(row.name);
-    }
-    return names;
-}
-
-TEST(ScopeSummaryTest, FiguresCountEveryCallAndTimeOnlyTheReturnedOnes)
-{
-    const std::vector<ScopeFigures> rows = Summary().Rows();
-    ASSERT_EQ(Names(rows), (std::vector<std::string> { "A", "B", "C" }));
-    const std::vector<std::string> expected[] = {
-        { "A", "3", "50.000", "25.000", "40.000", "38.5", "3" },
-        { "B", "1", "30.000", "30.000", "30.000", "23.1", "4" },
-        { "C", "1", "50.000", "50.000", "50.000", "38.5", "8" },
+    const struct {
+        bool debug;
+        const char* text;
+        std::int64_t ms;
+    } stream[] = {
+        { false, "A - enter", 0 },  // line 1
+        { false, "A - return", 10 },
+        { false, "A - enter", 20 },  // line 3: A's longest, 40 ms
+        { false, "  B - enter", 25 },
+        { false, "  B - return", 55 },
+        { false, "A - return", 60 },
+        { false, "A - enter", 70 },  // line 7: still open
+        { true, "lib: C - enter", 75 },
+        { true, "lib: C - return", 125 },
     };
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(Cells(rows[i]), expected[i]) << rows[i].name;
+    LineStore store;
+    ScopeDurations durations;
+    LineRules rules;
+    std::vector<Rule> made;
+    std::string error;
+    for (const TextRule& filter : filters) {
+        made.push_back(*Rule::Make(filter, error));
     }
+    rules.SetFilters(std::move(made));
+    for (const auto& line : stream) {
+        const LineOrigin origin = line.debug ? LineOrigin::Debug : LineOrigin::Record;
+        const std::int32_t kind = line.debug ? 0 : UTrace::kTraceFunction;
+        store.Add({ 0, 5, origin, kind, "app.exe", "", line.text });
+        durations.Add(store.End() - 1, origin, kind, line.text, PairingSender(origin, 5, 0), line.ms * 10000);
+    }
+    ShownLines shown(store, rules, durations);
+    static_cast<void>(shown.Work(1000));
+    return SummarizeScopes(shown);
 }
 
-TEST(ScopeSummaryTest, OnlyTheShownLinesCount)
+std::vector<Cells> Table(const std::vector<ScopeFigures>& rows)
 {
-    // The line numbered 3 (A's longest call) is hidden: A's figures come from the rest.
-    const std::vector<ScopeFigures> rows
-        = Summary({ TextRule { .action = RuleAction::Exclude, .field = RuleField::Line, .pattern = "3" } }).Rows();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(Cells(rows[0]), (std::vector<std::string> { "A", "2", "10.000", "10.000", "10.000", "11.1", "1" }));
-    // A function none of whose calls returned has no times.
-    const std::vector<ScopeFigures> open = Summary({ TextRule { .field = RuleField::Line, .pattern = "7" } }).Rows();
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(Cells(open[0]), (std::vector<std::string> { "A", "1", "", "", "", "", "" }));
+    std::vector<Cells> table;
+    for (const ScopeFigures& row : rows) {
+        table.emplace_back();
+        for (std::size_t column = 0; column < kSummaryColumns; ++column) {
+            table.back().push_back(SummaryCell(row, static_cast<SummaryColumn>(column)));
+        }
+    }
+    return table;
+}
+
+TEST(ScopeSummaryTest, FiguresCountTheShownCallsAndTimeOnlyTheReturnedOnes)
+{
+    const TextRule hideLine3 { .action = RuleAction::Exclude, .field = RuleField::Line, .pattern = "3" };
+    const TextRule onlyLine7 { .field = RuleField::Line, .pattern = "7" };
+    const struct {
+        const char* name;
+        std::vector<TextRule> filters;
+        std::vector<Cells> table;
+    } cases[] = {
+        { "every line", {},
+            { { "A", "3", "50.000", "25.000", "40.000", "38.5", "3" },
+                { "B", "1", "30.000", "30.000", "30.000", "23.1", "4" },
+                { "C", "1", "50.000", "50.000", "50.000", "38.5", "8" } } },
+        { "A's longest call hidden", { hideLine3 },
+            { { "A", "2", "10.000", "10.000", "10.000", "11.1", "1" },
+                { "B", "1", "30.000", "30.000", "30.000", "33.3", "4" },
+                { "C", "1", "50.000", "50.000", "50.000", "55.6", "8" } } },
+        { "no call returned", { onlyLine7 }, { { "A", "1", "", "", "", "", "" } } },
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(Table(Summarize(each.filters)), each.table) << each.name;
+    }
 }
 
 TEST(ScopeSummaryTest, RowsSortByAnyColumnEitherWayAndCopyAsTabSeparatedText)
 {
-    std::vector<ScopeFigures> rows = Summary().Rows();
-    const struct {
-        SummaryColumn column;
-        bool descending;
-        std::vector<std::string> names;
-    } orders[] = {
-        { SummaryColumn::Total, true, { "A", "C", "B" } },  // ties by name
-        { SummaryColumn::Calls, false, { "B", "C", "A" } },
-        { SummaryColumn::Longest, true, { "C", "A", "B" } },
-        { SummaryColumn::Function, true, { "C", "B", "A" } },
-        { SummaryColumn::LongestLine, false, { "A", "B", "C" } },
-    };
-    for (const auto& order : orders) {
-        SortSummary(rows, order.column, order.descending);
-        EXPECT_EQ(Names(rows), order.names) << SummaryTitle(order.column) << (order.descending ? " down" : " up");
-    }
+    std::vector<ScopeFigures> rows = Summarize();
+    const auto names = [&] { return Cells { rows[0].name, rows[1].name, rows[2].name }; };
+    SortSummary(rows, SummaryColumn::Total, true);
+    EXPECT_EQ(names(), (Cells { "A", "C", "B" })) << "ties by name";
+    SortSummary(rows, SummaryColumn::Calls, false);
+    EXPECT_EQ(names(), (Cells { "B", "C", "A" }));
+    SortSummary(rows, SummaryColumn::Function, true);
+    EXPECT_EQ(names(), (Cells { "C", "B", "A" }));
     const std::string text = SummaryText(rows);
-    EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2) + 2),
-        "Function\tCalls\tTotal (ms)\tMean (ms)\tLongest (ms)\tShare (%)\tLongest call (line)\r\n"
-        "A\t3\t50.000\t25.000\t40.000\t38.5\t3\r\n");
+    EXPECT_EQ(text.substr(0, text.find("C\t")),
+        "Function\tCalls\tTotal (ms)\tMean (ms)\tLongest (ms)\tShare (%)\tLongest call (line)\r\n");
+    EXPECT_EQ(text.substr(text.rfind("\r\n", text.size() - 3) + 2), "A\t3\t50.000\t25.000\t40.000\t38.5\t3\r\n");
 }
 
 }  // namespace
