@@ -91,7 +91,8 @@ int wmain()
     LineStore store(kLines);
     Fill(store);
     LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     const double takeIn = MedianMs([&] {
         shown.Clear();
         static_cast<void>(shown.Work(4096));

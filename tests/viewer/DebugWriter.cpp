@@ -5,11 +5,20 @@
 //                     back, as a writer killed halfway through a write
 //   wait              writes nothing and waits to be ended (a minute at most)
 //   say TEXT...       each TEXT as a line of its own, in one write
+//   scopes            the function scopes "Quick" (sleeps 100 ms) and "Slow"
+//                     (300 ms) as debug output behind the source "app"
+//   threads           two threads that each name a window of their own in
+//                     the records they send: "Work" of 100 ms on the first,
+//                     and 50 ms in "Work" of 300 ms on the second, which is
+//                     still open when the first returns
 #include "foundation/resources/UniqueResource.h"
+#include "foundation/trace/TraceProtocol.h"
+#include "foundation/trace/TraceRecord.h"
 
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -50,6 +59,54 @@ int Lines(const std::string& tag, int count)
     return 0;
 }
 
+int Scopes()
+{
+    for (const auto& [name, ms] : { std::pair { "Quick", 100 }, std::pair { "Slow", 300 } }) {
+        Write(std::string("app: ") + name + " - enter\r\n");
+        ::Sleep(static_cast<DWORD>(ms));
+        Write(std::string("app: ") + name + " - return\r\n");
+    }
+    return 0;
+}
+
+// A function record to the viewer, naming sender as the window it came from.
+bool SendFunctionLine(HWND viewer, HWND sender, const char* text)
+{
+    const TraceRecord record = TraceRecord::Fill(UTrace::kTraceFunction, 0, 0, "app", text);
+    COPYDATASTRUCT data = { record.magic, record.length, const_cast<TraceRecord*>(&record) };
+    DWORD_PTR answer = FALSE;
+    return ::SendMessageTimeoutW(viewer, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
+               reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, &answer)
+        != 0 && answer == TRUE;
+}
+
+// One thread's scope: a message-only window of its own names it as the sender.
+bool ThreadScope(HWND viewer, DWORD delayMs, DWORD sleepMs)
+{
+    ::Sleep(delayMs);
+    const resources::UniqueWindow window(
+        ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    if (!window) {
+        return false;
+    }
+    const bool entered = SendFunctionLine(viewer, window.get(), "Work - enter");
+    ::Sleep(sleepMs);
+    return entered && SendFunctionLine(viewer, window.get(), "Work - return");
+}
+
+int Threads()
+{
+    const HWND viewer = ::FindWindowW(UTrace::kViewerClass, nullptr);
+    if (viewer == nullptr) {
+        return 3;
+    }
+    bool second = false;
+    std::thread overlapping([&] { second = ThreadScope(viewer, 50, 300); });
+    const bool first = ThreadScope(viewer, 0, 100);
+    overlapping.join();
+    return first && second ? 0 : 4;
+}
+
 int Take()
 {
     const resources::UniqueHandle bufferReady(::OpenEventW(SYNCHRONIZE, FALSE, L"DBWIN_BUFFER_READY"));
@@ -71,6 +128,12 @@ int wmain(int argc, wchar_t** argv)
             Write(std::string(text.begin(), text.end()) + "\n");
         }
         return 0;
+    }
+    if (mode == L"scopes") {
+        return Scopes();
+    }
+    if (mode == L"threads") {
+        return Threads();
     }
     if (mode == L"take") {
         return Take();

@@ -153,9 +153,10 @@ void DebugOutputCapture::Run() noexcept
             std::memcpy(copy, listener.view.get(), sizeof copy);
             ::SetEvent(listener.bufferReady.get());
             watches[i].HandedOver(tick);
+            const std::int64_t stamp = PreciseStampNow();
             const std::int64_t time = ArrivalTimeNow();
             const debug_buffer::Write write = debug_buffer::Read(copy, sizeof copy);
-            joiner.Add(write.pid, names.Lookup(write.pid, tick), write.text, time, tick);
+            joiner.Add(write.pid, names.Lookup(write.pid, tick), write.text, time, tick, stamp);
         };
         ULONGLONG lastSweep = tick;
         for (;;) {

@@ -4,8 +4,8 @@
 
 namespace tracing {
 
-void LineJoiner::Add(
-    std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time, std::uint64_t tick)
+void LineJoiner::Add(std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time,
+    std::uint64_t tick, std::int64_t stamp)
 {
     auto held = mHeld.find(pid);
     while (!text.empty()) {
@@ -16,21 +16,22 @@ void LineJoiner::Add(
 
         // The common case, a whole line in one write, goes out without a copy.
         if (held == mHeld.end() && ended && piece.size() < kMaxHeld) {
-            EmitLine(pid, process, piece, time);
+            EmitLine(pid, process, piece, time, stamp);
             continue;
         }
         if (held == mHeld.end()) {
-            held = mHeld.emplace(pid, Held { std::string(process), std::string(), time, tick }).first;
+            held = mHeld.emplace(pid, Held { std::string(process), std::string(), time, stamp, tick }).first;
         }
         Held& line = held->second;
         line.time = time;
+        line.stamp = stamp;
         line.tick = tick;
         for (std::string_view rest = piece; !rest.empty();) {
             const std::size_t take = std::min(rest.size(), kMaxHeld - line.text.size());
             line.text.append(rest.substr(0, take));
             rest.remove_prefix(take);
             if (line.text.size() == kMaxHeld) {
-                EmitLine(pid, line.process, line.text, time);
+                EmitLine(pid, line.process, line.text, time, stamp);
                 line.text.clear();
                 line.cut = true;
             }
@@ -42,7 +43,7 @@ void LineJoiner::Add(
                 whole.remove_suffix(1);
             }
             if (!whole.empty() || !line.cut) {
-                EmitLine(pid, line.process, line.text, time);
+                EmitLine(pid, line.process, line.text, time, stamp);
             }
             mHeld.erase(held);
             held = mHeld.end();
@@ -55,7 +56,7 @@ void LineJoiner::FlushIdle(std::uint64_t tick)
     for (auto held = mHeld.begin(); held != mHeld.end();) {
         if (tick - held->second.tick >= kIdleMs) {
             if (!held->second.text.empty()) {
-                EmitLine(held->first, held->second.process, held->second.text, held->second.time);
+                EmitLine(held->first, held->second.process, held->second.text, held->second.time, held->second.stamp);
             }
             held = mHeld.erase(held);
         } else {
@@ -68,18 +69,19 @@ void LineJoiner::FlushAll()
 {
     for (const auto& [pid, held] : mHeld) {
         if (!held.text.empty()) {
-            EmitLine(pid, held.process, held.text, held.time);
+            EmitLine(pid, held.process, held.text, held.time, held.stamp);
         }
     }
     mHeld.clear();
 }
 
-void LineJoiner::EmitLine(std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time)
+void LineJoiner::EmitLine(
+    std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time, std::int64_t stamp)
 {
     if (!text.empty() && text.back() == '\r') {
         text.remove_suffix(1);
     }
-    mEmit({ pid, process, text, time });
+    mEmit({ pid, process, text, time, stamp });
 }
 
 }  // namespace tracing

@@ -20,6 +20,7 @@ struct JoinedLine {
     std::string_view process;  // the name given with the line's first piece
     std::string_view text;  // ANSI, as written
     std::int64_t time = 0;  // the time given with the line's last piece
+    std::int64_t stamp = 0;  // and its precise stamp (see PreciseStampNow), 0 when none
 };
 
 class LineJoiner {
@@ -33,9 +34,10 @@ public:
     {
     }
 
-    // One write of process pid, made at time (the line's time) and tick
-    // (milliseconds, for the idle rule).
-    void Add(std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time, std::uint64_t tick);
+    // One write of process pid, made at time (the line's time), tick
+    // (milliseconds, for the idle rule) and stamp (for scopes' durations).
+    void Add(std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time,
+        std::uint64_t tick, std::int64_t stamp = 0);
     // Held text whose last write is kIdleMs or more before tick becomes a line.
     void FlushIdle(std::uint64_t tick);
     // All held text becomes lines.
@@ -47,10 +49,12 @@ private:
         std::string process;
         std::string text;
         std::int64_t time = 0;
+        std::int64_t stamp = 0;
         std::uint64_t tick = 0;
         bool cut = false;  // text went out at kMaxHeld since the last line end
     };
-    void EmitLine(std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time);
+    void EmitLine(
+        std::uint32_t pid, std::string_view process, std::string_view text, std::int64_t time, std::int64_t stamp);
 
     Emit mEmit;
     std::unordered_map<std::uint32_t, Held> mHeld;

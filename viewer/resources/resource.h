@@ -25,5 +25,10 @@
 #define IDC_RULE_ACTION_LABEL 407
 
 // The dialog that renames a view.
-#define IDD_RENAME_VIEW 500
-#define IDC_RENAME_VIEW_NAME 501
+#define IDD_RENAME_VIEW 600
+#define IDC_RENAME_VIEW_NAME 601
+
+#define IDD_SCOPES 500
+#define IDC_SCOPES_LIST 501
+#define IDC_SCOPES_COPY 502
+#define IDC_SCOPES_NOTE 503

@@ -10,9 +10,10 @@ namespace tracing {
 namespace {
 
 constexpr std::array<std::string_view, static_cast<std::size_t>(RuleField::Count)> kFieldNames
-    = { "line", "number", "time", "pid", "process", "kind", "source", "text" };
+    = { "line", "number", "time", "pid", "process", "kind", "source", "text", "duration" };
 constexpr std::string_view kActionNames[] = { "include", "exclude", "highlight" };
 constexpr std::string_view kCaseSuffix = "+case";
+constexpr std::string_view kCompareNames[] = { "", ">=", "<" };
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 // COLORREF 0x00BBGGRR as "#rrggbb".
@@ -76,16 +77,21 @@ std::string ParseLine(std::string_view line, TextRule& rule)
     rule.action = static_cast<RuleAction>(actionAt - std::begin(kActionNames));
     const auto fieldAt = std::find(kFieldNames.begin(), kFieldNames.end(), fields[1]);
     if (fieldAt == kFieldNames.end()) {
-        return "unknown field \"" + std::string(fields[1]) + "\" (line, number, time, pid, process, kind, source or text)";
+        return "unknown field \"" + std::string(fields[1])
+            + "\" (line, number, time, pid, process, kind, source, text or duration)";
     }
     rule.field = static_cast<RuleField>(fieldAt - kFieldNames.begin());
     std::string_view match = fields[2];
+    const auto compareAt = std::find(std::begin(kCompareNames) + 1, std::end(kCompareNames), match);
+    rule.compare = compareAt == std::end(kCompareNames)
+        ? RuleCompare::None
+        : static_cast<RuleCompare>(compareAt - std::begin(kCompareNames));
     rule.matchCase = match.size() > kCaseSuffix.size() && match.substr(match.size() - kCaseSuffix.size()) == kCaseSuffix;
     if (rule.matchCase) {
         match.remove_suffix(kCaseSuffix.size());
     }
-    if (match != "text" && match != "regex") {
-        return "unknown match \"" + std::string(fields[2]) + "\" (text, regex, text+case or regex+case)";
+    if (match != "text" && match != "regex" && rule.compare == RuleCompare::None) {
+        return "unknown match \"" + std::string(fields[2]) + "\" (text, regex, text+case, regex+case, >= or <)";
     }
     rule.regex = match == "regex";
     if (fields[3].empty()) {
@@ -95,6 +101,9 @@ std::string ParseLine(std::string_view line, TextRule& rule)
         return "the pattern holds a carriage return";
     }
     rule.pattern = fields[3];
+    if (std::string problem = DurationRuleProblem(rule); !problem.empty()) {
+        return problem;
+    }
     if (fields.size() > 4 && rule.action != RuleAction::Highlight) {
         return "only a highlight takes colours";
     }
@@ -122,8 +131,13 @@ std::string RuleToLine(const TextRule& rule)
     line += kActionNames[static_cast<std::size_t>(rule.action)];
     line += '\t';
     line += kFieldNames[static_cast<std::size_t>(rule.field)];
-    line += rule.regex ? "\tregex" : "\ttext";
-    if (rule.matchCase) {
+    line += '\t';
+    if (rule.compare != RuleCompare::None) {
+        line += kCompareNames[static_cast<std::size_t>(rule.compare)];
+    } else {
+        line += rule.regex ? "regex" : "text";
+    }
+    if (rule.matchCase && rule.compare == RuleCompare::None) {
         line += kCaseSuffix;
     }
     line += '\t';

@@ -6,10 +6,14 @@
 // ACTION    include, exclude or highlight; a leading "-" keeps the rule
 //           switched off ("-exclude").
 // FIELD     line (the whole line), number (the line number), time, pid,
-//           process, kind, source or text.
-// MATCH     text or regex, with "+case" for a case-sensitive match (regex+case).
+//           process, kind, source, text or duration (a function scope's
+//           time, on its entry line).
+// MATCH     text or regex, with "+case" for a case-sensitive match (regex+case);
+//           for duration only, and only there, >= or <.
 // PATTERN   what to look for; it cannot hold a tab (a regular expression
-//           writes \t).
+//           writes \t). For duration, milliseconds: "50", "12.5". A line
+//           without a duration (another line, or a scope still open) matches
+//           no duration rule: include<TAB>duration<TAB>>=<TAB>50
 // #BACK, #TEXT  highlights only: the background and text colours, #rrggbb
 //           (the defaults are pale red and dark red).
 // A line shows when it matches any switched-on include rule (or no include

@@ -60,9 +60,76 @@ bool ContainsText(std::string_view haystack, std::string_view needle, bool match
     return FindText(haystack, needle, matchCase, 0) != std::string_view::npos;
 }
 
+std::optional<std::int64_t> ParseMilliseconds(std::string_view text)
+{
+    constexpr std::int64_t kTicksPerMs = 10000;
+    constexpr std::int64_t kMaxMs = 24 * 60 * 60 * 1000;
+    std::int64_t whole = 0;
+    std::size_t at = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        whole = std::min<std::int64_t>(whole * 10 + (text[at] - '0'), kMaxMs + 1);
+    }
+    const std::size_t digits = at;
+    std::int64_t fraction = 0;
+    std::int64_t scale = kTicksPerMs;
+    if (at < text.size() && text[at] == '.') {
+        for (++at; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+            // Past 100 ns the digits are read but no longer count.
+            scale /= 10;
+            fraction += (text[at] - '0') * scale;
+        }
+    }
+    if (at != text.size() || (digits == 0 && at <= 1) || whole > kMaxMs) {
+        return std::nullopt;
+    }
+    return whole * kTicksPerMs + fraction;
+}
+
+std::string DurationRuleProblem(const TextRule& rule)
+{
+    const bool duration = rule.field == RuleField::Duration;
+    const bool comparing = rule.compare != RuleCompare::None;
+    if (duration && !comparing) {
+        return "The duration is compared with >= or < to a number of milliseconds, not matched as text.";
+    }
+    if (!duration && comparing) {
+        return "Only the duration is compared with >= or <; other columns are matched as text or a regular "
+               "expression.";
+    }
+    if (comparing && !ParseMilliseconds(rule.pattern)) {
+        return "The duration \"" + rule.pattern + "\" is not a number of milliseconds (such as 50 or 12.5).";
+    }
+    return {};
+}
+
+bool Rule::MatchesDuration(std::optional<std::int64_t> ticks) const noexcept
+{
+    if (!ticks) {
+        return false;
+    }
+    switch (mDefinition.compare) {
+    case RuleCompare::AtLeast:
+        return *ticks >= mLimit;
+    case RuleCompare::Below:
+        return *ticks < mLimit;
+    default:
+        return false;
+    }
+}
+
 std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
 {
-    error.clear();
+    error = DurationRuleProblem(definition);
+    if (!error.empty()) {
+        return std::nullopt;
+    }
+    if (definition.compare != RuleCompare::None) {
+        Rule rule;
+        definition.regex = definition.matchCase = false;
+        rule.mLimit = *ParseMilliseconds(definition.pattern);
+        rule.mDefinition = std::move(definition);
+        return rule;
+    }
     if (definition.pattern.empty()) {
         error = "The text to match is empty.";
         return std::nullopt;
@@ -88,6 +155,9 @@ std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
 
 MatchResult Rule::Matches(std::string_view text) const noexcept
 {
+    if (ComparesDuration()) {
+        return MatchResult::NoMatch;  // no text holds a duration
+    }
     if (mRegex) {
         return mRegex->Search(text);
     }

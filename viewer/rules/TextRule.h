@@ -14,7 +14,12 @@ namespace tracing {
 
 // What a rule looks at. WholeLine is every field but the time, joined by tabs
 // in the log format's order: line number, pid, process, kind, source, text.
-enum class RuleField : std::uint8_t { WholeLine, Line, Time, Pid, Process, Kind, Source, Text, Count };
+// Duration is a function scope's time on its entry line: it is compared, not
+// matched as text, and a line without one matches no such rule.
+enum class RuleField : std::uint8_t { WholeLine, Line, Time, Pid, Process, Kind, Source, Text, Duration, Count };
+
+// How a duration rule compares: at least, or below, its milliseconds.
+enum class RuleCompare : std::uint8_t { None, AtLeast, Below };
 
 // A filter keeps (include) or hides (exclude) the lines it matches; a
 // highlight colours them.
@@ -26,6 +31,7 @@ struct TextRule {
     bool regex = false;
     bool matchCase = false;
     RuleField field = RuleField::Text;
+    RuleCompare compare = RuleCompare::None;  // a duration rule's; then pattern is milliseconds
     std::string pattern;  // UTF-8
     // Highlights only: the colours of matching lines (COLORREF values, 0x00BBGGRR).
     std::uint32_t textColour = 0;
@@ -48,9 +54,13 @@ public:
 
     const TextRule& Definition() const { return mDefinition; }
     MatchResult Matches(std::string_view text) const noexcept;
+    // A duration rule on a line's duration (100 ns units), if it has one.
+    bool ComparesDuration() const { return mDefinition.compare != RuleCompare::None; }
+    bool MatchesDuration(std::optional<std::int64_t> ticks) const noexcept;
 
 private:
     TextRule mDefinition;
+    std::int64_t mLimit = 0;  // a duration rule's, in 100 ns units
     std::string mText;  // plain text; lower case unless matchCase
     std::optional<pattern::Pattern> mRegex;
 };
@@ -60,6 +70,12 @@ private:
 bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept;
 // Where needle first stands in haystack at or after from, or npos; as ContainsText.
 std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept;
+
+// Milliseconds written as a decimal number ("50", "12.5") in 100 ns units;
+// nothing when the text is not one or is beyond a day.
+std::optional<std::int64_t> ParseMilliseconds(std::string_view text);
+// Why a rule's comparison does not fit its field or pattern; empty when it does.
+std::string DurationRuleProblem(const TextRule& rule);
 
 // ASCII letters in lower case; other bytes unchanged.
 std::string LowerAscii(std::string_view text);

@@ -11,7 +11,7 @@ constexpr auto kRoomWait = std::chrono::milliseconds(50);
 
 }  // namespace
 
-bool LineIntake::TryQueue(const LineView& line, bool clears)
+bool LineIntake::TryQueue(const LineView& line, LineArrival arrival)
 {
     const std::size_t bytes = line.process.size() + line.source.size() + line.text.size();
     std::lock_guard<std::mutex> hold(mLock);
@@ -21,9 +21,9 @@ bool LineIntake::TryQueue(const LineView& line, bool clears)
     const std::size_t before = mQueue.bytes.size();
     try {
         mQueue.bytes.append(line.process).append(line.source).append(line.text);
-        mQueue.lines.push_back({ line.time, line.pid, line.kind, line.origin,
+        mQueue.lines.push_back({ line.time, arrival.stamp, line.pid, arrival.thread, line.kind, line.origin,
             static_cast<std::uint32_t>(line.process.size()), static_cast<std::uint32_t>(line.source.size()),
-            static_cast<std::uint32_t>(line.text.size()), clears });
+            static_cast<std::uint32_t>(line.text.size()), arrival.clears });
     } catch (...) {
         mQueue.bytes.resize(before);
         throw;
@@ -31,18 +31,13 @@ bool LineIntake::TryQueue(const LineView& line, bool clears)
     return true;
 }
 
-void LineIntake::Add(const LineView& line) noexcept
-{
-    Add(line, false);
-}
-
-void LineIntake::Add(const LineView& line, bool clears) noexcept
+void LineIntake::Add(const LineView& line, LineArrival arrival) noexcept
 {
     try {
         if (mLog != nullptr) {
             mLog->Append(line);
         }
-        if (!TryQueue(line, clears)) {
+        if (!TryQueue(line, arrival)) {
             ++mLost;
         }
     } catch (...) {
@@ -54,7 +49,7 @@ bool LineIntake::AddWaiting(const LineView& line, const std::atomic<bool>& stop)
 {
     try {
         while (!stop.load()) {
-            if (TryQueue(line, false)) {
+            if (TryQueue(line, {})) {
                 return true;
             }
             std::unique_lock<std::mutex> hold(mLock);
@@ -78,14 +73,14 @@ void LineIntake::AddDebugLine(const JoinedLine& line) noexcept
         view.origin = LineOrigin::Debug;
         view.process = line.process;
         view.text = text;
-        Add(view, line.text == kClearCommand);
+        Add(view, { line.stamp, 0, line.text == kClearCommand });
     } catch (...) {
         ++mLost;
     }
 }
 
-void LineIntake::AddRecord(
-    const ReceivedRecord& record, std::int64_t time, std::uint32_t pid, std::string_view process) noexcept
+void LineIntake::AddRecord(const ReceivedRecord& record, std::int64_t time, std::uint32_t pid,
+    std::string_view process, LineArrival arrival) noexcept
 {
     try {
         thread_local std::string source;
@@ -102,19 +97,20 @@ void LineIntake::AddRecord(
         view.process = process;
         view.source = source;
         view.text = text;
-        Add(view);
+        Add(view, arrival);
     } catch (...) {
         ++mLost;
     }
 }
 
-std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines) noexcept
+std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines, ScopeDurations* durations) noexcept
 {
     bool clearAsked = false;
-    return MoveInto(store, maxLines, clearAsked);
+    return MoveInto(store, maxLines, durations, clearAsked);
 }
 
-std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines, bool& clearAsked) noexcept
+std::size_t LineIntake::MoveInto(
+    LineStore& store, std::size_t maxLines, ScopeDurations* durations, bool& clearAsked) noexcept
 {
     std::size_t moved = 0;
     while (moved < maxLines && !clearAsked) {
@@ -149,6 +145,12 @@ std::size_t LineIntake::MoveInto(LineStore& store, std::size_t maxLines, bool& c
             ++moved;
         } catch (...) {
             ++mLost;
+            continue;
+        }
+        if (durations != nullptr) {
+            // Lines of a saved log have no stamp: their time stands in.
+            durations->Add(store.End() - 1, line.origin, line.kind, line.text,
+                PairingSender(line.origin, line.pid, queued.thread), queued.stamp != 0 ? queued.stamp : line.time);
         }
     }
     return moved;

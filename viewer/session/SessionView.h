@@ -20,9 +20,9 @@ inline constexpr wchar_t kAllViewName[] = L"All";
 inline constexpr char kBookmarkMark[] = "\xE2\x97\x8F ";
 
 struct SessionView {
-    SessionView(std::wstring viewName, const LineStore& store)
+    SessionView(std::wstring viewName, const LineStore& store, const ScopeDurations& durations)
         : name(std::move(viewName))
-        , shown(store, rules)
+        , shown(store, rules, durations)
     {
     }
     SessionView(const SessionView&) = delete;

@@ -86,14 +86,16 @@ void ViewerSession::Stop()
     mLog.Stop();
 }
 
-bool ViewerSession::TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid)
+bool ViewerSession::TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid,
+    std::uint32_t senderThread, std::int64_t stamp)
 {
     const auto record = Live() ? CheckRecord(dwData, cbData, data) : std::nullopt;
     if (!record) {
         ++mRejected;
         return false;
     }
-    mIntake.AddRecord(*record, ArrivalTimeNow(), senderPid, mSenderNames.Lookup(senderPid, mClock()));
+    mIntake.AddRecord(
+        *record, ArrivalTimeNow(), senderPid, mSenderNames.Lookup(senderPid, mClock()), { stamp, senderThread });
     return true;
 }
 
@@ -117,16 +119,17 @@ void ViewerSession::TakeIn()
     const Budget budget(kTickBudgetMs);
     do {
         bool clearAsked = false;
-        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice, clearAsked));
+        static_cast<void>(mIntake.MoveInto(mStore, kLinesPerSlice, &mDurations, clearAsked));
         if (clearAsked) {
             // A program wrote the clear command: the lines before it go, the ones after it stay.
             ClearLines();
         }
+        mDurations.DropBefore(mStore.First());
         // Paused, the held lines still come and go, but no new line is shown.
         const ShownLines::Change change = View().shown.Work(mPaused ? 0 : kLinesPerSlice);
         mChanges.repaint = mChanges.repaint || change.coloured;
-        if (change.droppedShown != 0 || change.added != 0) {
-            AfterShownChanged(change.droppedShown != 0);
+        if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
+            AfterShownChanged(change.droppedShown != 0 || change.reshown);
         }
     } while (budget.Left() && (mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0)));
     // The views behind catch up with what time is left, so that bringing one in front is quick.
@@ -134,8 +137,8 @@ void ViewerSession::TakeIn()
         SessionView& view = *mViews[index];
         if (index != mCurrent) {
             const ShownLines::Change change = view.shown.Work(kLinesPerSlice);
-            if (change.droppedShown != 0 || change.added != 0) {
-                AfterViewShownChanged(view, change.droppedShown != 0);
+            if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
+                AfterViewShownChanged(view, change.droppedShown != 0 || change.reshown);
             }
         }
     }
@@ -236,6 +239,7 @@ void ViewerSession::Clear()
 void ViewerSession::ClearLines()
 {
     mStore.Clear();
+    mDurations.Clear();
     mMarks.clear();
     for (const std::unique_ptr<SessionView>& view : mViews) {
         view->shown.Clear();

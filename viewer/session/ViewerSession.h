@@ -23,6 +23,8 @@
 #include "viewer/view/LineFinder.h"
 #include "viewer/view/LineRules.h"
 #include "viewer/view/QuickRules.h"
+#include "viewer/view/ScopeDurations.h"
+#include "viewer/view/ScopeSummary.h"
 #include "viewer/view/ShownLines.h"
 
 #include <array>
@@ -67,8 +69,11 @@ public:
 
     // Where lines enter, from any thread.
     LineIntake& Intake() { return mIntake; }
-    // A WM_COPYDATA message; false (and counted) when it is not a well-formed trace record.
-    bool TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid);
+    // A WM_COPYDATA message; false (and counted) when it is not a well-formed
+    // trace record. senderThread owns the window the sender named (0: none),
+    // stamp is PreciseStampNow() taken as the message came (0: the time stands in).
+    bool TakeRecord(std::uintptr_t dwData, std::uint32_t cbData, const void* data, std::uint32_t senderPid,
+        std::uint32_t senderThread = 0, std::int64_t stamp = 0);
 
     // The periodic step: takes in waiting lines, matches rules, keeps capture
     // going, applies a find text once typing paused. Bounded in time.
@@ -199,6 +204,12 @@ public:
     // Says something in the status bar until later notes push it out.
     void Note(std::wstring text) { mStatus.Note(std::move(text)); }
 
+    // Function scopes' durations (ViewerSessionScopes.cpp): every function
+    // among the shown lines with its times, and going to a line (the longest
+    // call) by its sequence number: chosen and brought into sight when shown.
+    std::vector<ScopeFigures> ScopeSummary() const;
+    bool GoToLine(std::uint64_t sequence);
+
 private:
     SessionView& View() { return *mViews[mCurrent]; }
     const SessionView& View() const { return *mViews[mCurrent]; }
@@ -236,6 +247,7 @@ private:
     DebugOutputCapture mCapture;
     LogLoading mLoading;
     ProcessNames mSenderNames;  // record senders, on this thread
+    ScopeDurations mDurations;  // one for the store, whatever the views
     std::vector<std::unique_ptr<SessionView>> mViews;  // All first; never empty
     std::size_t mCurrent = 0;
     std::set<std::uint64_t> mMarks;  // sequence numbers of marked lines

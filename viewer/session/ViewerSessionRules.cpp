@@ -66,7 +66,7 @@ void ViewerSession::LoadViews()
 
 SessionView& ViewerSession::AddView(std::wstring name)
 {
-    mViews.push_back(std::make_unique<SessionView>(std::move(name), mStore));
+    mViews.push_back(std::make_unique<SessionView>(std::move(name), mStore, mDurations));
     return *mViews.back();
 }
 

@@ -30,6 +30,9 @@ void ViewerSession::UpdateStatus()
     if (mIntake.Lost() != 0) {
         counts += Count(L"Lost", mIntake.Lost());
     }
+    if (mDurations.Failures() != 0) {
+        counts += Count(L"Scopes not timed (out of memory)", mDurations.Failures());
+    }
     if (View().shown.GaveUp() != 0) {
         counts += Count(L"Rules gave up on", View().shown.GaveUp());
     }

@@ -59,7 +59,7 @@ std::optional<TextRule> LegacyRuleFromText(std::string_view text, bool filter)
     int field = -1;
     const auto parsed = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), field);
     if (parsed.ec != std::errc() || parsed.ptr != fields[1].data() + fields[1].size() || field < 0
-        || field >= static_cast<int>(RuleField::Count)) {
+        || field >= static_cast<int>(RuleField::Duration)) {  // the first release knew no durations
         return std::nullopt;
     }
     rule.field = static_cast<RuleField>(field);

@@ -92,6 +92,24 @@ template <typename T> LSTATUS WriteBinary(HKEY key, const wchar_t* name, const T
     return ::RegSetValueExW(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
+// Kept columns: as many as there are now, or fewer (kept by an earlier
+// version, before columns were added at the end); the columns not kept are
+// filled in from missing, which is given the index of the column.
+template <typename Fill> std::optional<Columns> ReadColumns(HKEY key, const wchar_t* name, Fill missing)
+{
+    Columns columns {};
+    DWORD size = sizeof columns;
+    DWORD type = 0;
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(columns.data()), &size) != ERROR_SUCCESS
+        || type != REG_BINARY || size == 0 || size % sizeof(int) != 0) {
+        return std::nullopt;
+    }
+    for (std::size_t i = size / sizeof(int); i < columns.size(); ++i) {
+        columns[i] = missing(static_cast<int>(i));
+    }
+    return columns;
+}
+
 bool IsOrder(const Columns& order)
 {
     Columns sorted = order;
@@ -107,7 +125,9 @@ bool IsOrder(const Columns& order)
 bool AreWidths(const Columns& widths)
 {
     return std::all_of(
-        widths.begin(), widths.end(), [](int width) { return width >= 0 && width <= ViewerSettings::kMaxColumnWidth; });
+        widths.begin(), widths.end(), [](int width) {
+            return width == ViewerSettings::kDefaultColumnWidth || (width >= 0 && width <= ViewerSettings::kMaxColumnWidth);
+        });
 }
 
 resources::UniqueRegKey OpenKey(REGSAM access)
@@ -158,10 +178,13 @@ ViewerSettings RegistrySettings::Load()
         key.get(), kLogLimitValue, ViewerSettings::kMinLogLimitMB, ViewerSettings::kMaxLogLimitMB, settings.logLimitMB);
     settings.timeMode = static_cast<TimeMode>(ReadDword(key.get(), kTimeModeValue, 0,
         static_cast<std::uint32_t>(TimeMode::Count) - 1, static_cast<std::uint32_t>(settings.timeMode)));
-    if (auto widths = ReadBinary<Columns>(key.get(), kColumnWidthsValue); widths && AreWidths(*widths)) {
+    const auto defaultWidth = [](int) { return ViewerSettings::kDefaultColumnWidth; };
+    if (auto widths = ReadColumns(key.get(), kColumnWidthsValue, defaultWidth); widths && AreWidths(*widths)) {
         settings.columnWidths = widths;
     }
-    if (auto order = ReadBinary<Columns>(key.get(), kColumnOrderValue); order && IsOrder(*order)) {
+    // Columns not in a kept order come last, in their own order.
+    const auto last = [](int column) { return column; };
+    if (auto order = ReadColumns(key.get(), kColumnOrderValue, last); order && IsOrder(*order)) {
         settings.columnOrder = order;
     }
     if (auto placement = ReadBinary<WINDOWPLACEMENT>(key.get(), kPlacementValue);

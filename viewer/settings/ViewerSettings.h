@@ -23,12 +23,16 @@ struct ViewerSettings {
     static constexpr std::uint32_t kMinLogLimitMB = 1;
     static constexpr std::uint32_t kMaxLogLimitMB = 4096;
     static constexpr int kMaxColumnWidth = 8192;  // pixels at 96 DPI
+    // The width of a column that kept widths do not know (added since): its default.
+    static constexpr int kDefaultColumnWidth = -1;
 
     bool capture = true;
     std::uint32_t historyLines = 1000000;
     std::uint32_t logLimitMB = 64;
     TimeMode timeMode = TimeMode::Clock;
-    // Widths at 96 DPI and the left-to-right order of the columns; empty for the defaults.
+    // Widths at 96 DPI and the left-to-right order of the columns; empty for
+    // the defaults. Kept for fewer columns (an earlier version's), the
+    // columns added since take their default width and come last.
     std::optional<std::array<int, kColumns>> columnWidths;
     std::optional<std::array<int, kColumns>> columnOrder;
     std::optional<WINDOWPLACEMENT> placement;
@@ -82,8 +86,8 @@ inline constexpr wchar_t kCaptureValue[] = L"Capture";
 inline constexpr wchar_t kHistoryLinesValue[] = L"HistoryLines";
 inline constexpr wchar_t kLogLimitValue[] = L"LogLimitMB";
 inline constexpr wchar_t kTimeModeValue[] = L"TimeMode";
-inline constexpr wchar_t kColumnWidthsValue[] = L"ColumnWidths";  // REG_BINARY, 8 32-bit widths
-inline constexpr wchar_t kColumnOrderValue[] = L"ColumnOrder";  // REG_BINARY, 8 32-bit column numbers
+inline constexpr wchar_t kColumnWidthsValue[] = L"ColumnWidths";  // REG_BINARY, 32-bit widths, one per column
+inline constexpr wchar_t kColumnOrderValue[] = L"ColumnOrder";  // REG_BINARY, 32-bit column numbers, one per column
 inline constexpr wchar_t kPlacementValue[] = L"WindowPlacement";  // REG_BINARY, a WINDOWPLACEMENT
 inline constexpr wchar_t kRulesValue[] = L"Rules";  // REG_SZ, the rules' text form (those of All)
 // The views besides All: a subkey with the count, the view in front, and per

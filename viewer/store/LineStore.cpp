@@ -27,6 +27,22 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit)
 
 }  // namespace
 
+std::int64_t PreciseStampNow() noexcept
+{
+    static const std::int64_t frequency = [] {
+        LARGE_INTEGER value;
+        ::QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    // Whole seconds and the rest apart, so that the product cannot overflow.
+    constexpr std::int64_t kPerSecond = 10000000;
+    const std::int64_t seconds = now.QuadPart / frequency;
+    const std::int64_t rest = now.QuadPart % frequency;
+    return seconds * kPerSecond + rest * kPerSecond / frequency + 1;
+}
+
 std::int64_t ArrivalTimeNow() noexcept
 {
     // The capture thread stamps every write while writers wait for it: the

@@ -47,6 +47,9 @@ static_assert(sizeof(LineRecord) == 32, "a million lines should cost 32 MB of re
 
 // The local time now, in FILETIME units, as lines carry it.
 std::int64_t ArrivalTimeNow() noexcept;
+// A steady high-resolution stamp in 100 ns units from an arbitrary start,
+// for the time between two lines (a scope's duration); never 0.
+std::int64_t PreciseStampNow() noexcept;
 
 class LineStore {
 public:

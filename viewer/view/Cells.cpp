@@ -7,7 +7,8 @@
 namespace tracing {
 
 static_assert(static_cast<int>(Column::Text) == static_cast<int>(RuleField::Text)
-        && static_cast<int>(Column::Line) == static_cast<int>(RuleField::Line),
+        && static_cast<int>(Column::Line) == static_cast<int>(RuleField::Line)
+        && static_cast<int>(Column::Duration) == static_cast<int>(RuleField::Duration),
     "a column and the rule field of the same name share their number");
 
 namespace {
@@ -40,6 +41,12 @@ void AppendCellText(std::string& out, const ShownLines& shown, std::size_t posit
         const FunctionScopes::Scope* scope = shown.Scopes().At(sequence);
         if (scope != nullptr && shown.Scopes().Foldable(*scope)) {
             out += scope->folded ? "+" : "-";
+        }
+        return;
+    }
+    if (column == Column::Duration) {
+        if (const std::optional<std::int64_t> duration = shown.Durations().Of(sequence)) {
+            AppendMilliseconds(out, *duration);
         }
         return;
     }

@@ -10,9 +10,11 @@
 namespace tracing {
 
 // The list's columns, by their subitem numbers. Fold shows "+" on a folded
-// scope's entry line and "-" on an unfolded one. Those that are also fields
-// share the field's number (see RuleField).
-enum class Column : int { Fold, Line, Time, Pid, Process, Kind, Source, Text, Count };
+// scope's entry line and "-" on an unfolded one. Duration shows a returned
+// scope's milliseconds on its entry line. Those that are also fields share
+// the field's number (see RuleField). New columns go last: kept widths and
+// orders of fewer columns still load.
+enum class Column : int { Fold, Line, Time, Pid, Process, Kind, Source, Text, Duration, Count };
 inline constexpr std::size_t kColumns = static_cast<std::size_t>(Column::Count);
 
 // How the time column reads.

@@ -61,6 +61,8 @@ std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField
         return line.source;
     case RuleField::Text:
         return line.text;
+    case RuleField::Duration:
+        return scratch;  // not a field of the line: duration rules ask the scopes
     default:
         AppendNumber(scratch, number);
         scratch += '\t';

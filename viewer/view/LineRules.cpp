@@ -13,11 +13,15 @@ void LineRules::SetFilters(std::vector<Rule> filters)
     mFiltering = std::any_of(mFilters.begin(), mFilters.end(), on);
     mIncluding = std::any_of(mFilters.begin(), mFilters.end(),
         [&](const Rule& rule) { return on(rule) && rule.Definition().action == RuleAction::Include; });
+    mFiltersOnDuration = std::any_of(
+        mFilters.begin(), mFilters.end(), [&](const Rule& rule) { return on(rule) && rule.ComparesDuration(); });
 }
 
 void LineRules::SetHighlights(std::vector<Rule> highlights)
 {
     mHighlights = std::move(highlights);
+    mHighlightsOnDuration = std::any_of(mHighlights.begin(), mHighlights.end(),
+        [](const Rule& rule) { return rule.Definition().enabled && rule.ComparesDuration(); });
 }
 
 std::vector<TextRule> LineRules::Definitions() const
@@ -31,15 +35,19 @@ std::vector<TextRule> LineRules::Definitions() const
     return definitions;
 }
 
-bool LineRules::Matches(
-    const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const
+bool LineRules::Matches(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
+    bool& gaveUp, const ScopeDurations* durations) const
 {
+    if (rule.ComparesDuration()) {
+        return rule.MatchesDuration(durations != nullptr ? durations->Of(sequence) : std::nullopt);
+    }
     const MatchResult result = rule.Matches(FieldText(store, record, sequence, rule.Definition().field, mScratch));
     gaveUp = gaveUp || result == MatchResult::GaveUp;
     return result == MatchResult::Match;
 }
 
-LineRules::Verdict LineRules::Filter(const LineStore& store, const LineRecord& record, std::uint64_t sequence) const
+LineRules::Verdict LineRules::Filter(
+    const LineStore& store, const LineRecord& record, std::uint64_t sequence, const ScopeDurations* durations) const
 {
     Verdict verdict;
     bool included = !mIncluding;
@@ -49,7 +57,7 @@ LineRules::Verdict LineRules::Filter(const LineStore& store, const LineRecord& r
         if (!definition.enabled || (definition.action == RuleAction::Include && included)) {
             continue;
         }
-        if (Matches(rule, store, record, sequence, verdict.gaveUp)) {
+        if (Matches(rule, store, record, sequence, verdict.gaveUp, durations)) {
             if (definition.action == RuleAction::Exclude) {
                 verdict.passes = false;
                 return verdict;
@@ -61,11 +69,12 @@ LineRules::Verdict LineRules::Filter(const LineStore& store, const LineRecord& r
     return verdict;
 }
 
-int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const
+int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp,
+    const ScopeDurations* durations) const
 {
     const std::size_t count = std::min(mHighlights.size(), kMaxHighlights);
     for (std::size_t i = 0; i < count; ++i) {
-        if (mHighlights[i].Definition().enabled && Matches(mHighlights[i], store, record, sequence, gaveUp)) {
+        if (mHighlights[i].Definition().enabled && Matches(mHighlights[i], store, record, sequence, gaveUp, durations)) {
             return static_cast<int>(i);
         }
     }

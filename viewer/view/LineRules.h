@@ -7,6 +7,7 @@
 
 #include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
+#include "viewer/view/ScopeDurations.h"
 
 #include <cstdint>
 #include <string>
@@ -27,23 +28,32 @@ public:
     std::vector<TextRule> Definitions() const;
 
     bool Filtering() const { return mFiltering; }
+    // Whether a switched-on rule compares durations: a line's verdict may
+    // change once its scope returns.
+    bool FiltersOnDuration() const { return mFiltersOnDuration; }
+    bool HighlightsOnDuration() const { return mHighlightsOnDuration; }
     struct Verdict {
         bool passes = true;
         bool gaveUp = false;  // a rule gave up on the line
     };
-    Verdict Filter(const LineStore& store, const LineRecord& record, std::uint64_t sequence) const;
+    // durations: where duration rules look; without it they match no line.
+    Verdict Filter(const LineStore& store, const LineRecord& record, std::uint64_t sequence,
+        const ScopeDurations* durations = nullptr) const;
     // The index of the first matching highlight, or -1.
-    int Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const;
+    int Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp,
+        const ScopeDurations* durations = nullptr) const;
 
 private:
     // Whether rule matches the line; sets gaveUp when it gave up.
     bool Matches(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
-        bool& gaveUp) const;
+        bool& gaveUp, const ScopeDurations* durations) const;
 
     std::vector<Rule> mFilters;
     std::vector<Rule> mHighlights;
     bool mFiltering = false;
     bool mIncluding = false;
+    bool mFiltersOnDuration = false;
+    bool mHighlightsOnDuration = false;
     mutable std::string mScratch;
 };
 

@@ -110,22 +110,14 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
         mScopes.Add(mEnd, record, mStore.Text(record));
         mMarks.push_back(Mark {});
     }
+    TakeDurations(change);
     const std::size_t shownBefore = mShown.size();
     const bool filtering = mRules.Filtering();
     std::size_t budget = maxLines;
     for (; mFiltered < mEnd && budget > 0; ++mFiltered) {
         const LineRecord& record = mStore.Record(mFiltered);
-        Mark& mark = MarkOf(mFiltered);
-        if (filtering) {
-            --budget;
-            const LineRules::Verdict verdict = mRules.Filter(mStore, record, mFiltered);
-            Count(mark, -1);
-            mark.filterGaveUp = verdict.gaveUp;
-            Count(mark, 1);
-            mark.passes = verdict.passes ? 1 : 0;
-        } else {
-            mark.passes = 1;
-        }
+        budget -= filtering ? 1 : 0;
+        Decide(mFiltered, record, MarkOf(mFiltered));
         if (Show(mFiltered, record)) {
             mShown.push_back(mFiltered);
         }
@@ -134,19 +126,77 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     const bool highlighting = !mRules.Highlights().empty();
     for (; mHighlighted < mEnd && budget > 0; ++mHighlighted) {
         Mark& mark = MarkOf(mHighlighted);
-        Count(mark, -1);
-        mark.highlightGaveUp = false;
-        if (highlighting) {
-            --budget;
-            mark.highlight = static_cast<std::uint8_t>(
-                mRules.Highlight(mStore, mStore.Record(mHighlighted), mHighlighted, mark.highlightGaveUp) + 1);
-        } else {
-            mark.highlight = 0;
-        }
-        Count(mark, 1);
+        budget -= highlighting ? 1 : 0;
+        Colour(mHighlighted, mark);
         change.coloured = change.coloured || mark.highlight != 0;
     }
     return change;
+}
+
+void ShownLines::Decide(std::uint64_t sequence, const LineRecord& record, Mark& mark)
+{
+    if (!mRules.Filtering()) {
+        mark.passes = 1;
+        return;
+    }
+    const LineRules::Verdict verdict = mRules.Filter(mStore, record, sequence, &mDurations);
+    Count(mark, -1);
+    mark.filterGaveUp = verdict.gaveUp;
+    Count(mark, 1);
+    mark.passes = verdict.passes ? 1 : 0;
+}
+
+void ShownLines::Colour(std::uint64_t sequence, Mark& mark)
+{
+    Count(mark, -1);
+    mark.highlightGaveUp = false;
+    mark.highlight = mRules.Highlights().empty()
+        ? 0
+        : static_cast<std::uint8_t>(
+              mRules.Highlight(mStore, mStore.Record(sequence), sequence, mark.highlightGaveUp, &mDurations) + 1);
+    Count(mark, 1);
+}
+
+void ShownLines::TakeDurations(Change& change)
+{
+    const std::uint64_t end = mDurations.ClosedEnd();
+    std::uint64_t index = std::max(mClosedSeen, mDurations.ClosedFirst());
+    mClosedSeen = end;
+    const bool filters = mRules.FiltersOnDuration();
+    const bool highlights = mRules.HighlightsOnDuration();
+    bool refold = false;
+    for (; index < end && (filters || highlights); ++index) {
+        // Entries not yet matched are matched with their duration in their turn.
+        const std::uint64_t entry = mDurations.ClosedEntry(index);
+        if (entry < mFirst || entry >= mEnd) {
+            continue;
+        }
+        Mark& mark = MarkOf(entry);
+        if (filters && entry < mFiltered) {
+            const bool passed = mark.passes != 0;
+            Decide(entry, mStore.Record(entry), mark);
+            if (passed != (mark.passes != 0)) {
+                change.reshown = true;
+                ++mGeneration;
+                const auto at = std::lower_bound(mShown.begin(), mShown.end(), entry);
+                if (mScopes.AnyFolded()) {
+                    refold = true;  // what shows inside folded scopes depends on the lines before
+                } else if (!passed) {
+                    mShown.insert(at, entry);
+                } else if (at != mShown.end() && *at == entry) {
+                    mShown.erase(at);
+                }
+            }
+        }
+        if (highlights && entry < mHighlighted) {
+            const std::uint8_t before = mark.highlight;
+            Colour(entry, mark);
+            change.coloured = change.coloured || mark.highlight != before;
+        }
+    }
+    if (refold) {
+        Refold();
+    }
 }
 
 std::uint64_t ShownLines::Unmatched() const
@@ -163,6 +213,7 @@ void ShownLines::Clear()
     mHiding.clear();
     mScopes.Clear();
     mGaveUp = 0;
+    mClosedSeen = mDurations.ClosedEnd();
 }
 
 int ShownLines::HighlightOf(std::uint64_t sequence) const

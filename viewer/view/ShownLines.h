@@ -7,11 +7,14 @@
 // Rules are matched in slices (Work), never all at once: after the rules
 // change the shown lines fill again from the oldest held line, so that a
 // slow rule over millions of lines never keeps the window from answering.
+// A scope's duration comes with its exit, after its entry line was matched:
+// rules on durations decide that entry line again then.
 #pragma once
 
 #include "viewer/store/LineStore.h"
 #include "viewer/view/FunctionScopes.h"
 #include "viewer/view/LineRules.h"
+#include "viewer/view/ScopeDurations.h"
 
 #include <cstdint>
 #include <deque>
@@ -23,9 +26,12 @@ namespace tracing {
 
 class ShownLines {
 public:
-    ShownLines(const LineStore& store, const LineRules& rules)
+    // durations: the store's, shared by every view of it.
+    ShownLines(const LineStore& store, const LineRules& rules, const ScopeDurations& durations)
         : mStore(store)
         , mRules(rules)
+        , mDurations(durations)
+        , mClosedSeen(durations.ClosedEnd())
     {
     }
 
@@ -41,6 +47,7 @@ public:
         std::size_t droppedShown = 0;  // shown lines gone from the front
         std::size_t added = 0;  // shown lines added at the end
         bool coloured = false;  // lines already shown got their highlight
+        bool reshown = false;  // a duration showed or hid a line other than at the end
     };
     // Lets go of the lines the store dropped, takes in the ones it got, and
     // matches the rules on at most maxLines lines.
@@ -67,6 +74,7 @@ public:
     FunctionScopes& Scopes() { return mScopes; }
     const FunctionScopes& Scopes() const { return mScopes; }
     const LineStore& Store() const { return mStore; }
+    const ScopeDurations& Durations() const { return mDurations; }
 
 private:
     // What the rules made of a held line.
@@ -81,11 +89,16 @@ private:
     void DropBefore(std::uint64_t first);
     Mark& MarkOf(std::uint64_t sequence) { return mMarks[static_cast<std::size_t>(sequence - mFirst)]; }
     bool Show(std::uint64_t sequence, const LineRecord& record);
+    void Decide(std::uint64_t sequence, const LineRecord& record, Mark& mark);
+    void Colour(std::uint64_t sequence, Mark& mark);
+    void TakeDurations(Change& change);
     void ShowFrom(std::uint64_t from, std::uint64_t to);
     void Count(const Mark& mark, int sign);
 
     const LineStore& mStore;
     const LineRules& mRules;
+    const ScopeDurations& mDurations;
+    std::uint64_t mClosedSeen;  // the durations' closed entries taken so far
     FunctionScopes mScopes;
     std::uint64_t mFirst = 0;  // the oldest line taken in
     std::uint64_t mEnd = 0;  // one past the newest

@@ -15,6 +15,7 @@ const std::array<ColumnRow, kColumns> kColumnRows = { {
     { Column::Kind, L"Kind", 65, LVCFMT_LEFT },
     { Column::Source, L"Source", 90, LVCFMT_LEFT },
     { Column::Text, L"Text", 460, LVCFMT_LEFT },
+    { Column::Duration, L"Duration", 75, LVCFMT_RIGHT },
 } };
 
 namespace {
@@ -42,7 +43,8 @@ bool ListColumns::Insert(HWND list, const ViewerSettings& settings, UINT dpi)
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
         column.fmt = row.format;
         column.pszText = const_cast<wchar_t*>(row.title);
-        column.cx = Scale(settings.columnWidths ? (*settings.columnWidths)[i] : row.width, dpi);
+        const int kept = settings.columnWidths ? (*settings.columnWidths)[i] : ViewerSettings::kDefaultColumnWidth;
+        column.cx = Scale(kept != ViewerSettings::kDefaultColumnWidth ? kept : row.width, dpi);
         column.iSubItem = static_cast<int>(row.column);
         if (::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column)) < 0) {
             return false;

@@ -23,11 +23,23 @@ const std::vector<HighlightColours> kHighlightColours = {
 namespace {
 
 constexpr const wchar_t* kFieldNames[]
-    = { L"Whole line", L"Line", L"Time", L"PID", L"Process", L"Kind", L"Source", L"Text" };
+    = { L"Whole line", L"Line", L"Time", L"PID", L"Process", L"Kind", L"Source", L"Text", L"Duration" };
 static_assert(std::size(kFieldNames) == static_cast<std::size_t>(RuleField::Count));
 constexpr const wchar_t* kFilterActions[]
     = { L"Keep the lines that match (include)", L"Hide the lines that match (exclude)" };
 constexpr wchar_t kKeptColours[] = L"As before";
+// The match list: text, a regular expression, then the duration's comparisons (by RuleCompare).
+constexpr const wchar_t* kMatchNames[]
+    = { L"Text", L"Regular expression (ECMAScript)", L"At least (>=, milliseconds)", L"Below (<, milliseconds)" };
+constexpr int kFirstCompare = 2;
+
+int MatchIndex(const TextRule& rule)
+{
+    if (rule.compare != RuleCompare::None) {
+        return kFirstCompare + static_cast<int>(rule.compare) - 1;
+    }
+    return rule.regex ? 1 : 0;
+}
 
 int ColourIndex(const TextRule& rule)
 {
@@ -71,9 +83,10 @@ public:
             ComboBox_AddString(Item(IDC_RULE_FIELD), name);
         }
         ComboBox_SetCurSel(Item(IDC_RULE_FIELD), static_cast<int>(mDefinition.field));
-        ComboBox_AddString(Item(IDC_RULE_MODE), L"Text");
-        ComboBox_AddString(Item(IDC_RULE_MODE), L"Regular expression (ECMAScript)");
-        ComboBox_SetCurSel(Item(IDC_RULE_MODE), mDefinition.regex ? 1 : 0);
+        for (const wchar_t* name : kMatchNames) {
+            ComboBox_AddString(Item(IDC_RULE_MODE), name);
+        }
+        ComboBox_SetCurSel(Item(IDC_RULE_MODE), MatchIndex(mDefinition));
         ::CheckDlgButton(Dialog(), IDC_RULE_CASE, mDefinition.matchCase ? BST_CHECKED : BST_UNCHECKED);
         ::SetDlgItemTextW(Dialog(), IDC_RULE_PATTERN, unicode::utf8_to_wide(mDefinition.pattern).c_str());
     }
@@ -84,7 +97,8 @@ public:
             End(IDOK);
         } else if (id == IDCANCEL) {
             End(IDCANCEL);
-        } else if (id == IDC_RULE_PATTERN && code == EN_CHANGE) {
+        } else if ((id == IDC_RULE_PATTERN && code == EN_CHANGE)
+            || ((id == IDC_RULE_FIELD || id == IDC_RULE_MODE) && code == CBN_SELCHANGE)) {
             ::SetDlgItemTextW(Dialog(), IDC_RULE_ERROR, L"");
         }
     }
@@ -104,7 +118,11 @@ private:
         const int field = ComboBox_GetCurSel(Item(IDC_RULE_FIELD));
         rule.field
             = field >= 0 && field < static_cast<int>(RuleField::Count) ? static_cast<RuleField>(field) : RuleField::Text;
-        rule.regex = ComboBox_GetCurSel(Item(IDC_RULE_MODE)) == 1;
+        const int match = ComboBox_GetCurSel(Item(IDC_RULE_MODE));
+        rule.regex = match == 1;
+        rule.compare = match >= kFirstCompare && match < static_cast<int>(std::size(kMatchNames))
+            ? static_cast<RuleCompare>(match - kFirstCompare + 1)
+            : RuleCompare::None;
         rule.matchCase = ::IsDlgButtonChecked(Dialog(), IDC_RULE_CASE) == BST_CHECKED;
         rule.pattern = unicode::wide_to_utf8(ui::WindowText(Item(IDC_RULE_PATTERN)));
         std::string error;
@@ -253,6 +271,11 @@ std::wstring DescribeRule(const TextRule& rule)
         text += L"  ";
     }
     text += kFieldNames[static_cast<std::size_t>(rule.field)];
+    if (rule.compare != RuleCompare::None) {
+        text += rule.compare == RuleCompare::AtLeast ? L" >= " : L" < ";
+        text += unicode::utf8_to_wide(rule.pattern) + L" ms";
+        return text;
+    }
     text += rule.regex ? L" matches /" : L" contains \"";
     text += unicode::utf8_to_wide(rule.pattern);
     text += rule.regex ? L"/" : L"\"";

@@ -1,6 +1,7 @@
 // The commands of the viewer's window: menus, buttons, keys and dropped files.
 #include "viewer/window/TraceViewerWindow.h"
 
+#include "foundation/errors/TalvaneException.h"
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/text/Unicode.h"
 #include "foundation/ui/Notification.h"
@@ -10,11 +11,14 @@
 #include "viewer/window/RenameViewDialog.h"
 #include "viewer/window/RuleDialogs.h"
 #include "viewer/window/SavedLogWindows.h"
+#include "viewer/window/ScopeSummaryDialog.h"
 #include "viewer/window/SettingsDialog.h"
 #include "viewer/window/ViewerControls.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
+
+#include <functional>
 
 namespace tracing {
 
@@ -96,6 +100,9 @@ void TraceViewerWindow::OnCommand(int id, int code)
     case kViewerFoldAll:
     case kViewerUnfoldAll:
         mSession.FoldAll(id == kViewerFoldAll);
+        break;
+    case kViewerScopeSummary:
+        ShowScopeSummary();
         break;
     default:
         OnViewCommand(id);
@@ -321,6 +328,20 @@ void TraceViewerWindow::EditRules(bool filters)
         mSession.SetFilters(std::move(*chosen), mList.Focused());
     } else if (chosen) {
         mSession.SetHighlights(std::move(*chosen));
+    }
+}
+
+void TraceViewerWindow::ShowScopeSummary()
+{
+    // The window stays drawn behind the dialog, so that a chosen call shows at once.
+    const std::function<bool(std::uint64_t)> goTo = [this](std::uint64_t sequence) {
+        const bool shown = mSession.GoToLine(sequence);
+        Draw(mSession.TakeChanges());
+        return shown;
+    };
+    if (!ShowScopeSummaryDialog(mInstance, Window(), mSession.ScopeSummary(), goTo)) {
+        mSession.Note(L"The scope summary could not be shown: "
+            + SystemException::GetSystemErrorText(::GetLastError()));
     }
 }
 

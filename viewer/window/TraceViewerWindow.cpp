@@ -17,16 +17,21 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 100;
 
-// The process behind a sender window handed in wParam, if any: senders that
-// pass no window stay unknown.
-DWORD SenderProcess(WPARAM sender)
-{
-    const auto window = reinterpret_cast<HWND>(sender);
+// The process and thread behind a sender window handed in wParam, if any:
+// senders that pass no window stay unknown, and their scopes are paired as
+// those of one sender.
+struct Sender {
     DWORD process = 0;
+    DWORD thread = 0;
+};
+Sender SenderOf(WPARAM wParam)
+{
+    const auto window = reinterpret_cast<HWND>(wParam);
+    Sender sender;
     if (window != nullptr && ::IsWindow(window)) {
-        ::GetWindowThreadProcessId(window, &process);
+        sender.thread = ::GetWindowThreadProcessId(window, &sender.process);
     }
-    return process;
+    return sender;
 }
 
 std::wstring FileName(const std::wstring& path)
@@ -95,9 +100,13 @@ LRESULT TraceViewerWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_COPYDATA: {
+        // Stamped first, so that a scope's duration counts no work of the viewer's.
+        const std::int64_t stamp = PreciseStampNow();
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const Sender sender = SenderOf(wParam);
         // Only taken in here: the list catches up on the next timer tick.
-        return data != nullptr && mSession.TakeRecord(data->dwData, data->cbData, data->lpData, SenderProcess(wParam));
+        return data != nullptr
+            && mSession.TakeRecord(data->dwData, data->cbData, data->lpData, sender.process, sender.thread, stamp);
     }
     case WM_TIMER:
         if (wParam == kRefreshTimer) {

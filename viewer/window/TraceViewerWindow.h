@@ -56,6 +56,7 @@ private:
     void OnTabsNotify(LPARAM notification);
     // The lines a command on lines takes: the selected ones, or the focused one.
     std::vector<std::size_t> ChosenLines() const;
+    void ShowScopeSummary();
 
     ViewerSession& mSession;
     HINSTANCE mInstance = nullptr;

@@ -50,6 +50,7 @@ enum ViewerControl : int {
     kViewerTabs = 141,  // the tab control of the views
     kViewerNextView = 142,  // Ctrl+Tab
     kViewerPreviousView = 143,  // Ctrl+Shift+Tab
+    kViewerScopeSummary = 144,
     // The list's context menu: one-click rules, kViewerQuickRule + QuickRule's value.
     kViewerQuickRule = 150,
 };
@@ -66,6 +67,7 @@ constexpr wchar_t kFiltersTitle[] = L"Filters";
 constexpr wchar_t kHighlightsTitle[] = L"Highlights";
 constexpr wchar_t kFilterRuleTitle[] = L"Filter rule";
 constexpr wchar_t kHighlightRuleTitle[] = L"Highlight rule";
+constexpr wchar_t kScopeSummaryTitle[] = L"Scope summary";
 
 // Asks how the list draws the line it shows at position wParam: the
 // highlight rule that colours it (its index + 1, 0 for none) in the low

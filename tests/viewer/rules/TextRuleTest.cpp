@@ -132,3 +132,69 @@ TEST(RuleTextTest, LinesThatDoNotParseAreReportedByNumberAndTheOthersStillLoad)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DurationRuleTest, TheTextFormReadsComparisonsOnTheDurationAndRefusesTheRest)
+{
+    const struct {
+        const char* line;
+        const char* problem;  // a part of the reason, or null when the line is a rule
+        RuleCompare compare;
+    } rows[] = {
+        { "include\tduration\t>=\t50", nullptr, RuleCompare::AtLeast },
+        { "exclude\tduration\t<\t0.5", nullptr, RuleCompare::Below },
+        { "highlight\tduration\t>=\t12.25\t#ffffff\t#000000", nullptr, RuleCompare::AtLeast },
+        { "include\tduration\t>=\tfifty", "not a number of milliseconds", RuleCompare::None },
+        { "include\tduration\t>=\t-5", "not a number of milliseconds", RuleCompare::None },
+        { "include\tduration\t>=\t.", "not a number of milliseconds", RuleCompare::None },
+        { "include\tduration\t>=\t99999999999", "not a number of milliseconds", RuleCompare::None },
+        { "include\tduration\ttext\t50", "not matched as text", RuleCompare::None },
+        { "include\ttext\t>=\t50", "Only the duration is compared", RuleCompare::None },
+        { "include\tduration\t>=+case\t50", "unknown match", RuleCompare::None },
+    };
+    for (const auto& row : rows) {
+        const ParsedRules parsed = ParseRules(row.line);
+        if (row.problem == nullptr) {
+            ASSERT_EQ(parsed.rules.size(), 1u) << row.line;
+            EXPECT_EQ(parsed.rules[0].rule.compare, row.compare) << row.line;
+            EXPECT_EQ(RuleToLine(parsed.rules[0].rule), row.line);
+            EXPECT_TRUE(CompileRules(parsed).problems.empty()) << row.line;
+        } else {
+            ASSERT_EQ(parsed.problems.size(), 1u) << row.line;
+            EXPECT_NE(parsed.problems[0].message.find(row.problem), std::string::npos)
+                << row.line << ": " << parsed.problems[0].message;
+        }
+    }
+}
+
+TEST(DurationRuleTest, ADurationRuleComparesMillisecondsAndNeverMatchesWithoutOne)
+{
+    const auto make = [](RuleCompare compare, const char* pattern) {
+        std::string error;
+        return *Rule::Make(TextRule { .field = RuleField::Duration, .compare = compare, .pattern = pattern }, error);
+    };
+    const Rule atLeast = make(RuleCompare::AtLeast, "50");
+    const Rule below = make(RuleCompare::Below, "12.5");
+    const struct {
+        std::optional<std::int64_t> ticks;
+        bool atLeast;
+        bool below;
+    } rows[] = {
+        { 500000, true, false },  // 50 ms
+        { 499999, false, false },
+        { 124999, false, true },
+        { 125000, false, false },
+        { 0, false, true },
+        { std::nullopt, false, false },  // open, or not an entry line
+    };
+    for (const auto& row : rows) {
+        const std::int64_t shown = row.ticks.value_or(-1);
+        EXPECT_EQ(atLeast.MatchesDuration(row.ticks), row.atLeast) << shown;
+        EXPECT_EQ(below.MatchesDuration(row.ticks), row.below) << shown;
+    }
+    EXPECT_EQ(atLeast.Matches("50"), MatchResult::NoMatch) << "no text holds a duration";
+    EXPECT_EQ(ParseMilliseconds("0.0001"), std::optional<std::int64_t>(1));
+}
+
+}  // namespace

@@ -331,3 +331,42 @@ TEST(ViewerSessionTest, ASavedLogIsReadApartWithItsOutcomeInTheStatusBar)
 }
 
 }  // namespace
+
+namespace {
+
+// The cells of a column, every shown line.
+std::vector<std::string> CellsOf(Harness& viewer, Column column)
+{
+    std::vector<std::string> cells;
+    for (std::size_t position = 0; position < viewer->ShownCount(); ++position) {
+        std::string cell;
+        viewer->AppendCell(position, column, cell);
+        cells.push_back(cell);
+    }
+    return cells;
+}
+
+TEST(ViewerSessionTest, AFilterOnDurationsShowsTheSlowCallOnceItReturnsAndRedrawsEveryRow)
+{
+    Harness viewer({}, "include\tduration\t>=\t50\r\n");
+    // Two threads of one program, told apart by the windows they name; the
+    // stamps travel through the intake with the records.
+    const auto record = [&](std::uint32_t thread, const char* text, std::int64_t ms) {
+        viewer->Intake().Add({ 133000000000000000, 4, LineOrigin::Record, kFunction, "app.exe", "app", text },
+            { ms * 10000, thread });
+    };
+    record(21, "Work - enter", 1000);
+    record(22, "Work - enter", 1005);
+    record(22, "Work - return", 1015);
+    EXPECT_EQ(viewer.Settle().shown, 0u) << "10 ms, and one still open";
+    record(21, "Work - return", 1090);
+    const ViewerSession::Changes changes = viewer.Settle();
+    EXPECT_EQ(changes.shown, 1u);
+    EXPECT_TRUE(changes.rowsMoved);
+    EXPECT_EQ(CellsOf(viewer, Column::Duration), Strings({ "90.000" }));
+    viewer->SetFilters({}, std::nullopt);
+    viewer.Settle();
+    EXPECT_EQ(CellsOf(viewer, Column::Duration), Strings({ "90.000", "10.000", "", "" }));
+}
+
+}  // namespace

@@ -99,6 +99,37 @@ TEST_F(ViewerSettingsTest, SavedSettingsComeBackAndWrongTypesSizesAndRangesFallB
     EXPECT_EQ(viewer_tests::KeptValue(L"FutureSetting"), 0u);
 }
 
+TEST_F(ViewerSettingsTest, ColumnsKeptBeforeAColumnWasAddedStillLoad)
+{
+    RegistrySettings store;
+    using Widths = std::array<int, kColumns>;
+    const int d = ViewerSettings::kDefaultColumnWidth;
+    const int n = static_cast<int>(kColumns) - 1;  // the last column is the newest
+    const struct {
+        const char* name;
+        std::vector<int> widths;
+        std::vector<int> order;
+        std::optional<Widths> loadedWidths;
+        std::optional<Widths> loadedOrder;
+    } rows[] = {
+        { "kept for one column fewer: the new one takes its default and comes last", { 22, 60, 95, 55, 110, 65, 90, 300 },
+            { 7, 0, 1, 2, 3, 4, 5, 6 }, Widths { 22, 60, 95, 55, 110, 65, 90, 300, d },
+            Widths { 7, 0, 1, 2, 3, 4, 5, 6, n } },
+        { "kept for every column", { 1, 2, 3, 4, 5, 6, 7, 8, 9 }, { 8, 7, 6, 5, 4, 3, 2, 1, 0 },
+            Widths { 1, 2, 3, 4, 5, 6, 7, 8, 9 }, Widths { 8, 7, 6, 5, 4, 3, 2, 1, 0 } },
+        { "an order that is not one, and widths out of range", { 1, -5 }, { 0, 0 }, std::nullopt, std::nullopt },
+        { "more columns than this version knows", std::vector<int>(kColumns + 1, 10),
+            { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 }, std::nullopt, std::nullopt },
+    };
+    for (const auto& row : rows) {
+        Put(kColumnWidthsValue, REG_BINARY, row.widths.data(), static_cast<DWORD>(row.widths.size() * sizeof(int)));
+        Put(kColumnOrderValue, REG_BINARY, row.order.data(), static_cast<DWORD>(row.order.size() * sizeof(int)));
+        const ViewerSettings loaded = store.Load();
+        EXPECT_EQ(loaded.columnWidths, row.loadedWidths) << row.name;
+        EXPECT_EQ(loaded.columnOrder, row.loadedOrder) << row.name;
+    }
+}
+
 TEST_F(ViewerSettingsTest, RulesAreKeptAsTextAndTheFirstReleasesListsAreReadOnce)
 {
     RegistrySettings store;

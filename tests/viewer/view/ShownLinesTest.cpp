@@ -151,7 +151,8 @@ TEST(ShownLinesTest, FiltersOnEachFieldAndFoldedScopesHideLines)
         Fill(store, kTwoSenders);
         LineRules rules;
         rules.SetFilters(Made(row.filters));
-        ShownLines shown(store, rules);
+        const ScopeDurations durations;
+        ShownLines shown(store, rules, durations);
         static_cast<void>(shown.Work(kAll));
         for (std::uint64_t entry : row.folded) {
             FunctionScopes::Scope* scope = shown.Scopes().At(entry);
@@ -170,7 +171,8 @@ TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
         { { 0, 0, "demo: Run - enter" }, { 0, 0, "demo:   Step - enter" }, { 0, 0, "demo:     working" },
             { 0, 0, "demo:   Step - return" }, { 0, 0, "demo: Run - return = 0" }, { 0, 0, "demo: idle" } });
     const LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     static_cast<void>(shown.Work(kAll));
     shown.Scopes().SetFolded(*shown.Scopes().At(1), true);
     shown.Refold();
@@ -184,7 +186,8 @@ TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
 {
     LineStore store(6);
     const LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     Fill(store, { { 1, F, "A - enter" }, { 1, M, "  one" } });
     static_cast<void>(shown.Work(kAll));
     shown.Scopes().SetAllFolded(true);
@@ -212,7 +215,8 @@ TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
         store.Add({ 0, 1, LineOrigin::Record, M, "", "src", i % 10 == 0 ? "error here" : "fine" });
     }
     LineRules rules;
-    ShownLines shown(store, rules);
+    const ScopeDurations durations;
+    ShownLines shown(store, rules, durations);
     static_cast<void>(shown.Work(kAll));
     rules.SetFilters(Made({ TextRule { .pattern = "error" } }));
     rules.SetHighlights(Made({ TextRule { .action = RuleAction::Highlight, .pattern = "here" } }));
@@ -232,6 +236,102 @@ TEST(ShownLinesTest, RulesAreMatchedInSlicesAndColourTheirLines)
     EXPECT_EQ(shown.HighlightOf(10), 0);
     EXPECT_EQ(shown.HighlightOf(11), -1);
     EXPECT_EQ(shown.GaveUp(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A line with its arrival stamp.
+struct Timed {
+    std::uint32_t pid;
+    std::int32_t kind;
+    const char* text;
+    std::int64_t ms;
+};
+
+TextRule DurationRule(RuleAction action, RuleCompare compare, const char* ms)
+{
+    return TextRule { .action = action, .field = RuleField::Duration, .compare = compare, .pattern = ms };
+}
+
+// Shown lines over lines paired into durations as the intake pairs them.
+struct TimedView {
+    explicit TimedView(const std::vector<TextRule>& filters, const std::vector<TextRule>& highlights = {})
+    {
+        rules.SetFilters(Made(filters));
+        rules.SetHighlights(Made(highlights));
+    }
+    ShownLines::Change Feed(const std::vector<Timed>& lines)
+    {
+        for (const Timed& line : lines) {
+            store.Add({ 0, line.pid, LineOrigin::Record, line.kind, "app.exe", "src", line.text });
+            durations.Add(store.End() - 1, LineOrigin::Record, line.kind, line.text,
+                PairingSender(LineOrigin::Record, line.pid, line.pid), line.ms * 10000);
+        }
+        return shown.Work(kAll);
+    }
+
+    LineStore store;
+    ScopeDurations durations;
+    LineRules rules;
+    ShownLines shown { store, rules, durations };
+};
+
+const std::vector<Timed> kBeforeSlowReturns = {
+    { 1, F, "Slow - enter", 0 },  // 0
+    { 1, M, "  busy", 10 },  // 1
+    { 2, F, "Fast - enter", 20 },  // 2
+    { 2, F, "Fast - return", 30 },  // 3: 10 ms
+};
+const std::vector<Timed> kSlowReturns = {
+    { 1, F, "Slow - return", 80 },  // 4: 80 ms
+    { 1, M, "after", 90 },  // 5
+};
+
+TEST(ShownLinesTest, DurationRulesDecideAnEntryLineAgainWhenItsScopeReturns)
+{
+    const TextRule atLeast50 = DurationRule(RuleAction::Include, RuleCompare::AtLeast, "50");
+    const struct {
+        const char* name;
+        std::vector<TextRule> filters;
+        std::vector<std::uint64_t> before;
+        std::vector<std::uint64_t> after;
+        bool reshown;
+    } rows[] = {
+        { "include >= 50: the slow call once it returns", { atLeast50 }, {}, { 0 }, true },
+        { "exclude >= 50: shown until it returns", { DurationRule(RuleAction::Exclude, RuleCompare::AtLeast, "50") },
+            { 0, 1, 2, 3 }, { 1, 2, 3, 4, 5 }, true },
+        { "shown again before lines already shown", { TextRule { .pattern = "busy" }, atLeast50 }, { 1 }, { 0, 1 },
+            true },
+    };
+    // Every view also colours the calls of 50 ms or more, once they return.
+    for (const auto& row : rows) {
+        TimedView view(row.filters, { DurationRule(RuleAction::Highlight, RuleCompare::AtLeast, "50") });
+        static_cast<void>(view.Feed(kBeforeSlowReturns));
+        EXPECT_EQ(Shown(view.shown), row.before) << row.name;
+        EXPECT_EQ(view.shown.HighlightOf(0), -1) << row.name;
+        const std::uint64_t generation = view.shown.Generation();
+        const ShownLines::Change change = view.Feed(kSlowReturns);
+        EXPECT_EQ(Shown(view.shown), row.after) << row.name;
+        EXPECT_EQ(change.reshown, row.reshown) << row.name;
+        EXPECT_EQ(view.shown.Generation() != generation, row.reshown) << row.name;
+        EXPECT_TRUE(change.coloured) << row.name;
+        EXPECT_EQ(view.shown.HighlightOf(0), 0) << row.name;
+        EXPECT_EQ(view.shown.HighlightOf(2), -1) << row.name << ": 10 ms";
+    }
+}
+
+TEST(ShownLinesTest, AScopeReturningInsideAFoldedScopeStaysHidden)
+{
+    TimedView view({ DurationRule(RuleAction::Exclude, RuleCompare::Below, "5") });
+    static_cast<void>(view.Feed({ { 1, F, "Outer - enter", 0 }, { 1, F, "  Inner - enter", 1 }, { 1, M, "    x", 2 } }));
+    view.shown.Scopes().SetFolded(*view.shown.Scopes().At(0), true);
+    view.shown.Refold();
+    ASSERT_EQ(Shown(view.shown), (std::vector<std::uint64_t> { 0 }));
+    // Inner returns in 2 ms and is excluded; Outer's lines stay folded away.
+    EXPECT_TRUE(view.Feed({ { 1, F, "  Inner - return", 3 } }).reshown);
+    EXPECT_EQ(Shown(view.shown), (std::vector<std::uint64_t> { 0 }));
 }
 
 }  // namespace
