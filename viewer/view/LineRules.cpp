@@ -34,7 +34,7 @@ std::vector<TextRule> LineRules::Definitions() const
 bool LineRules::Matches(
     const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp) const
 {
-    const MatchResult result = rule.Matches(FieldText(store, record, sequence, rule.Definition().field, mScratch));
+    const MatchResult result = MatchLine(rule, store.Line(record), sequence + 1, mScratch);
     gaveUp = gaveUp || result == MatchResult::GaveUp;
     return result == MatchResult::Match;
 }
