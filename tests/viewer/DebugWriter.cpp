@@ -1,10 +1,12 @@
 // debug_writer MODE ...: writes debug output the way the viewer's tests need.
 //   lines TAG COUNT   COUNT numbered lines "TAG line N", many of them in
 //                     pieces or several to one write
+//   utf8 TEXT         TEXT as UTF-8, one line in one write
 //   take              takes the shared buffer and ends without handing it
 //                     back, as a writer killed halfway through a write
 //   wait              writes nothing and waits to be ended (a minute at most)
 #include "foundation/resources/UniqueResource.h"
+#include "foundation/text/Unicode.h"
 
 #include <windows.h>
 
@@ -63,6 +65,10 @@ int wmain(int argc, wchar_t** argv)
     if (mode == L"lines" && argc > 3) {
         const std::wstring tag(argv[2]);
         return Lines(std::string(tag.begin(), tag.end()), _wtoi(argv[3]));
+    }
+    if (mode == L"utf8" && argc > 2) {
+        Write(unicode::wide_to_utf8(argv[2]) + "\r\n");
+        return 0;
     }
     if (mode == L"take") {
         return Take();
