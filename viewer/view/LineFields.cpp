@@ -1,7 +1,5 @@
 #include "viewer/view/LineFields.h"
 
-#include "viewer/log/LogFormat.h"
-
 #include <charconv>
 #include <limits>
 #include <new>
@@ -27,12 +25,11 @@ void AppendClockTime(std::string& out, std::int64_t time)
     out.append(full, 11, std::string::npos);
 }
 
-WholeLineFields::WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers) noexcept
-    : mFields { withNumbers ? Digits(mNumber, number) : std::string_view(),
-        withNumbers && line.pid != 0 ? Digits(mPid, line.pid) : std::string_view(), line.process,
-        KnownKindName(line.origin, line.kind), line.source, line.text }
+void WholeLineFields::FormatNumbers(const LineView& line, std::uint64_t number) noexcept
 {
-    if (withNumbers && mFields[3].empty()) {
+    mFields[0] = Digits(mNumber, number);
+    mFields[1] = line.pid != 0 ? Digits(mPid, line.pid) : std::string_view();
+    if (mFields[3].empty()) {
         mFields[3] = Digits(mKind, line.kind);
     }
 }

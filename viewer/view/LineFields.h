@@ -2,6 +2,7 @@
 // list shows them (the time as the clock time of day).
 #pragma once
 
+#include "viewer/log/LogFormat.h"
 #include "viewer/pattern/Fields.h"
 #include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
@@ -27,13 +28,23 @@ std::string_view FieldText(
 // is given them empty.
 class WholeLineFields {
 public:
-    WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers) noexcept;
+    // Inline: find and the filters make one for every line they read.
+    WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers) noexcept
+        : mFields { std::string_view(), std::string_view(), line.process, KnownKindName(line.origin, line.kind),
+            line.source, line.text }
+    {
+        if (withNumbers) {
+            FormatNumbers(line, number);
+        }
+    }
     WholeLineFields(const WholeLineFields&) = delete;
     WholeLineFields& operator=(const WholeLineFields&) = delete;
 
     pattern::Fields Fields() const noexcept { return mFields; }
 
 private:
+    void FormatNumbers(const LineView& line, std::uint64_t number) noexcept;
+
     char mNumber[20];
     char mPid[10];
     char mKind[11];
