@@ -23,8 +23,8 @@ clang=${CLANGXX:-clang++-14}
 # without its entry points).
 fuzzers=(
     "language-file|tests/foundation/text/fuzz/corpus|4096|foundation/text/LanguageFileGrammar.cpp tools/langcheck/*.cpp tests/foundation/text/fuzz/LanguageFileFuzzer.cpp"
-    "pattern|tests/viewer/pattern/fuzz/corpus|256|viewer/pattern/*.cpp tests/viewer/pattern/fuzz/PatternFuzzer.cpp"
-    "rule-text|tests/viewer/fuzz/corpus/rule-text|4096|viewer/rules/TextRule.cpp viewer/rules/RuleText.cpp viewer/pattern/*.cpp tests/viewer/fuzz/RuleTextFuzzer.cpp"
+    "pattern|tests/viewer/pattern/fuzz/corpus|256|viewer/pattern/*.cpp foundation/text/Utf8.cpp tests/viewer/pattern/fuzz/PatternFuzzer.cpp"
+    "rule-text|tests/viewer/fuzz/corpus/rule-text|4096|viewer/rules/TextRule.cpp viewer/rules/RuleText.cpp viewer/pattern/*.cpp foundation/text/Utf8.cpp tests/viewer/fuzz/RuleTextFuzzer.cpp"
     "record|tests/viewer/fuzz/corpus/record|2300|viewer/records/ReceivedRecord.cpp foundation/trace/TraceRecord.cpp tests/viewer/fuzz/RecordFuzzer.cpp"
     "log-line|tests/viewer/fuzz/corpus/log-line|4096|viewer/log/LogFormat.cpp tests/viewer/fuzz/LogLineFuzzer.cpp"
 )

@@ -192,6 +192,16 @@ void append_ansi_as_utf8(std::string& out, std::string_view ansi)
     AppendUtf8(out, wide);
 }
 
+void append_debug_text_as_utf8(std::string& out, std::string_view text)
+{
+    // ASCII reads the same in every ANSI code page as in UTF-8.
+    if (is_valid_utf8(text)) {
+        out += text;
+        return;
+    }
+    append_ansi_as_utf8(out, text);
+}
+
 int utf8_into_buffer(std::string_view utf8, wchar_t* buffer, int size) noexcept
 {
     if (buffer == nullptr || size <= 0) {

@@ -78,6 +78,24 @@ TEST_F(CaptureProgramTest, AWriterThatEndsHoldingTheBufferCostsTheWritersAfterIt
     EXPECT_EQ(TimesShown(viewer, pidOfTag), expected);
 }
 
+// Debug output written as UTF-8 is shown as written, not read as ANSI.
+TEST_F(CaptureProgramTest, DebugOutputWrittenAsUtf8IsShownAsWritten)
+{
+    ViewerProgram viewer;
+    ASSERT_TRUE(viewer.WaitForStatus(kStatusCapture, kCaptureOnText)) << viewer.Status(kStatusCapture);
+    const std::wstring text = L"Gr\u00FC\u00DFe \u2013 \u6E29\u5EA6";
+    ASSERT_EQ(StartWriter(L"utf8 \"" + text + L"\"")->WaitForExit(15000), std::optional<DWORD>(0));
+    const auto shown = [&] {
+        for (int item = 0; item < viewer.ItemCount(); ++item) {
+            if (viewer.Cell(item, Column::Text) == text) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(WaitFor(shown, 5000)) << viewer.Copied();
+}
+
 // A signalled manual-reset event is what a listener that took it would spin
 // on, reading each write over and over; made first, it is another listener's.
 TEST_F(CaptureProgramTest, AManualResetDataReadyMadeFirstIsAnotherListenersNeitherSpunOnNorReadTwice)

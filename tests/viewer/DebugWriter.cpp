@@ -1,6 +1,7 @@
 // debug_writer MODE ...: writes debug output the way the viewer's tests need.
 //   lines TAG COUNT   COUNT numbered lines "TAG line N", many of them in
 //                     pieces or several to one write
+//   utf8 TEXT         TEXT as UTF-8, one line in one write
 //   take              takes the shared buffer and ends without handing it
 //                     back, as a writer killed halfway through a write
 //   wait              writes nothing and waits to be ended (a minute at most)
@@ -14,6 +15,7 @@
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
 #include "foundation/trace/TraceRecord.h"
+#include "foundation/text/Unicode.h"
 
 #include <windows.h>
 
@@ -134,6 +136,10 @@ int wmain(int argc, wchar_t** argv)
     }
     if (mode == L"threads") {
         return Threads();
+    }
+    if (mode == L"utf8" && argc > 2) {
+        Write(unicode::wide_to_utf8(argv[2]) + "\r\n");
+        return 0;
     }
     if (mode == L"take") {
         return Take();

@@ -105,7 +105,7 @@ private:
             line.time = joined.time;
             line.pid = joined.pid;
             line.process = joined.process;
-            unicode::append_ansi_as_utf8(line.text, joined.text);
+            unicode::append_debug_text_as_utf8(line.text, joined.text);
             static_cast<void>(mQueue.Add(std::move(line)));  // a full queue counts its losses
         } catch (...) {
             ++mLostDebugLines;

@@ -18,7 +18,7 @@ namespace tracing {
 struct JoinedLine {
     std::uint32_t pid = 0;
     std::string_view process;  // the name given with the line's first piece
-    std::string_view text;  // ANSI, as written
+    std::string_view text;  // as written: ANSI, or UTF-8
     std::int64_t time = 0;  // the time given with the line's last piece
     std::int64_t stamp = 0;  // and its precise stamp (see PreciseStampNow), 0 when none
 };

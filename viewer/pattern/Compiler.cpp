@@ -200,7 +200,18 @@ void FindStartBytes(Program& program)
         }
         }
     }
-    program.mUseStartBytes = std::count(program.mStartBytes.begin(), program.mStartBytes.end(), true) < 200;
+    const auto starts = std::count(program.mStartBytes.begin(), program.mStartBytes.end(), true);
+    program.mUseStartBytes = starts < 200;
+    // One or two start bytes (a letter in either case, a tab) are scanned for.
+    if (starts >= 1 && starts <= 2) {
+        const auto first = std::find(program.mStartBytes.begin(), program.mStartBytes.end(), true);
+        const auto last = std::find(first + 1, program.mStartBytes.end(), true);
+        program.mStartPair[0] = static_cast<char>(first - program.mStartBytes.begin());
+        program.mStartPair[1] = last == program.mStartBytes.end()
+            ? program.mStartPair[0]
+            : static_cast<char>(last - program.mStartBytes.begin());
+        program.mScanStartPair = true;
+    }
 }
 
 }  // namespace

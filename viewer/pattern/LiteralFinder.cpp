@@ -1,8 +1,9 @@
 #include "viewer/pattern/LiteralFinder.h"
 
-#include <bit>
-#include <cstdint>
+#include "viewer/pattern/ByteScan.h"
+
 #include <cstring>
+#include <new>
 
 namespace tracing {
 
@@ -12,41 +13,6 @@ namespace {
 char Lower(char c) noexcept
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Eight bytes at a time: the C runtime's memchr under Wine reads a byte at a
-// time, and looking for both cases of a letter would take two of its passes.
-using Word = std::uint64_t;
-constexpr Word kOnes = 0x0101010101010101u;
-constexpr Word kHighs = 0x8080808080808080u;
-constexpr bool kWordScan = std::endian::native == std::endian::little;
-
-// The lowest set high bit marks the first zero byte exactly; bits above it
-// may be false alarms, so only the lowest is read.
-constexpr Word ZeroBytes(Word word) noexcept
-{
-    return (word - kOnes) & ~word & kHighs;
-}
-
-// The first byte in [at, end) that is a or b, or end.
-const char* FindEither(const char* at, const char* end, char a, char b) noexcept
-{
-    if constexpr (kWordScan) {
-        const Word wordA = kOnes * static_cast<unsigned char>(a);
-        const Word wordB = kOnes * static_cast<unsigned char>(b);
-        for (; end - at >= static_cast<std::ptrdiff_t>(sizeof(Word)); at += sizeof(Word)) {
-            Word word;
-            std::memcpy(&word, at, sizeof word);
-            const Word hits = ZeroBytes(word ^ wordA) | ZeroBytes(word ^ wordB);
-            if (hits != 0) {
-                return at + std::countr_zero(hits) / 8;
-            }
-        }
-    }
-    while (at != end && *at != a && *at != b) {
-        ++at;
-    }
-    return at;
 }
 
 // A rough rank of how common a byte is in trace lines, higher for more
@@ -83,6 +49,7 @@ LiteralFinder::LiteralFinder(std::string literal, bool matchCase)
             mScanAt = i;
         }
     }
+    mCrossesFields = mLiteral.find(kFieldSeparator) != std::string::npos;
     if (!mLiteral.empty()) {
         mScanByte = mLiteral[mScanAt];
         const bool letter = mScanByte >= 'a' && mScanByte <= 'z';
@@ -90,14 +57,8 @@ LiteralFinder::LiteralFinder(std::string literal, bool matchCase)
     }
 }
 
-std::size_t LiteralFinder::Find(std::string_view text, std::size_t from) const noexcept
+std::size_t LiteralFinder::Scan(std::string_view text, std::size_t from) const noexcept
 {
-    if (from > text.size() || text.size() - from < mLiteral.size()) {
-        return std::string_view::npos;
-    }
-    if (mLiteral.empty()) {
-        return from;
-    }
     // Candidates are found by the scanned byte, then checked whole.
     const char* const first = text.data() + from;
     const char* const last = text.data() + (text.size() - mLiteral.size());
@@ -118,6 +79,24 @@ std::size_t LiteralFinder::Find(std::string_view text, std::size_t from) const n
         }
     }
     return std::string_view::npos;
+}
+
+SearchResult LiteralFinder::InFields(Fields fields, std::string& scratch) const noexcept
+{
+    if (!mCrossesFields) {
+        for (const std::string_view field : fields) {
+            if (Find(field, 0) != std::string_view::npos) {
+                return SearchResult::Match;
+            }
+        }
+        return SearchResult::NoMatch;
+    }
+    try {
+        JoinFields(fields, scratch);
+    } catch (const std::bad_alloc&) {
+        return SearchResult::GaveUp;
+    }
+    return Find(scratch, 0) != std::string_view::npos ? SearchResult::Match : SearchResult::NoMatch;
 }
 
 }  // namespace pattern

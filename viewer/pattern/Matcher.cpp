@@ -1,5 +1,6 @@
 #include "viewer/pattern/Matcher.h"
 
+#include "viewer/pattern/ByteScan.h"
 #include "viewer/pattern/Limits.h"
 #include "viewer/pattern/Utf8.h"
 
@@ -15,6 +16,23 @@ namespace {
 bool IsWordByte(unsigned char c) noexcept
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The first byte in [at, end) where a match may start, for a search with no
+// thread carried over; end when there is none.
+const unsigned char* SkipToStart(const Program& program, const unsigned char* at, const unsigned char* end) noexcept
+{
+    if (program.mScanStartPair) {
+        const auto text = [](const unsigned char* p) { return reinterpret_cast<const char*>(p); };
+        const char* hit = FindEither(text(at), text(end), program.mStartPair[0], program.mStartPair[1]);
+        return at + (hit - text(at));
+    }
+    if (program.mUseStartBytes) {
+        while (at != end && !program.mStartBytes[*at]) {
+            ++at;
+        }
+    }
+    return at;
 }
 
 // The four arrays a run needs, one entry per instruction each: on the stack
@@ -167,13 +185,15 @@ std::size_t Run::NextStart(std::size_t from) const noexcept
     if (!mProgram.mUseStartBytes) {
         return from;
     }
+    if (from >= mSize) {
+        return std::string_view::npos;  // a match takes a byte at least
+    }
     // Skipped bytes are ASCII or rejected bytes from 0x80 up; where the scan
     // stops is ASCII or a byte from 0x80 up after ASCII: a unit's start
     // either way (see FindStartBytes).
-    while (from < mSize && !mProgram.mStartBytes[mText[from]]) {
-        ++from;
-    }
-    return from < mSize ? from : std::string_view::npos;
+    const unsigned char* const end = mText + mSize;
+    const unsigned char* const at = SkipToStart(mProgram, mText + from, end);
+    return at != end ? static_cast<std::size_t>(at - mText) : std::string_view::npos;
 }
 
 SearchResult Run::Search(std::size_t from) noexcept
@@ -276,6 +296,46 @@ SearchResult RunProgram(const Program& program, std::string_view text, std::size
         return SearchResult::GaveUp;
     }
     return Run(program, text, scratch).Search(from);
+}
+
+std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fields) noexcept
+{
+    // One field alone may be empty, which the automaton's states do not tell
+    // from a later position (see Run::Search).
+    if (!program.mDfa || fields.size() < 2) {
+        return std::nullopt;
+    }
+    const Dfa& dfa = *program.mDfa;
+    std::int32_t state = dfa.mStartAtZero;
+    std::uint64_t steps = 0;
+    static constexpr char kSeparator = kFieldSeparator;
+    // Each field, then the tab after it but the last.
+    for (std::size_t piece = 0; piece + 1 < 2 * fields.size(); ++piece) {
+        const std::string_view text = piece % 2 == 0 ? fields[piece / 2] : std::string_view(&kSeparator, 1);
+        const auto* at = reinterpret_cast<const unsigned char*>(text.data());
+        const auto* const end = at + text.size();
+        while (at != end) {
+            const Dfa::State& current = dfa.mStates[state];
+            if (current.mMatched) {
+                return SearchResult::Match;
+            }
+            if (current.mDead) {
+                return SearchResult::NoMatch;
+            }
+            if (state == dfa.mStartLater && (at = SkipToStart(program, at, end)) == end) {
+                break;
+            }
+            if (*at >= 0x80) {
+                return std::nullopt;  // the threads go on from here, over the joined text
+            }
+            if (++steps > kStepBudget) {
+                return SearchResult::GaveUp;
+            }
+            state = dfa.mNext[static_cast<std::size_t>(state) * dfa.mColumns + dfa.mColumn[*at++]];
+        }
+    }
+    const Dfa::State& last = dfa.mStates[state];
+    return last.mMatched || last.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
 }
 
 }  // namespace pattern

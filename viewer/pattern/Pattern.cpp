@@ -7,11 +7,26 @@
 #include "viewer/pattern/Parser.h"
 #include "viewer/pattern/Program.h"
 
+#include <algorithm>
 #include <new>
 
 namespace tracing {
 
 namespace pattern {
+namespace {
+
+std::string LongestRunWithout(std::string_view text, char separator)
+{
+    std::string_view longest;
+    while (!text.empty()) {
+        const std::string_view run = text.substr(0, text.find(separator));
+        longest = run.size() > longest.size() ? run : longest;
+        text.remove_prefix(std::min(text.size(), run.size() + 1));
+    }
+    return std::string(longest);
+}
+
+}  // namespace
 
 std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase, std::string& error)
 {
@@ -31,6 +46,7 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
         }
         program->mDfa = BuildDfa(*program);
         LiteralFacts facts = AnalyseLiterals(*tree, matchCase);
+        program->mRequiredInField = LiteralFinder(LongestRunWithout(facts.mRequired, kFieldSeparator), matchCase);
         program->mRequired = LiteralFinder(std::move(facts.mRequired), matchCase);
         program->mWholeLiteral = facts.mWholeLiteral;
         program->mRequiredLeads = !facts.mRequired.empty() && facts.mRequired == facts.mLeading;
@@ -58,6 +74,29 @@ SearchResult Pattern::Search(std::string_view text) const noexcept
         from = program.mRequiredLeads ? found : 0;
     }
     return RunProgram(program, text, from);
+}
+
+SearchResult Pattern::SearchFields(Fields fields, std::string& scratch) const noexcept
+{
+    const Program& program = *mProgram;
+    if (!program.mRequiredInField.Empty()) {
+        if (program.mRequiredInField.InFields(fields, scratch) == SearchResult::NoMatch) {
+            return SearchResult::NoMatch;
+        }
+        // The literal is the whole pattern and holds no tab: found is matched.
+        if (program.mWholeLiteral && program.mRequiredInField.Literal().size() == program.mRequired.Literal().size()) {
+            return SearchResult::Match;
+        }
+    }
+    if (const std::optional<SearchResult> answer = RunDfaOverFields(program, fields)) {
+        return *answer;
+    }
+    try {
+        JoinFields(fields, scratch);
+    } catch (const std::bad_alloc&) {
+        return SearchResult::GaveUp;
+    }
+    return Search(scratch);
 }
 
 }  // namespace pattern

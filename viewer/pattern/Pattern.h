@@ -9,6 +9,7 @@
 // refused, as are patterns past the limits in Limits.h.
 #pragma once
 
+#include "viewer/pattern/Fields.h"
 #include "viewer/pattern/SearchResult.h"
 
 #include <memory>
@@ -32,6 +33,12 @@ public:
     // Whether the pattern matches anywhere in text, as std::regex_search
     // would answer. GaveUp when the work passed the step budget first.
     SearchResult Search(std::string_view text) const noexcept;
+    // The same answer for the fields joined by tabs, mostly without joining
+    // them: the required literal is looked for field by field and the
+    // deterministic automaton steps across them. Only a line it cannot read
+    // (a byte beyond ASCII, a pattern without the automaton) is joined, into
+    // scratch. GaveUp also when there is no memory to join.
+    SearchResult SearchFields(Fields fields, std::string& scratch) const noexcept;
 
 private:
     explicit Pattern(std::shared_ptr<const Program> program)

@@ -57,6 +57,9 @@ struct Program {
     // Every match holds mRequired; with mWholeLiteral, holding it is matching.
     LiteralFinder mRequired;
     bool mWholeLiteral = false;
+    // The longest run of mRequired without a tab: a match in fields joined
+    // by tabs holds it within one field.
+    LiteralFinder mRequiredInField;
     // Every match starts with mLeading, or at the start of the text. When
     // mRequiredLeads, mRequired is that text: where it is first found is
     // where the first match may start.
@@ -67,6 +70,10 @@ struct Program {
     // mUseStartBytes every byte may start one.
     std::array<bool, 256> mStartBytes {};
     bool mUseStartBytes = false;
+    // With mScanStartPair the start bytes are these (the same one twice when
+    // there is one), found faster than by testing each byte.
+    char mStartPair[2] = {};
+    bool mScanStartPair = false;
     // The same automaton made deterministic, where that is small enough.
     std::optional<Dfa> mDfa;
 };

@@ -1,57 +1,17 @@
 #include "viewer/pattern/Utf8.h"
 
+#include "foundation/text/Unicode.h"
+
 namespace tracing {
 
 namespace pattern {
-namespace {
-
-bool IsContinuation(unsigned char c) noexcept
-{
-    return (c & 0xC0) == 0x80;
-}
-
-}  // namespace
 
 std::size_t DecodeUnit(const unsigned char* text, std::size_t size, std::uint32_t& unit) noexcept
 {
-    const unsigned char lead = text[0];
-    unit = kInvalidByteBase + lead;
-    if (lead < 0x80) {
-        unit = lead;
-        return 1;
-    }
-    std::size_t length = 0;
-    std::uint32_t value = 0;
-    std::uint32_t smallest = 0;  // below it the form is overlong
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-        smallest = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        smallest = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        smallest = 0x10000;
-    } else {
-        return 1;
-    }
-    if (size < length) {
-        return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!IsContinuation(text[i])) {
-            return 1;
-        }
-        value = (value << 6) | (text[i] & 0x3F);
-    }
-    if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return 1;
-    }
-    unit = value;
-    return length;
+    char32_t codePoint = 0;
+    const std::size_t length = unicode::decode_utf8(text, size, codePoint);
+    unit = length != 0 ? static_cast<std::uint32_t>(codePoint) : kInvalidByteBase + text[0];
+    return length != 0 ? length : 1;
 }
 
 void AppendUnit(std::uint32_t unit, std::string& out)

@@ -1,7 +1,6 @@
 #include "viewer/rules/TextRule.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tracing {
 
@@ -21,43 +20,9 @@ std::string LowerAscii(std::string_view text)
     return lower;
 }
 
-std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept
+bool MayStandInNumbers(std::string_view text) noexcept
 {
-    if (from > haystack.size() || haystack.size() - from < needle.size()) {
-        return std::string_view::npos;
-    }
-    if (needle.empty() || matchCase) {
-        return haystack.find(needle, from);
-    }
-    // The first letter in both cases, found with memchr; the rest compared in place.
-    const char first = needle[0];
-    const char upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-    const char* at = haystack.data() + from;
-    const char* last = haystack.data() + (haystack.size() - needle.size());
-    while (at <= last) {
-        const auto remaining = static_cast<std::size_t>(last - at) + 1;
-        const char* lowerHit = static_cast<const char*>(std::memchr(at, first, remaining));
-        const char* upperHit = upper == first ? nullptr : static_cast<const char*>(std::memchr(at, upper, remaining));
-        const char* hit
-            = lowerHit == nullptr ? upperHit : (upperHit == nullptr ? lowerHit : std::min(lowerHit, upperHit));
-        if (hit == nullptr) {
-            return std::string_view::npos;
-        }
-        std::size_t i = 1;
-        while (i < needle.size() && Lower(hit[i]) == needle[i]) {
-            ++i;
-        }
-        if (i == needle.size()) {
-            return static_cast<std::size_t>(hit - haystack.data());
-        }
-        at = hit + 1;
-    }
-    return std::string_view::npos;
-}
-
-bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept
-{
-    return FindText(haystack, needle, matchCase, 0) != std::string_view::npos;
+    return text.find_first_not_of("0123456789-") == std::string_view::npos || text.find('\t') != std::string_view::npos;
 }
 
 std::optional<std::int64_t> ParseMilliseconds(std::string_view text)
@@ -147,7 +112,9 @@ std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
             return std::nullopt;
         }
     } else {
-        rule.mText = definition.matchCase ? definition.pattern : LowerAscii(definition.pattern);
+        rule.mText = pattern::LiteralFinder(
+            definition.matchCase ? definition.pattern : LowerAscii(definition.pattern), definition.matchCase);
+        rule.mMayMatchInNumbers = MayStandInNumbers(definition.pattern);
     }
     rule.mDefinition = std::move(definition);
     return rule;
@@ -161,7 +128,12 @@ MatchResult Rule::Matches(std::string_view text) const noexcept
     if (mRegex) {
         return mRegex->Search(text);
     }
-    return ContainsText(text, mText, mDefinition.matchCase) ? MatchResult::Match : MatchResult::NoMatch;
+    return mText.Find(text, 0) != std::string_view::npos ? MatchResult::Match : MatchResult::NoMatch;
+}
+
+MatchResult Rule::MatchesFields(pattern::Fields fields, std::string& scratch) const noexcept
+{
+    return mRegex ? mRegex->SearchFields(fields, scratch) : mText.InFields(fields, scratch);
 }
 
 }  // namespace tracing

@@ -3,6 +3,7 @@
 // Filters (include, exclude) and highlights are made of such rules.
 #pragma once
 
+#include "viewer/pattern/LiteralFinder.h"
 #include "viewer/pattern/Pattern.h"
 
 #include <cstdint>
@@ -57,19 +58,25 @@ public:
     // A duration rule on a line's duration (100 ns units), if it has one.
     bool ComparesDuration() const { return mDefinition.compare != RuleCompare::None; }
     bool MatchesDuration(std::optional<std::int64_t> ticks) const noexcept;
+    // The same for the fields joined by tabs (a whole line), mostly without
+    // joining them into scratch.
+    MatchResult MatchesFields(pattern::Fields fields, std::string& scratch) const noexcept;
+    // Whether a match may lie in a field of digits and '-' (a number): where
+    // it cannot, such fields may be passed empty rather than formatted.
+    bool MayMatchInNumbers() const noexcept { return mMayMatchInNumbers; }
 
 private:
     TextRule mDefinition;
     std::int64_t mLimit = 0;  // a duration rule's, in 100 ns units
-    std::string mText;  // plain text; lower case unless matchCase
+    pattern::LiteralFinder mText;  // plain text; lower case unless matchCase
     std::optional<pattern::Pattern> mRegex;
+    bool mMayMatchInNumbers = true;
 };
 
-// Plain-text search; without matchCase, ASCII letters match either case and
-// needle must be in lower case. Other characters match themselves only.
-bool ContainsText(std::string_view haystack, std::string_view needle, bool matchCase) noexcept;
-// Where needle first stands in haystack at or after from, or npos; as ContainsText.
-std::size_t FindText(std::string_view haystack, std::string_view needle, bool matchCase, std::size_t from) noexcept;
+// Whether plain text may stand in the fields joined by tabs somewhere a
+// number is: it is digits and '-' only, or it holds a tab and so may cross
+// into or over one.
+bool MayStandInNumbers(std::string_view text) noexcept;
 
 // Milliseconds written as a decimal number ("50", "12.5") in 100 ns units;
 // nothing when the text is not one or is beyond a day.

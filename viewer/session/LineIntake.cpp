@@ -66,7 +66,7 @@ void LineIntake::AddDebugLine(const JoinedLine& line) noexcept
     try {
         thread_local std::string text;
         text.clear();
-        unicode::append_ansi_as_utf8(text, line.text);
+        unicode::append_debug_text_as_utf8(text, line.text);
         LineView view;
         view.time = line.time;
         view.pid = line.pid;

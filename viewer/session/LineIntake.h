@@ -49,9 +49,11 @@ public:
     // From any thread. A line that cannot be queued (the queue is full, or
     // memory ran out) is counted as lost; nothing is thrown.
     void Add(const LineView& line, LineArrival arrival = {}) noexcept;
-    // Debug output and records carry ANSI text (the writer's code page): it
-    // becomes UTF-8 here. A debug line that is exactly kClearCommand is
-    // logged, then asks the session to clear instead of becoming a line.
+    // Records carry ANSI text (the writer's code page), and so does debug
+    // output unless a line is valid UTF-8 beyond ASCII, which is kept as
+    // written: both become UTF-8 here. A debug line that is exactly
+    // kClearCommand is logged, then asks the session to clear instead of
+    // becoming a line.
     void AddDebugLine(const JoinedLine& line) noexcept;
     void AddRecord(const ReceivedRecord& record, std::int64_t time, std::uint32_t pid, std::string_view process,
         LineArrival arrival = {}) noexcept;

@@ -108,7 +108,7 @@ void LineStore::Clear()
 {
     // Swapped with empty ones, so that the memory goes back at once.
     std::deque<LineRecord>().swap(mRecords);
-    std::deque<Block>().swap(mBlocks);
+    std::vector<Block>().swap(mBlocks);
     mFirst = 0;
     mHeldBytes = 0;
 }
@@ -166,28 +166,11 @@ void LineStore::DropBeyondCapacity()
     mRecords.erase(mRecords.begin(), mRecords.begin() + static_cast<std::ptrdiff_t>(excess));
     mFirst += excess;
     const std::uint64_t oldest = mRecords.front().textAt;
-    while (mBlocks.size() > 1 && mBlocks.front().start + kBlockBytes <= oldest) {
-        mBlocks.pop_front();
+    std::size_t unused = 0;
+    while (unused + 1 < mBlocks.size() && mBlocks[unused].start + kBlockBytes <= oldest) {
+        ++unused;
     }
-}
-
-const char* LineStore::Bytes(const LineRecord& record) const
-{
-    const Block& block = mBlocks[static_cast<std::size_t>((record.textAt - mBlocks.front().start) / kBlockBytes)];
-    return block.bytes.get() + (record.textAt - block.start);
-}
-
-LineView LineStore::Line(const LineRecord& record) const
-{
-    LineView line;
-    line.time = record.time;
-    line.pid = record.pid;
-    line.origin = record.origin;
-    line.kind = record.kind;
-    line.process = Process(record);
-    line.source = Source(record);
-    line.text = Text(record);
-    return line;
+    mBlocks.erase(mBlocks.begin(), mBlocks.begin() + static_cast<std::ptrdiff_t>(unused));
 }
 
 }  // namespace tracing

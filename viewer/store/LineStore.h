@@ -95,7 +95,13 @@ public:
     }
     // The same for a line known to be held.
     const LineRecord& Record(std::uint64_t sequence) const { return mRecords[static_cast<std::size_t>(sequence - mFirst)]; }
-    LineView Line(const LineRecord& record) const;
+    LineView Line(const LineRecord& record) const
+    {
+        const char* const bytes = Bytes(record);
+        return { .time = record.time, .pid = record.pid, .origin = record.origin, .kind = record.kind,
+            .process = Process(record), .source = { bytes, record.sourceBytes },
+            .text = { bytes + record.sourceBytes, record.textBytes } };
+    }
     std::string_view Source(const LineRecord& record) const { return { Bytes(record), record.sourceBytes }; }
     std::string_view Text(const LineRecord& record) const { return { Bytes(record) + record.sourceBytes, record.textBytes }; }
     std::string_view Process(const LineRecord& record) const { return mProcessNames[record.process]; }
@@ -111,14 +117,19 @@ private:
     std::uint16_t ProcessIndex(std::string_view name);
     char* Room(std::size_t bytes, std::uint64_t& textAt);
     void DropBeyondCapacity();
-    const char* Bytes(const LineRecord& record) const;
+    // Inline with Line: filters and find read every held line through them.
+    const char* Bytes(const LineRecord& record) const
+    {
+        const Block& block = mBlocks[static_cast<std::size_t>((record.textAt - mBlocks.front().start) / kBlockBytes)];
+        return block.bytes.get() + (record.textAt - block.start);
+    }
 
     std::size_t mCapacity;
     std::size_t mCapacityBytes;
     std::uint64_t mFirst = 0;
     std::size_t mHeldBytes = 0;
     std::deque<LineRecord> mRecords;
-    std::deque<Block> mBlocks;
+    std::vector<Block> mBlocks;  // few, and indexed for every line read
     std::uint64_t mNextBlockStart = 0;
     // Program names are few: each is kept once, and lines refer to it by index.
     std::vector<std::string> mProcessNames { std::string() };

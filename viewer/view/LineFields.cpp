@@ -1,30 +1,18 @@
 #include "viewer/view/LineFields.h"
 
-#include "viewer/log/LogFormat.h"
-
 #include <charconv>
+#include <limits>
+#include <new>
+#include <type_traits>
 
 namespace tracing {
 
 namespace {
 
-void AppendNumber(std::string& out, std::uint64_t value)
+template <std::size_t Size, typename Number> std::string_view Digits(char (&buffer)[Size], Number value) noexcept
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
-
-void AppendKind(std::string& out, LineOrigin origin, std::int32_t kind)
-{
-    const std::string_view known = KnownKindName(origin, kind);
-    if (!known.empty()) {
-        out += known;
-        return;
-    }
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, kind).ptr;
-    out.append(digits, end);
+    static_assert(Size >= std::numeric_limits<Number>::digits10 + 1 + std::is_signed_v<Number>);
+    return { buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + Size, value).ptr - buffer) };
 }
 
 }  // namespace
@@ -37,26 +25,29 @@ void AppendClockTime(std::string& out, std::int64_t time)
     out.append(full, 11, std::string::npos);
 }
 
+void WholeLineFields::FormatNumbers(const LineView& line, std::uint64_t number) noexcept
+{
+    mFields[0] = Digits(mNumber, number);
+    mFields[1] = line.pid != 0 ? Digits(mPid, line.pid) : std::string_view();
+    if (mFields[3].empty()) {
+        mFields[3] = Digits(mKind, line.kind);
+    }
+}
+
 std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField field, std::string& scratch)
 {
-    scratch.clear();
     switch (field) {
-    case RuleField::Line:
-        AppendNumber(scratch, number);
-        return scratch;
     case RuleField::Time:
+        scratch.clear();
         AppendClockTime(scratch, line.time);
-        return scratch;
-    case RuleField::Pid:
-        if (line.pid != 0) {
-            AppendNumber(scratch, line.pid);
-        }
         return scratch;
     case RuleField::Process:
         return line.process;
     case RuleField::Kind:
-        AppendKind(scratch, line.origin, line.kind);
-        return scratch;
+        if (const std::string_view known = KnownKindName(line.origin, line.kind); !known.empty()) {
+            return known;
+        }
+        break;
     case RuleField::Source:
         return line.source;
     case RuleField::Text:
@@ -64,19 +55,18 @@ std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField
     case RuleField::Duration:
         return scratch;  // not a field of the line: duration rules ask the scopes
     default:
-        AppendNumber(scratch, number);
-        scratch += '\t';
-        if (line.pid != 0) {
-            AppendNumber(scratch, line.pid);
-        }
-        scratch += '\t';
-        scratch += line.process;
-        scratch += '\t';
-        AppendKind(scratch, line.origin, line.kind);
-        scratch += '\t';
-        scratch += line.source;
-        scratch += '\t';
-        scratch += line.text;
+        break;
+    }
+    const WholeLineFields fields(line, number, true);
+    switch (field) {
+    case RuleField::Line:
+        return scratch.assign(fields.Fields()[0]);
+    case RuleField::Pid:
+        return scratch.assign(fields.Fields()[1]);
+    case RuleField::Kind:
+        return scratch.assign(fields.Fields()[3]);
+    default:
+        pattern::JoinFields(fields.Fields(), scratch);
         return scratch;
     }
 }
@@ -85,6 +75,21 @@ std::string_view FieldText(
     const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch)
 {
     return FieldText(store.Line(record), sequence + 1, field, scratch);
+}
+
+MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t number, std::string& scratch) noexcept
+{
+    const RuleField field = rule.Definition().field;
+    if (field == RuleField::WholeLine) {
+        const WholeLineFields fields(line, number, rule.MayMatchInNumbers());
+        return rule.MatchesFields(fields.Fields(), scratch);
+    }
+    // Formatting into scratch may want memory.
+    try {
+        return rule.Matches(FieldText(line, number, field, scratch));
+    } catch (const std::bad_alloc&) {
+        return MatchResult::GaveUp;
+    }
 }
 
 }  // namespace tracing

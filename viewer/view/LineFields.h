@@ -2,9 +2,12 @@
 // list shows them (the time as the clock time of day).
 #pragma once
 
+#include "viewer/log/LogFormat.h"
+#include "viewer/pattern/Fields.h"
 #include "viewer/rules/TextRule.h"
 #include "viewer/store/LineStore.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +21,39 @@ std::string_view FieldText(const LineView& line, std::uint64_t number, RuleField
 // The same for a held line at sequence (from 0).
 std::string_view FieldText(
     const LineStore& store, const LineRecord& record, std::uint64_t sequence, RuleField field, std::string& scratch);
+
+// The fields the whole line joins, in order, for searches that go field by
+// field rather than format the line. The numbers (line, pid, a kind without
+// a name) are formatted only withNumbers: a search that cannot match in them
+// is given them empty.
+class WholeLineFields {
+public:
+    // Inline: find and the filters make one for every line they read.
+    WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers) noexcept
+        : mFields { std::string_view(), std::string_view(), line.process, KnownKindName(line.origin, line.kind),
+            line.source, line.text }
+    {
+        if (withNumbers) {
+            FormatNumbers(line, number);
+        }
+    }
+    WholeLineFields(const WholeLineFields&) = delete;
+    WholeLineFields& operator=(const WholeLineFields&) = delete;
+
+    pattern::Fields Fields() const noexcept { return mFields; }
+
+private:
+    void FormatNumbers(const LineView& line, std::uint64_t number) noexcept;
+
+    char mNumber[20];
+    char mPid[10];
+    char mKind[11];
+    std::array<std::string_view, 6> mFields;
+};
+
+// Whether rule matches the line whose number (as shown, from 1) is number;
+// scratch as for FieldText.
+MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t number, std::string& scratch) noexcept;
 
 // "hh:mm:ss.mmm" of a line's local time.
 void AppendClockTime(std::string& out, std::int64_t time);

@@ -9,7 +9,9 @@ namespace tracing {
 
 void LineFinder::Set(std::string text, bool matchCase)
 {
-    mText = matchCase ? std::move(text) : LowerAscii(text);
+    mFinder = pattern::LiteralFinder(matchCase ? text : LowerAscii(text), matchCase);
+    mWithNumbers = MayStandInNumbers(text);
+    mText = std::move(text);
     mMatchCase = matchCase;
     mMatches.clear();
     mGeneration.reset();
@@ -34,8 +36,12 @@ void LineFinder::Update(const ShownLines& shown)
     const LineStore& store = shown.Store();
     for (std::size_t position = shown.PositionAtOrAfter(mScannedTo); position < shown.Size(); ++position) {
         const std::uint64_t sequence = shown.SequenceAt(position);
-        if (const LineRecord* record = store.Find(sequence);
-            record != nullptr && ContainsText(FieldText(store, *record, sequence, RuleField::WholeLine, scratch), mText, mMatchCase)) {
+        const LineRecord* record = store.Find(sequence);
+        if (record == nullptr) {
+            continue;
+        }
+        const WholeLineFields fields(store.Line(*record), sequence + 1, mWithNumbers);
+        if (mFinder.InFields(fields.Fields(), scratch) == pattern::SearchResult::Match) {
             mMatches.push_back(sequence);
         }
     }

@@ -4,6 +4,7 @@
 // are added, so that going to the next or previous match is a lookup.
 #pragma once
 
+#include "viewer/pattern/LiteralFinder.h"
 #include "viewer/view/ShownLines.h"
 
 #include <cstdint>
@@ -31,8 +32,10 @@ public:
     std::size_t NumberOf(std::uint64_t sequence) const;
 
 private:
-    std::string mText;  // lower case unless mMatchCase
+    std::string mText;
     bool mMatchCase = false;
+    pattern::LiteralFinder mFinder;  // of mText, lower case unless mMatchCase
+    bool mWithNumbers = false;  // the text may stand in the number fields
     std::deque<std::uint64_t> mMatches;
     std::optional<std::uint64_t> mGeneration;  // of the shown lines the matches belong to
     std::uint64_t mScannedTo = 0;  // shown lines before this sequence are done

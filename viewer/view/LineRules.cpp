@@ -41,7 +41,7 @@ bool LineRules::Matches(const Rule& rule, const LineStore& store, const LineReco
     if (rule.ComparesDuration()) {
         return rule.MatchesDuration(durations != nullptr ? durations->Of(sequence) : std::nullopt);
     }
-    const MatchResult result = rule.Matches(FieldText(store, record, sequence, rule.Definition().field, mScratch));
+    const MatchResult result = MatchLine(rule, store.Line(record), sequence + 1, mScratch);
     gaveUp = gaveUp || result == MatchResult::GaveUp;
     return result == MatchResult::Match;
 }

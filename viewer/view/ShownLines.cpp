@@ -6,7 +6,8 @@ namespace tracing {
 
 void ShownLines::FiltersChanged()
 {
-    for (std::uint64_t sequence = mFirst; sequence < mFiltered; ++sequence) {
+    // Nothing to count again where no rule has given up.
+    for (std::uint64_t sequence = mFirst; mGaveUp != 0 && sequence < mFiltered; ++sequence) {
         Mark& mark = MarkOf(sequence);
         Count(mark, -1);
         mark.filterGaveUp = false;

@@ -26,4 +26,45 @@ TEST(Unicode, EmptySourcesEmbeddedNulsAndUtf8)
     EXPECT_EQ(unicode::to_string8(std::string("plain")), Bytes("plain"));
 }
 
+// Debug output that is valid UTF-8 beyond ASCII is kept as written; any
+// other is read in the ANSI code page (1252 under the tests).
+TEST(Unicode, DebugTextIsKeptWhereItIsUtf8AndReadAsAnsiElsewhere)
+{
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool valid;
+    } rows[] = {
+        { "two-byte characters", "Gr\xC3\xBC\xC3\x9F\x65", true },
+        { "three-byte characters", "\xE2\x80\x93 \xE6\xB8\xA9\xE5\xBA\xA6", true },
+        { "a four-byte character", "\xF0\x9F\x98\x80", true },
+        { "the largest code point", "\xF4\x8F\xBF\xBF", true },
+        { "ASCII only", std::string("plain\0\x7F", 7), true },
+        { "nothing", "", true },
+        { "a Latin-1 byte", "caf\xE9", false },
+        { "a two-byte character cut", "x\xC3", false },
+        { "a three-byte character cut", "x\xE6\xB8", false },
+        { "a four-byte character cut", "x\xF0\x9F\x98", false },
+        { "a character cut before ASCII", "\xE6\xB8x", false },
+        { "a stray continuation byte", "\xC3\xA9\x80", false },
+        { "an overlong two-byte form", "\xC1\xBF", false },
+        { "an overlong three-byte form", "\xE0\x9F\xBF", false },
+        { "an overlong four-byte form", "\xF0\x8F\xBF\xBF", false },
+        { "a surrogate", "\xED\xA0\x80", false },
+        { "past U+10FFFF", "\xF4\x90\x80\x80", false },
+        { "a five-byte form", "\xF8\x88\x80\x80\x80", false },
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(unicode::is_valid_utf8(row.bytes), row.valid) << row.what;
+        std::string ansi;
+        unicode::append_ansi_as_utf8(ansi, row.bytes);
+        std::string debug = "kept: ";
+        unicode::append_debug_text_as_utf8(debug, row.bytes);
+        EXPECT_EQ(debug, "kept: " + (row.valid ? row.bytes : ansi)) << row.what;
+    }
+    std::string latin;
+    unicode::append_debug_text_as_utf8(latin, "caf\xE9");
+    EXPECT_EQ(latin, "caf\xC3\xA9");
+}
+
 }  // namespace

@@ -12,6 +12,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 using namespace tracing;
 
@@ -84,6 +88,86 @@ TEST(PatternTest, EachConstructMatchesAsInEcmaScript)
         ASSERT_TRUE(compiled) << row.pattern << ": " << error;
         EXPECT_EQ(compiled->Search(row.text), row.matches ? SearchResult::Match : SearchResult::NoMatch)
             << row.pattern << " in \"" << row.text << "\"";
+    }
+}
+
+std::string Joined(const std::vector<std::string_view>& fields)
+{
+    std::string joined;
+    pattern::JoinFields(fields, joined);
+    return joined;
+}
+
+// A line searched field by field answers as the fields joined by tabs:
+// tabs in the pattern cross fields, anchors hold at the ends of the line
+// only; word boundaries and bytes beyond ASCII take the joined way.
+TEST(PatternTest, FieldsAnswerAsTheJoinedLine)
+{
+    const struct {
+        const char* pattern;
+        bool matchCase;
+        std::vector<std::string_view> fields;
+        bool matches;
+    } rows[] = {
+        { "\\t40[0-3]2\\t", kCase, { "12", "4002", "x" }, true },
+        { "\\t40[0-3]2\\t", kCase, { "12", "4012", "" }, true },  // the tab before an empty last field
+        { "\\t40[0-3]2\\t", kCase, { "12", "4002" }, false },  // no tab after the last field
+        { "^12\\t", kCase, { "12", "4" }, true },
+        { "^4", kCase, { "12", "4" }, false },  // a field's start is not the line's
+        { "1$", kCase, { "1", "2" }, false },  // nor its end
+        { "^$", kCase, { "" }, true },
+        { "^\\t$", kCase, { "", "" }, true },
+        { "b\\tc", kAnyCase, { "a", "B", "C" }, true },
+        { "\\t\\t", kCase, { "a", "", "c" }, true },
+        { "ab", kCase, { "a", "b" }, false },
+        { "a.b", kCase, { "a", "b" }, true },  // '.' takes the tab between them
+        { "a[^\\t]b", kCase, { "a", "b" }, false },
+        { "x\\b", kCase, { "ax", "y" }, true },
+        { "\xC3\xA9\\tx", kCase, { "caf\xC3\xA9", "x" }, true },
+        { "^.{3}$", kCase, { "\xC3\xA9", "x" }, true },  // two code points and the tab
+        { "token - (enter|return)", kAnyCase, { "1", "", "Token - Return" }, true },
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        const auto compiled = Pattern::Compile(row.pattern, row.matchCase, error);
+        ASSERT_TRUE(compiled) << row.pattern << ": " << error;
+        const SearchResult expected = row.matches ? SearchResult::Match : SearchResult::NoMatch;
+        std::string scratch;
+        EXPECT_EQ(compiled->SearchFields(row.fields, scratch), expected) << row.pattern << " in " << Joined(row.fields);
+        EXPECT_EQ(compiled->Search(Joined(row.fields)), expected) << row.pattern << " in " << Joined(row.fields);
+    }
+}
+
+// Lines made at random from bytes that every shortcut turns on: tabs, digits,
+// letters in both cases, a byte beyond ASCII, empty fields.
+TEST(PatternTest, FieldsAgreeWithTheJoinedLineOnGeneratedLines)
+{
+    const char* const patterns[] = { "\\t40[0-3]2\\t", "^1", "x$", "\\t\\t", "ab\\tc", "[0-9]+\\tx", "a.b",
+        "^[^\\t]*\\t[^\\t]*$", "b\\b", "\xC3\xA9", "(a|\\t)b", "Ab", "\\tb*\\t", "4\\t?0" };
+    std::vector<std::pair<std::string, Pattern>> compiled;
+    for (const char* source : patterns) {
+        for (const bool matchCase : { kCase, kAnyCase }) {
+            std::string error;
+            const auto pattern = Pattern::Compile(source, matchCase, error);
+            ASSERT_TRUE(pattern) << source << ": " << error;
+            compiled.emplace_back(std::string(source) + (matchCase ? "" : " (any case)"), *pattern);
+        }
+    }
+    const std::string_view pieces[] = { "a", "A", "b", "x", "0", "1", "2", "4", "40", "\t", " ", "\xC3\xA9", "\xC3" };
+    std::mt19937 random(20240611);
+    for (int line = 0; line < 400; ++line) {
+        std::vector<std::string> texts(1 + random() % 6);
+        for (std::string& text : texts) {
+            for (std::size_t n = random() % 7; n > 0; --n) {
+                text += pieces[random() % std::size(pieces)];
+            }
+        }
+        const std::vector<std::string_view> fields(texts.begin(), texts.end());
+        const std::string joined = Joined(fields);
+        for (const auto& [name, pattern] : compiled) {
+            std::string scratch;
+            EXPECT_EQ(pattern.SearchFields(fields, scratch), pattern.Search(joined)) << name << " in " << joined;
+        }
     }
 }
 

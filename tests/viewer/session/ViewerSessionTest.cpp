@@ -60,6 +60,18 @@ TEST(ViewerSessionTest, CountsWhatArrivesWhatIsRejectedAndWhatPauseHolds)
     EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 0    Dropped: 0    Rejected: 0");
 }
 
+// Debug output is shown as written where it is UTF-8, and read as ANSI (code page 1252 here) where not.
+TEST(ViewerSessionTest, DebugLinesInUtf8ArriveAsWrittenAndOthersConverted)
+{
+    Harness viewer;
+    const char* const utf8 = "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x80\x93 \xE6\xB8\xA9\xE5\xBA\xA6";
+    for (const char* text : { utf8, "caf\xE9" }) {
+        viewer->Intake().AddDebugLine({ .pid = 5, .process = "writer.exe", .text = text, .time = 133000000000000000 });
+    }
+    viewer.Settle();
+    EXPECT_EQ(viewer.Texts(), Strings({ utf8, "caf\xC3\xA9" }));
+}
+
 TEST(ViewerSessionTest, FindCountsMatchesWalksThemRoundAndWaitsForTypingToPause)
 {
     Harness viewer;

@@ -10,7 +10,10 @@ namespace {
 
 TEST(QuickRules, EachItemMakesTheRuleItsLabelSays)
 {
-    const LineView line { .pid = 4242, .process = "my(app)+1.exe", .text = "connect failed\tcode 5" };
+    LineView line;
+    line.pid = 4242;
+    line.process = "my(app)+1.exe";
+    line.text = "connect failed\tcode 5";
     const struct {
         QuickRule rule;
         const wchar_t* label;
@@ -39,7 +42,9 @@ TEST(QuickRules, EachItemMakesTheRuleItsLabelSays)
 
 TEST(QuickRules, ProgramRulesMatchTheWholeNameWithoutRegardToCase)
 {
-    const LineView line { .pid = 7, .process = "App.exe" };
+    LineView line;
+    line.pid = 7;
+    line.process = "App.exe";
     std::string error;
     const auto rule = Rule::Make(*MakeQuickRule(QuickRule::HideProcess, line), error);
     ASSERT_TRUE(rule) << error;
@@ -54,7 +59,8 @@ TEST(QuickRules, ProgramRulesMatchTheWholeNameWithoutRegardToCase)
 
 TEST(QuickRules, ALineWithoutWhatARuleNeedsOffersNoItem)
 {
-    const LineView bare { .pid = 0, .process = "", .text = "\tafter a tab" };
+    LineView bare;
+    bare.text = "\tafter a tab";
     for (int rule = 0; rule < static_cast<int>(QuickRule::Count); ++rule) {
         EXPECT_FALSE(MakeQuickRule(static_cast<QuickRule>(rule), bare)) << rule;
         EXPECT_TRUE(QuickRuleLabel(static_cast<QuickRule>(rule), bare).empty()) << rule;

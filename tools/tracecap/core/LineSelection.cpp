@@ -102,7 +102,7 @@ std::optional<LineSelection> LineSelection::Make(
 
 bool LineSelection::RuleMatches(const Rule& rule, const LineView& line, std::uint64_t number) const
 {
-    return Matches(rule, tracing::FieldText(line, number, rule.Definition().field, mScratch));
+    return tracing::MatchLine(rule, line, number, mScratch) == tracing::MatchResult::Match;
 }
 
 bool LineSelection::Keeps(const LineView& line, std::uint64_t number) const

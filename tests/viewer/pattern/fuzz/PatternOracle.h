@@ -1,8 +1,9 @@
 // The comparisons the pattern fuzzer makes on every input, and the Wine
 // build's replay of its corpus makes on every seed: this engine against
 // std::regex, where both accept the pattern and std::regex can be trusted to
-// finish; and a search against the plain stepping of every thread, without
-// the deterministic automaton and the literal prefilters, on any text.
+// finish; a search against the plain stepping of every thread, without
+// the deterministic automaton and the literal prefilters, on any text; and
+// against the same text split at its tabs and searched field by field.
 // Plain C++, so that it builds natively and for Windows alike.
 //
 // An input is one flag byte (odd: match case), the pattern up to the first
@@ -20,6 +21,7 @@
 #include <regex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pattern_oracle {
 
@@ -138,6 +140,20 @@ inline std::optional<std::string> Disagreement(const Input& input)
     const pattern::SearchResult result = compiled->Search(input.mText);
     if (result == pattern::SearchResult::GaveUp && input.mText.size() <= 64) {
         return "gave up on a short text";
+    }
+    // The text split at its tabs, searched field by field.
+    std::vector<std::string_view> fields;
+    for (std::string_view rest = input.mText;;) {
+        const std::size_t tab = rest.find('\t');
+        fields.push_back(rest.substr(0, tab));
+        if (tab == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(tab + 1);
+    }
+    std::string joined;
+    if (compiled->SearchFields(fields, joined) != result) {
+        return std::string("searched field by field, the text answers otherwise");
     }
     // The program alone, stepped from the start of the text.
     std::string ignored;
