@@ -1,6 +1,7 @@
-// viewer_scene PATH\Tracing.exe: starts Tracing.exe with a filter kept in
-// its settings, sends it the traced calls of two programs, folds some of
-// their scopes and looks for a text, then leaves it running for a picture.
+// viewer_scene PATH\Tracing.exe: starts Tracing.exe with a view kept in its
+// settings that hides heartbeats and marks calls of 100 ms or more, sends it
+// the traced calls of two programs (some of them slow), folds some of their
+// scopes and looks for a text, then leaves it running for a picture.
 // Ends with 0 once the scene is set, 1 when Tracing.exe did not show it.
 #include "foundation/resources/UniqueResource.h"
 #include "foundation/trace/TraceProtocol.h"
@@ -24,38 +25,46 @@ struct SceneLine {
     bool fromA;
     std::int32_t kind;
     const char* text;
+    DWORD sleepMs;  // before the line is sent: the calls take their time
 };
 const SceneLine kScene[] = {
-    { true, UTrace::kTraceFunction, "LoadProject - enter" },
-    { true, UTrace::kTraceMessage, "  opening C:\\work\\demo.prj" },
-    { false, UTrace::kTraceFunction, "ServeRequests - enter" },
-    { true, UTrace::kTraceFunction, "  ParseHeader - enter" },
-    { false, UTrace::kTraceMessage, "  heartbeat" },
-    { true, UTrace::kTraceMessage, "    header of 512 bytes" },
-    { true, UTrace::kTraceFunction, "  ParseHeader - return = 0" },
-    { true, UTrace::kTraceFunction, "  ReadTokens - enter" },
-    { true, UTrace::kTraceFunction, "    NextToken - enter" },
-    { true, UTrace::kTraceError, "      unexpected token '}' at line 41" },
-    { true, UTrace::kTraceFunction, "    NextToken - return = -1" },
-    { false, UTrace::kTraceMessage, "  request 17 served in 3 ms" },
-    { true, UTrace::kTraceFunction, "  ReadTokens - return = -1" },
-    { true, UTrace::kTraceFunction, "LoadProject - return = -1" },
-    { false, UTrace::kTraceMessage, "  heartbeat" },
-    { true, UTrace::kTraceFunction, "SaveSettings - enter" },
-    { true, UTrace::kTraceMessage, "  wrote 3 values" },
-    { true, UTrace::kTraceFunction, "SaveSettings - return" },
-    { false, UTrace::kTraceMessage, "  request 18 served in 2 ms" },
-    { false, UTrace::kTraceError, "  connection reset by peer" },
+    { true, UTrace::kTraceFunction, "LoadProject - enter", 0 },
+    { true, UTrace::kTraceMessage, "  opening C:\\work\\demo.prj", 40 },
+    { false, UTrace::kTraceFunction, "ServeRequests - enter", 0 },
+    { true, UTrace::kTraceFunction, "  ParseHeader - enter", 0 },
+    { false, UTrace::kTraceMessage, "  heartbeat", 0 },
+    { true, UTrace::kTraceMessage, "    header of 512 bytes", 20 },
+    { true, UTrace::kTraceFunction, "  ParseHeader - return = 0", 15 },
+    { true, UTrace::kTraceFunction, "  ReadTokens - enter", 0 },
+    { true, UTrace::kTraceFunction, "    NextToken - enter", 0 },
+    { true, UTrace::kTraceError, "      unexpected token '}' at line 41", 60 },
+    { true, UTrace::kTraceFunction, "    NextToken - return = -1", 70 },
+    { false, UTrace::kTraceMessage, "  request 17 served in 3 ms", 0 },
+    { true, UTrace::kTraceFunction, "  ReadTokens - return = -1", 10 },
+    { true, UTrace::kTraceFunction, "LoadProject - return = -1", 0 },
+    { false, UTrace::kTraceMessage, "  heartbeat", 0 },
+    { true, UTrace::kTraceFunction, "SaveSettings - enter", 0 },
+    { true, UTrace::kTraceMessage, "  wrote 3 values", 5 },
+    { true, UTrace::kTraceFunction, "SaveSettings - return", 5 },
+    { false, UTrace::kTraceMessage, "  request 18 served in 2 ms", 0 },
+    { false, UTrace::kTraceError, "  connection reset by peer", 0 },
 };
 constexpr int kShown = static_cast<int>(std::size(kScene)) - 2;  // less the heartbeats
 
-void KeepFilter()
+// All marks errors; the view "Slow calls", in front, hides heartbeats and
+// marks the calls of 100 ms or more as well.
+void KeepViews()
 {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     RegistrySettings settings;
-    static_cast<void>(settings.SaveRules(RulesToText({ TextRule { .action = RuleAction::Exclude, .pattern = "heartbeat" },
-        TextRule { .action = RuleAction::Highlight, .field = RuleField::Kind, .pattern = "error",
-            .textColour = kDefaultHighlightText, .backColour = kDefaultHighlightBack } })));
+    static_cast<void>(settings.SaveRules("highlight\tkind\ttext\terror\r\n"));
+    KeptViews views;
+    views.views.push_back({ L"Slow calls",
+        "exclude\ttext\ttext\theartbeat\r\n"
+        "highlight\tkind\ttext\terror\r\n"
+        "highlight\tduration\t>=\t100\t#ffe0b0\t#804000\r\n" });
+    views.current = 1;
+    static_cast<void>(settings.SaveViews(views));
 }
 
 bool Start(const std::wstring& program)
@@ -81,7 +90,7 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: viewer_scene PATH\\Tracing.exe\n");
         return 2;
     }
-    KeepFilter();
+    KeepViews();
     if (!Start(argv[1])) {
         std::fprintf(stderr, "Tracing.exe did not start\n");
         return 1;
@@ -104,6 +113,7 @@ int wmain(int argc, wchar_t** argv)
     const resources::UniqueWindow senderA(
         ::CreateWindowExW(0, L"STATIC", L"A", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     for (const SceneLine& line : kScene) {
+        ::Sleep(line.sleepMs);
         const TraceRecord record = TraceRecord::Fill(line.kind, 0, 0, line.fromA ? "demo" : "server", line.text);
         COPYDATASTRUCT copy = { record.magic, record.length, const_cast<TraceRecord*>(&record) };
         ::SendMessageW(viewer, WM_COPYDATA, reinterpret_cast<WPARAM>(line.fromA ? senderA.get() : nullptr),
