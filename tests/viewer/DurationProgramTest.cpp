@@ -87,16 +87,26 @@ TEST_F(DurationProgramTest, OverlappingScopesOfTwoThreadsAreToldApartByTheirWind
     ExpectNear(work[1], 300);
 }
 
-TEST_F(DurationProgramTest, ADurationFilterFromARulesFileShowsOnlyTheSlowCall)
+TEST_F(DurationProgramTest, AViewWithADurationFilterShowsOnlyTheSlowCallAndSurvivesARestart)
 {
     const testing_support::TempFolder folder;
     const std::wstring rules = folder.WriteFile(L"slow.rules", "include\tduration\t>=\t200\n");
-    ViewerProgram viewer(L"/rules \"" + rules + L"\"");
-    ASSERT_TRUE(viewer.WaitForStatus(kStatusCapture, kCaptureOnText)) << viewer.Status(kStatusCapture);
+    {
+        ViewerProgram viewer(L"/rules \"" + rules + L"\"");
+        ASSERT_TRUE(viewer.WaitForStatus(kStatusCapture, kCaptureOnText)) << viewer.Status(kStatusCapture);
+        ASSERT_EQ(RunWriter(L"scopes"), std::optional<DWORD>(0));
+        ASSERT_TRUE(viewer.WaitForItems(1));
+        EXPECT_EQ(viewer.Cell(0, Column::Text), L"app: Slow - enter");
+        ExpectNear(viewer.Cell(0, Column::Duration), 300);
+    }
+    // Started again without the file: its view is in front, with its rule.
+    ViewerProgram again;
+    ASSERT_TRUE(again.WaitForStatus(kStatusCapture, kCaptureOnText)) << again.Status(kStatusCapture);
     ASSERT_EQ(RunWriter(L"scopes"), std::optional<DWORD>(0));
-    ASSERT_TRUE(viewer.WaitForItems(1));
-    EXPECT_EQ(viewer.Cell(0, Column::Text), L"app: Slow - enter");
-    ExpectNear(viewer.Cell(0, Column::Duration), 300);
+    ASSERT_TRUE(again.WaitForItems(1));
+    EXPECT_EQ(again.Cell(0, Column::Text), L"app: Slow - enter");
+    ::Sleep(500);
+    EXPECT_EQ(again.ItemCount(), 1) << "the quick call stays out";
 }
 
 }  // namespace

@@ -29,8 +29,6 @@ struct SessionView {
     SessionView& operator=(const SessionView&) = delete;
 
     std::wstring name;
-    // A view made for the rules of /rules FILE is not kept until it is changed.
-    bool kept = true;
     LineRules rules;
     ShownLines shown;
     LineFinder finder;

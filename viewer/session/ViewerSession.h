@@ -118,8 +118,8 @@ public:
     void FoldAll(bool fold);
 
     // Views: All (index 0, never closed, no filters) and the user's, kept
-    // in the settings with their names and rules. A view made for /rules
-    // FILE is in front and kept only once it is changed.
+    // in the settings with their names and rules. /rules FILE brings in
+    // front a view named after the file (made, or its rules replaced).
     std::size_t ViewCount() const { return mViews.size(); }
     const std::wstring& ViewName(std::size_t index) const { return mViews[index]->name; }
     std::size_t CurrentView() const { return mCurrent; }
@@ -215,7 +215,8 @@ private:
     const SessionView& View() const { return *mViews[mCurrent]; }
     SessionView& AddView(std::wstring name);
     // A new view in front, with All's highlights; chosen is the line chosen in the one leaving.
-    void OpenView(std::wstring name, std::optional<std::size_t> chosen);
+    // False (with a note) when there are as many views as can be kept.
+    [[nodiscard]] bool OpenView(std::wstring name, std::optional<std::size_t> chosen);
     std::wstring NextViewName() const;
     void LoadViews();
     void UseRules(SessionView& view, CompiledRules rules, std::optional<std::size_t> chosen, const wchar_t* what);

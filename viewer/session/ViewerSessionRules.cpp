@@ -53,10 +53,14 @@ void ViewerSession::LoadViews()
     if (mOptions.rulesPath) {
         std::string text;
         if (ReadRulesFile(*mOptions.rulesPath, text, mStatus)) {
-            SessionView& view = AddView(FileName(*mOptions.rulesPath));
-            view.kept = false;
+            // The file's view from an earlier start takes the file's rules as they are now.
+            const std::wstring name = FileName(*mOptions.rulesPath);
+            const auto same = std::find_if(mViews.begin() + 1, mViews.end(),
+                [&name](const std::unique_ptr<SessionView>& view) { return view->name == name; });
+            mCurrent = same != mViews.end() ? static_cast<std::size_t>(same - mViews.begin()) : mViews.size();
+            SessionView& view = same != mViews.end() ? **same : AddView(name);
             UseRules(view, CompileRules(ParseRules(text)), std::nullopt, L"Rules file");
-            mCurrent = mViews.size() - 1;
+            KeepViews();
         }
     }
     for (const std::unique_ptr<SessionView>& view : mViews) {
@@ -111,7 +115,9 @@ void ViewerSession::SetFilters(std::vector<Rule> filters, std::optional<std::siz
             return;
         }
         // All shows every line: filters open a view of their own.
-        NewView();
+        if (!OpenView(NextViewName(), std::nullopt)) {
+            return;
+        }
         mStatus.Note(L"All shows every line: the filters are in " + View().name);
         chosen.reset();
     }
@@ -119,7 +125,6 @@ void ViewerSession::SetFilters(std::vector<Rule> filters, std::optional<std::siz
     view.refocus = SequenceAt(chosen);
     view.rules.SetFilters(std::move(filters));
     view.shown.FiltersChanged();
-    view.kept = true;
     AfterShownChanged(true);
     KeepViews();
 }
@@ -129,7 +134,6 @@ void ViewerSession::SetHighlights(std::vector<Rule> highlights)
     SessionView& view = View();
     view.rules.SetHighlights(std::move(highlights));
     view.shown.HighlightsChanged();
-    view.kept = true;
     mChanges.repaint = true;
     KeepViews();
 }
@@ -167,11 +171,12 @@ bool ViewerSession::ImportRules(const std::wstring& path, std::optional<std::siz
     CompiledRules rules = CompileRules(ParseRules(text));
     if (mCurrent == 0 && !rules.filters.empty()) {
         // All shows every line: rules with filters come in a view named after their file.
-        OpenView(FileName(path), chosen);
+        if (!OpenView(FileName(path), chosen)) {
+            return false;
+        }
         chosen.reset();
     }
     UseRules(View(), std::move(rules), chosen, L"Imported rules");
-    View().kept = true;
     KeepViews();
     return true;
 }
@@ -188,14 +193,10 @@ bool ViewerSession::ExportRules(const std::wstring& path)
 void ViewerSession::KeepViews()
 {
     KeptViews kept;
+    kept.current = mCurrent;
     for (std::size_t index = 1; index < mViews.size(); ++index) {
         const SessionView& view = *mViews[index];
-        if (view.kept) {
-            kept.views.push_back({ view.name, RulesToText(view.rules.Definitions()) });
-            if (index == mCurrent) {
-                kept.current = kept.views.size();
-            }
-        }
+        kept.views.push_back({ view.name, RulesToText(view.rules.Definitions()) });
     }
     if (!mSettingsStore.SaveRules(RulesToText(mViews.front()->rules.Definitions()))
         || !mSettingsStore.SaveViews(kept)) {

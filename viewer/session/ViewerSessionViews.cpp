@@ -25,12 +25,18 @@ std::wstring Trimmed(std::wstring name)
 
 void ViewerSession::NewView()
 {
-    OpenView(NextViewName(), std::nullopt);
-    KeepViews();
+    if (OpenView(NextViewName(), std::nullopt)) {
+        KeepViews();
+    }
 }
 
-void ViewerSession::OpenView(std::wstring name, std::optional<std::size_t> chosen)
+bool ViewerSession::OpenView(std::wstring name, std::optional<std::size_t> chosen)
 {
+    if (mViews.size() > KeptViews::kMaxViews) {
+        mStatus.Note(L"There are as many views as can be kept: close one first");
+        mChanges.beep = true;
+        return false;
+    }
     View().chosen = SequenceAt(chosen);
     SessionView& view = AddView(std::move(name));
     view.rules.SetHighlights(mViews.front()->rules.Highlights());
@@ -38,6 +44,7 @@ void ViewerSession::OpenView(std::wstring name, std::optional<std::size_t> chose
     view.following = Live();
     mCurrent = mViews.size() - 1;
     ViewChanged();
+    return true;
 }
 
 bool ViewerSession::CloseView(std::size_t index)
@@ -65,7 +72,6 @@ bool ViewerSession::RenameView(std::size_t index, std::wstring name)
         return false;
     }
     mViews[index]->name = std::move(name);
-    mViews[index]->kept = true;
     mChanges.views = true;
     KeepViews();
     return true;

@@ -5,9 +5,8 @@
 //   /history LINES  hold at most LINES lines (default 1,000,000)
 //   /history-mb MB  hold lines costing at most MB megabytes (default 1024 in
 //                   the 64-bit program, 256 in the 32-bit one; at least 1)
-//   /rules FILE     show a view of its own, named after FILE and in front,
-//                   with the rules of FILE (their text form); it is kept
-//                   only once it is changed
+//   /rules FILE     bring in front the view named after FILE, made or with
+//                   its rules replaced by those of FILE (their text form)
 //   PATH            show the saved log PATH in a window of its own, which
 //                   does not capture
 // Options may start with "/" or "-" and are not case-sensitive. They hold

@@ -167,7 +167,7 @@ TEST(ViewerSessionTest, FollowingScrollsToNewLinesUntilItStops)
     EXPECT_TRUE(viewer->Following());
 }
 
-TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndBadLinesOfItAndOfTheKeptRulesAreNotedByNumber)
+TEST(ViewerSessionTest, RulesFromAFileHaveAViewOfTheirOwnAndBadLinesOfItAndOfTheKeptRulesAreNotedByNumber)
 {
     testing_support::TempFolder folder;
     const std::wstring rules = folder.WriteFile(L"run.rules",
@@ -189,16 +189,21 @@ TEST(ViewerSessionTest, RulesFromAFileHoldForTheRunAndBadLinesOfItAndOfTheKeptRu
     const std::wstring notes = viewer.Status(kStatusLog);
     EXPECT_NE(notes.find(L"Rules file, line 3: unknown field"), std::wstring::npos) << notes;
     EXPECT_NE(notes.find(L"Rules file, line 4: Syntax error"), std::wstring::npos) << notes;
-    // The kept rules stay as they were until the user changes rules; then
-    // the file's view is kept too.
-    EXPECT_EQ(viewer.settings().rules, std::optional<std::string>("exclude\ttext\ttext\tkeep\r\n"));
-    EXPECT_FALSE(viewer.settings().views);
-    viewer->SetHighlights({});
+    // The file's view is kept with the others; the kept filters of before
+    // views went to a view of their own.
     ASSERT_TRUE(viewer.settings().views);
     ASSERT_EQ(viewer.settings().views->views.size(), 2u);
-    EXPECT_EQ(viewer.settings().views->views[1],
-        (KeptView { L"run.rules", RulesToText({ viewer->Rules().Definitions() }) }));
+    EXPECT_EQ(viewer.settings().views->views[0].name, L"View 2");
+    EXPECT_EQ(ParseRules(viewer.settings().views->views[0].rules).rules.at(0).rule.pattern, "keep");
+    EXPECT_EQ(viewer.settings().views->views[1].name, L"run.rules");
     EXPECT_EQ(viewer.settings().views->current, 2u);
+    // The next start with the file takes its rules as they are then, in the same view.
+    folder.WriteFile(L"run.rules", "exclude\ttext\ttext\tdrop\r\n");
+    Harness again(options, viewer.settings().rules, viewer.settings().views);
+    EXPECT_EQ(again->ViewCount(), 3u);
+    EXPECT_EQ(again->CurrentView(), 2u);
+    ASSERT_EQ(again->Rules().Filters().size(), 1u);
+    EXPECT_EQ(again->Rules().Filters()[0].Definition().pattern, "drop");
 
     // A rules file that cannot be read leaves the kept rules in force, and says why.
     CommandLine missing;
