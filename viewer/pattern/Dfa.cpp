@@ -161,6 +161,16 @@ std::optional<Dfa> DfaBuilder::Build()
             mDfa.mNext.push_back(next);
         }
     }
+    static_assert(kMaxDfaStates < 0xFFFF);
+    mDfa.mByteNext.resize(mDfa.mStates.size() * 128);
+    for (std::size_t state = 0; state < mDfa.mStates.size(); ++state) {
+        for (unsigned byte = 0; byte < 128; ++byte) {
+            mDfa.mByteNext[state * 128 + byte]
+                = static_cast<std::uint16_t>(mDfa.mNext[state * mDfa.mColumns + mDfa.mColumn[byte]]);
+        }
+        const Dfa::State& built = mDfa.mStates[state];
+        mDfa.mStops.push_back(built.mMatched || built.mDead || state == static_cast<std::size_t>(mDfa.mStartLater));
+    }
     return std::move(mDfa);
 }
 

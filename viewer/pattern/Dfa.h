@@ -31,6 +31,12 @@ struct Dfa {
     std::size_t mColumns = 0;
     std::vector<std::int32_t> mNext;  // [state * mColumns + column]
     std::vector<State> mStates;
+    // The same transitions by byte, for the search's inner loop: one load a
+    // byte, no column lookup. States are few (kMaxDfaStates), so 16 bits do.
+    std::vector<std::uint16_t> mByteNext;  // [state * 128 + byte]
+    // Per state, whether that loop stops there: a match, a dead end, or
+    // (where the search can skip text) mStartLater.
+    std::vector<std::uint8_t> mStops;
     std::int32_t mStartAtZero = 0;  // before the text's first byte
     // Anywhere later with no thread carried over: the state a search is in
     // whenever it may skip ahead to where a match may start.

@@ -21,6 +21,7 @@ public:
 
     bool Empty() const { return mLiteral.empty(); }
     const std::string& Literal() const { return mLiteral; }
+    bool MatchCase() const { return mMatchCase; }
     // Where the literal first stands in text at or after from, or npos.
     // Inline up to the scan: fields shorter than the literal are common.
     std::size_t Find(std::string_view text, std::size_t from) const noexcept

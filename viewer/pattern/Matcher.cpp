@@ -35,6 +35,26 @@ const unsigned char* SkipToStart(const Program& program, const unsigned char* at
     return at;
 }
 
+// Steps the automaton from state over [at, end) until a state where it must
+// stop (see Dfa::mStops), a byte from 0x80 up, or end; returns where it
+// stopped, with state the state there. The search's inner loop: a load and
+// two tests a byte.
+inline const unsigned char* StepDfa(
+    const Dfa& dfa, std::uint32_t& state, const unsigned char* at, const unsigned char* const end) noexcept
+{
+    const std::uint16_t* const next = dfa.mByteNext.data();
+    const std::uint8_t* const stops = dfa.mStops.data();
+    std::uint32_t current = state;
+    while (at != end && *at < 0x80) {
+        current = next[current * 128 + *at++];
+        if (stops[current] != 0) {
+            break;
+        }
+    }
+    state = current;
+    return at;
+}
+
 // The four arrays a run needs, one entry per instruction each: on the stack
 // for the usual small program, so that a search of a short line allocates
 // nothing; from the heap for a large one.
@@ -209,8 +229,8 @@ SearchResult Run::Search(std::size_t from) noexcept
 SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
 {
     std::size_t position = from;
-    std::int32_t state = from == 0 ? dfa.mStartAtZero : dfa.mStartLater;
-    for (;; ++position) {
+    std::uint32_t state = static_cast<std::uint32_t>(from == 0 ? dfa.mStartAtZero : dfa.mStartLater);
+    for (;;) {
         const Dfa::State& current = dfa.mStates[state];
         if (current.mMatched) {
             return SearchResult::Match;
@@ -218,7 +238,7 @@ SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
         if (current.mDead) {
             return SearchResult::NoMatch;
         }
-        if (state == dfa.mStartLater) {
+        if (state == static_cast<std::uint32_t>(dfa.mStartLater)) {
             position = NextStart(position);
             if (position == std::string_view::npos) {
                 return SearchResult::NoMatch;
@@ -227,8 +247,7 @@ SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
         if (position >= mSize) {
             return current.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
         }
-        const unsigned char byte = mText[position];
-        if (byte >= 0x80) {
+        if (mText[position] >= 0x80) {
             // Units beyond ASCII have no column: the threads go on from here.
             ++mStamp;
             std::size_t live = 0;
@@ -240,10 +259,14 @@ SearchResult Run::SearchWithDfa(const Dfa& dfa, std::size_t from) noexcept
             }
             return Simulate(position, live);
         }
-        if (++mSteps > kStepBudget) {
+        if (mSteps >= kStepBudget) {
             return SearchResult::GaveUp;
         }
-        state = dfa.mNext[static_cast<std::size_t>(state) * dfa.mColumns + dfa.mColumn[byte]];
+        const std::size_t end = position + std::min<std::uint64_t>(mSize - position, kStepBudget - mSteps);
+        const std::size_t stopped
+            = static_cast<std::size_t>(StepDfa(dfa, state, mText + position, mText + end) - mText);
+        mSteps += stopped - position;
+        position = stopped;
     }
 }
 
@@ -298,6 +321,29 @@ SearchResult RunProgram(const Program& program, std::string_view text, std::size
     return Run(program, text, scratch).Search(from);
 }
 
+std::optional<SearchResult> ProbeAnchored(const Program& program, std::string_view text) noexcept
+{
+    if (!program.mAnchoredAtStart || !program.mDfa || text.empty()) {
+        return std::nullopt;
+    }
+    const Dfa& dfa = *program.mDfa;
+    std::uint32_t state = static_cast<std::uint32_t>(dfa.mStartAtZero);
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = begin + std::min(text.size(), kAnchoredProbe);
+    const auto* const stopped = dfa.mStops[state] != 0 ? begin : StepDfa(dfa, state, begin, end);
+    const Dfa::State& reached = dfa.mStates[state];
+    if (reached.mMatched) {
+        return SearchResult::Match;
+    }
+    if (reached.mDead) {
+        return SearchResult::NoMatch;
+    }
+    if (stopped == begin + text.size()) {
+        return reached.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
+    }
+    return std::nullopt;
+}
+
 std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fields) noexcept
 {
     // One field alone may be empty, which the automaton's states do not tell
@@ -306,36 +352,128 @@ std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fiel
         return std::nullopt;
     }
     const Dfa& dfa = *program.mDfa;
-    std::int32_t state = dfa.mStartAtZero;
+    const auto startLater = static_cast<std::uint32_t>(dfa.mStartLater);
+    std::uint32_t state = static_cast<std::uint32_t>(dfa.mStartAtZero);
     std::uint64_t steps = 0;
-    static constexpr char kSeparator = kFieldSeparator;
-    // Each field, then the tab after it but the last.
-    for (std::size_t piece = 0; piece + 1 < 2 * fields.size(); ++piece) {
-        const std::string_view text = piece % 2 == 0 ? fields[piece / 2] : std::string_view(&kSeparator, 1);
-        const auto* at = reinterpret_cast<const unsigned char*>(text.data());
-        const auto* const end = at + text.size();
-        while (at != end) {
-            const Dfa::State& current = dfa.mStates[state];
-            if (current.mMatched) {
-                return SearchResult::Match;
-            }
-            if (current.mDead) {
-                return SearchResult::NoMatch;
-            }
-            if (state == dfa.mStartLater && (at = SkipToStart(program, at, end)) == end) {
+    for (std::size_t field = 0; field < fields.size(); ++field) {
+        if (field != 0) {
+            // The tab before this field.
+            if (dfa.mStops[state] != 0 && state != startLater) {
                 break;
-            }
-            if (*at >= 0x80) {
-                return std::nullopt;  // the threads go on from here, over the joined text
             }
             if (++steps > kStepBudget) {
                 return SearchResult::GaveUp;
             }
-            state = dfa.mNext[static_cast<std::size_t>(state) * dfa.mColumns + dfa.mColumn[*at++]];
+            state = dfa.mByteNext[state * 128 + static_cast<unsigned char>(kFieldSeparator)];
+        }
+        const auto* at = reinterpret_cast<const unsigned char*>(fields[field].data());
+        const auto* const end = at + fields[field].size();
+        while (at != end) {
+            if (dfa.mStops[state] != 0) {
+                if (state != startLater) {
+                    break;
+                }
+                if ((at = SkipToStart(program, at, end)) == end) {
+                    break;
+                }
+            }
+            if (*at >= 0x80) {
+                return std::nullopt;  // the threads go on from here, over the joined text
+            }
+            if (steps >= kStepBudget) {
+                return SearchResult::GaveUp;
+            }
+            const auto* const limit = at + std::min<std::uint64_t>(end - at, kStepBudget - steps);
+            const auto* const stopped = StepDfa(dfa, state, at, limit);
+            steps += static_cast<std::uint64_t>(stopped - at);
+            at = stopped;
         }
     }
     const Dfa::State& last = dfa.mStates[state];
     return last.mMatched || last.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
+}
+
+std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields) noexcept
+{
+    if (!program.mDfa || !program.mLeadsWithTab || fields.empty()) {
+        return std::nullopt;
+    }
+    const Dfa& dfa = *program.mDfa;
+    const auto startLater = static_cast<std::uint32_t>(dfa.mStartLater);
+    const auto afterTab = static_cast<std::uint32_t>(dfa.mByteNext[startLater * 128 + kFieldSeparator]);
+    const std::string_view begins = program.mFieldStart;
+    const bool matchCase = program.mLeading.MatchCase();
+    const auto beginsWith = [&](const char* at, const char* end) {
+        if (static_cast<std::size_t>(end - at) < begins.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < begins.size(); ++i) {
+            const char c = at[i];
+            if ((matchCase || c < 'A' || c > 'Z' ? c : static_cast<char>(c - 'A' + 'a')) != begins[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    std::uint64_t steps = 0;
+    std::size_t field = 0;
+    const char* at = fields[0].data();
+    for (;;) {
+        // No match under way: on to the next tab, within a field or between
+        // two, followed by what a match needs.
+        const char* end = fields[field].data() + fields[field].size();
+        const char* const tab = FindEither(at, end, kFieldSeparator, kFieldSeparator);
+        if (tab != end) {
+            at = tab + 1;
+        } else if (++field == fields.size()) {
+            return SearchResult::NoMatch;
+        } else {
+            at = fields[field].data();
+            end = at + fields[field].size();
+        }
+        if (!beginsWith(at, end)) {
+            continue;
+        }
+        // A match may start at that tab: the automaton runs from there until
+        // it has nothing left of one (back at mStartLater) or answers.
+        std::uint32_t state = afterTab;
+        ++steps;
+        for (;;) {
+            while (at != end && dfa.mStops[state] == 0) {
+                if (static_cast<unsigned char>(*at) >= 0x80) {
+                    return std::nullopt;  // the threads go on from here, over the joined text
+                }
+                if (steps >= kStepBudget) {
+                    return SearchResult::GaveUp;
+                }
+                const auto* const from = reinterpret_cast<const unsigned char*>(at);
+                const auto* const limit = from + std::min<std::uint64_t>(end - at, kStepBudget - steps);
+                const auto* const stopped = StepDfa(dfa, state, from, limit);
+                steps += static_cast<std::uint64_t>(stopped - from);
+                at += stopped - from;
+            }
+            const Dfa::State& reached = dfa.mStates[state];
+            if (reached.mMatched) {
+                return SearchResult::Match;
+            }
+            if (reached.mDead) {
+                return SearchResult::NoMatch;
+            }
+            if (state == startLater) {
+                break;
+            }
+            if (field + 1 == fields.size()) {
+                return reached.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
+            }
+            if (++steps > kStepBudget) {
+                return SearchResult::GaveUp;
+            }
+            state = dfa.mByteNext[state * 128 + kFieldSeparator];
+            ++field;
+            at = fields[field].data();
+            end = at + fields[field].size();
+        }
+    }
 }
 
 }  // namespace pattern

@@ -20,11 +20,24 @@ namespace pattern {
 // mStartBytes only make it skip.
 SearchResult RunProgram(const Program& program, std::string_view text, std::size_t from) noexcept;
 
+// How many bytes ProbeAnchored reads at most.
+constexpr std::size_t kAnchoredProbe = 64;
+// For a pattern anchored at the start, RunProgram's answer from the
+// automaton run over the text's first kAnchoredProbe bytes, where that
+// decides it: most lines fail such a pattern within a few bytes, sooner than
+// the required literal is looked for. Nothing where it cannot tell.
+std::optional<SearchResult> ProbeAnchored(const Program& program, std::string_view text) noexcept;
+
 // RunProgram's answer over the fields joined by tabs, from the deterministic
 // automaton stepped across them; nothing where it cannot tell (no automaton,
 // a byte beyond ASCII, fewer than two fields), and the joined text must be
 // searched instead.
 std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fields) noexcept;
+
+// The same for a program with mLeadsWithTab, started only at the tabs
+// (within fields or between them) followed by the rest of mLeading up to a
+// tab in it. A first field without a tab is read only for tabs.
+std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields) noexcept;
 
 }  // namespace pattern
 

@@ -52,6 +52,18 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
         program->mRequiredLeads = !facts.mRequired.empty() && facts.mRequired == facts.mLeading;
         program->mLeading = LiteralFinder(std::move(facts.mLeading), matchCase);
         program->mAnchoredAtStart = facts.mAnchoredAtStart;
+        program->mLeadsWithTab = !program->mAnchoredAtStart && !program->mLeading.Empty()
+            && program->mLeading.Literal().front() == kFieldSeparator;
+        if (program->mLeadsWithTab) {
+            const std::string& leading = program->mLeading.Literal();
+            program->mFieldStart = leading.substr(1, leading.find(kFieldSeparator, 1) - 1);
+        }
+        if (program->mDfa && !program->mUseStartBytes && program->mLeading.Empty()) {
+            // Nothing to skip to: the automaton's loop need not stop where it could.
+            Dfa& dfa = *program->mDfa;
+            const Dfa::State& later = dfa.mStates[static_cast<std::size_t>(dfa.mStartLater)];
+            dfa.mStops[static_cast<std::size_t>(dfa.mStartLater)] = later.mMatched || later.mDead;
+        }
         return Pattern(std::make_shared<const Program>(std::move(*program)));
     } catch (const std::bad_alloc&) {
         error = "There is not enough memory to compile the pattern.";
@@ -62,6 +74,9 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
 SearchResult Pattern::Search(std::string_view text) const noexcept
 {
     const Program& program = *mProgram;
+    if (const std::optional<SearchResult> answer = ProbeAnchored(program, text)) {
+        return *answer;
+    }
     std::size_t from = 0;
     if (!program.mRequired.Empty()) {
         const std::size_t found = program.mRequired.Find(text, 0);
@@ -79,7 +94,12 @@ SearchResult Pattern::Search(std::string_view text) const noexcept
 SearchResult Pattern::SearchFields(Fields fields, std::string& scratch) const noexcept
 {
     const Program& program = *mProgram;
-    if (!program.mRequiredInField.Empty()) {
+    // Looking for where a match may start is a finer test than the literal.
+    if (program.mLeadsWithTab) {
+        if (const std::optional<SearchResult> answer = RunDfaFromTabs(program, fields)) {
+            return *answer;
+        }
+    } else if (!program.mRequiredInField.Empty()) {
         if (program.mRequiredInField.InFields(fields, scratch) == SearchResult::NoMatch) {
             return SearchResult::NoMatch;
         }
@@ -88,7 +108,8 @@ SearchResult Pattern::SearchFields(Fields fields, std::string& scratch) const no
             return SearchResult::Match;
         }
     }
-    if (const std::optional<SearchResult> answer = RunDfaOverFields(program, fields)) {
+    if (const std::optional<SearchResult> answer
+        = program.mLeadsWithTab ? std::nullopt : RunDfaOverFields(program, fields)) {
         return *answer;
     }
     try {
@@ -97,6 +118,11 @@ SearchResult Pattern::SearchFields(Fields fields, std::string& scratch) const no
         return SearchResult::GaveUp;
     }
     return Search(scratch);
+}
+
+bool Pattern::ReadsFirstField() const noexcept
+{
+    return !mProgram->mLeadsWithTab;
 }
 
 }  // namespace pattern

@@ -39,6 +39,11 @@ public:
     // (a byte beyond ASCII, a pattern without the automaton) is joined, into
     // scratch. GaveUp also when there is no memory to join.
     SearchResult SearchFields(Fields fields, std::string& scratch) const noexcept;
+    // Whether SearchFields' answer may depend on the text of a first field
+    // that holds no tab: not where every match starts with a tab, so that
+    // nothing before the first tab can belong to one. Where not, such a
+    // field (a number) may be passed empty.
+    bool ReadsFirstField() const noexcept;
 
 private:
     explicit Pattern(std::shared_ptr<const Program> program)

@@ -66,6 +66,13 @@ struct Program {
     LiteralFinder mLeading;
     bool mRequiredLeads = false;
     bool mAnchoredAtStart = false;
+    // Every match starts with a tab (mLeading does, and the pattern is not
+    // anchored): in fields joined by tabs a match starts at a tab, and the
+    // text before the first tab is never part of one.
+    bool mLeadsWithTab = false;
+    // Then what must follow a tab for a match to start there: mLeading after
+    // its tab, up to the next one.
+    std::string mFieldStart;
     // Bytes a match can start with, when a match cannot be empty; without
     // mUseStartBytes every byte may start one.
     std::array<bool, 256> mStartBytes {};

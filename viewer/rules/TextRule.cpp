@@ -111,6 +111,7 @@ std::optional<Rule> Rule::Make(TextRule definition, std::string& error)
         if (!rule.mRegex) {
             return std::nullopt;
         }
+        rule.mReadsFirstField = rule.mRegex->ReadsFirstField();
     } else {
         rule.mText = pattern::LiteralFinder(
             definition.matchCase ? definition.pattern : LowerAscii(definition.pattern), definition.matchCase);

@@ -64,6 +64,9 @@ public:
     // Whether a match may lie in a field of digits and '-' (a number): where
     // it cannot, such fields may be passed empty rather than formatted.
     bool MayMatchInNumbers() const noexcept { return mMayMatchInNumbers; }
+    // Whether the answer on the fields joined may depend on the first field
+    // when it holds no tab (the line number): where not, it may be passed empty.
+    bool ReadsFirstField() const noexcept { return mReadsFirstField; }
 
 private:
     TextRule mDefinition;
@@ -71,6 +74,7 @@ private:
     pattern::LiteralFinder mText;  // plain text; lower case unless matchCase
     std::optional<pattern::Pattern> mRegex;
     bool mMayMatchInNumbers = true;
+    bool mReadsFirstField = true;
 };
 
 // Whether plain text may stand in the fields joined by tabs somewhere a

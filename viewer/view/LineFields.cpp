@@ -1,18 +1,43 @@
 #include "viewer/view/LineFields.h"
 
 #include <charconv>
+#include <concepts>
+#include <cstring>
 #include <limits>
 #include <new>
-#include <type_traits>
 
 namespace tracing {
 
 namespace {
 
-template <std::size_t Size, typename Number> std::string_view Digits(char (&buffer)[Size], Number value) noexcept
+template <std::size_t Size> std::string_view Digits(char (&buffer)[Size], std::int32_t value) noexcept
 {
-    static_assert(Size >= std::numeric_limits<Number>::digits10 + 1 + std::is_signed_v<Number>);
+    static_assert(Size >= std::numeric_limits<std::int32_t>::digits10 + 2);
     return { buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + Size, value).ptr - buffer) };
+}
+
+// The same for a count, without to_chars' checks: two digits at a time
+// from the end. Filters on the whole line format the pid of every line.
+template <std::size_t Size, std::unsigned_integral Number>
+std::string_view Digits(char (&buffer)[Size], Number value) noexcept
+{
+    static_assert(Size >= std::numeric_limits<Number>::digits10 + 1);
+    static constexpr char kPairs[]
+        = "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+          "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
+    static_assert(sizeof kPairs == 201);
+    char* at = buffer + Size;
+    for (; value >= 100; value /= 100) {
+        at -= 2;
+        std::memcpy(at, kPairs + value % 100 * 2, 2);
+    }
+    if (value >= 10) {
+        at -= 2;
+        std::memcpy(at, kPairs + value * 2, 2);
+    } else {
+        *--at = static_cast<char>('0' + value);
+    }
+    return { at, static_cast<std::size_t>(buffer + Size - at) };
 }
 
 }  // namespace
@@ -27,7 +52,7 @@ void AppendClockTime(std::string& out, std::int64_t time)
 
 void WholeLineFields::FormatNumbers(const LineView& line, std::uint64_t number) noexcept
 {
-    mFields[0] = Digits(mNumber, number);
+    mFields[0] = number != 0 ? Digits(mNumber, number) : std::string_view();
     mFields[1] = line.pid != 0 ? Digits(mPid, line.pid) : std::string_view();
     if (mFields[3].empty()) {
         mFields[3] = Digits(mKind, line.kind);
@@ -81,7 +106,7 @@ MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t numb
 {
     const RuleField field = rule.Definition().field;
     if (field == RuleField::WholeLine) {
-        const WholeLineFields fields(line, number, rule.MayMatchInNumbers());
+        const WholeLineFields fields(line, number, rule.MayMatchInNumbers(), rule.ReadsFirstField());
         return rule.MatchesFields(fields.Fields(), scratch);
     }
     // Formatting into scratch may want memory.
@@ -90,6 +115,16 @@ MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t numb
     } catch (const std::bad_alloc&) {
         return MatchResult::GaveUp;
     }
+}
+
+}  // namespace tracing
+
+namespace tracing {
+
+MatchResult MatchLine(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
+    std::string& scratch) noexcept
+{
+    return MatchLine(rule, store.Line(record), sequence + 1, scratch);
 }
 
 }  // namespace tracing

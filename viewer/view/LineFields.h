@@ -25,16 +25,17 @@ std::string_view FieldText(
 // The fields the whole line joins, in order, for searches that go field by
 // field rather than format the line. The numbers (line, pid, a kind without
 // a name) are formatted only withNumbers: a search that cannot match in them
-// is given them empty.
+// is given them empty. The line number, first, is also left empty without
+// withLineNumber, for a search that never reads the first field.
 class WholeLineFields {
 public:
     // Inline: find and the filters make one for every line they read.
-    WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers) noexcept
+    WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers, bool withLineNumber = true) noexcept
         : mFields { std::string_view(), std::string_view(), line.process, KnownKindName(line.origin, line.kind),
             line.source, line.text }
     {
         if (withNumbers) {
-            FormatNumbers(line, number);
+            FormatNumbers(line, withLineNumber ? number : 0);
         }
     }
     WholeLineFields(const WholeLineFields&) = delete;
@@ -43,6 +44,7 @@ public:
     pattern::Fields Fields() const noexcept { return mFields; }
 
 private:
+    // A number of 0 (no line has it) is left empty.
     void FormatNumbers(const LineView& line, std::uint64_t number) noexcept;
 
     char mNumber[20];
@@ -54,6 +56,11 @@ private:
 // Whether rule matches the line whose number (as shown, from 1) is number;
 // scratch as for FieldText.
 MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t number, std::string& scratch) noexcept;
+// The same for a held line at sequence (from 0), read straight from the store:
+// a line view handed from another file is written out and read back field
+// by field, which the filters pay on every line.
+MatchResult MatchLine(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
+    std::string& scratch) noexcept;
 
 // "hh:mm:ss.mmm" of a line's local time.
 void AppendClockTime(std::string& out, std::int64_t time);

@@ -41,7 +41,7 @@ bool LineRules::Matches(const Rule& rule, const LineStore& store, const LineReco
     if (rule.ComparesDuration()) {
         return rule.MatchesDuration(durations != nullptr ? durations->Of(sequence) : std::nullopt);
     }
-    const MatchResult result = MatchLine(rule, store.Line(record), sequence + 1, mScratch);
+    const MatchResult result = MatchLine(rule, store, record, sequence, mScratch);
     gaveUp = gaveUp || result == MatchResult::GaveUp;
     return result == MatchResult::Match;
 }
@@ -49,7 +49,9 @@ bool LineRules::Matches(const Rule& rule, const LineStore& store, const LineReco
 LineRules::Verdict LineRules::Filter(
     const LineStore& store, const LineRecord& record, std::uint64_t sequence, const ScopeDurations* durations) const
 {
-    Verdict verdict;
+    // Locals, not the verdict's bytes: writing those one by one and returning
+    // them as one word stalls the load on every line.
+    bool gaveUp = false;
     bool included = !mIncluding;
     for (const Rule& rule : mFilters) {
         const TextRule& definition = rule.Definition();
@@ -57,16 +59,14 @@ LineRules::Verdict LineRules::Filter(
         if (!definition.enabled || (definition.action == RuleAction::Include && included)) {
             continue;
         }
-        if (Matches(rule, store, record, sequence, verdict.gaveUp, durations)) {
+        if (Matches(rule, store, record, sequence, gaveUp, durations)) {
             if (definition.action == RuleAction::Exclude) {
-                verdict.passes = false;
-                return verdict;
+                return { .passes = false, .gaveUp = gaveUp };
             }
             included = true;
         }
     }
-    verdict.passes = included;
-    return verdict;
+    return { .passes = included, .gaveUp = gaveUp };
 }
 
 int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp,
@@ -74,7 +74,8 @@ int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::
 {
     const std::size_t count = std::min(mHighlights.size(), kMaxHighlights);
     for (std::size_t i = 0; i < count; ++i) {
-        if (mHighlights[i].Definition().enabled && Matches(mHighlights[i], store, record, sequence, gaveUp, durations)) {
+        if (mHighlights[i].Definition().enabled
+            && Matches(mHighlights[i], store, record, sequence, gaveUp, durations)) {
             return static_cast<int>(i);
         }
     }

@@ -115,11 +115,14 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     const std::size_t shownBefore = mShown.size();
     const bool filtering = mRules.Filtering();
     std::size_t budget = maxLines;
+    // Without a folded scope a line shows exactly when it passes.
+    const bool folded = mScopes.AnyFolded();
     for (; mFiltered < mEnd && budget > 0; ++mFiltered) {
         const LineRecord& record = mStore.Record(mFiltered);
+        Mark& mark = MarkOf(mFiltered);
         budget -= filtering ? 1 : 0;
-        Decide(mFiltered, record, MarkOf(mFiltered));
-        if (Show(mFiltered, record)) {
+        Decide(mFiltered, record, mark);
+        if (folded ? Show(mFiltered, record) : mark.passes != 0) {
             mShown.push_back(mFiltered);
         }
     }
@@ -141,9 +144,11 @@ void ShownLines::Decide(std::uint64_t sequence, const LineRecord& record, Mark& 
         return;
     }
     const LineRules::Verdict verdict = mRules.Filter(mStore, record, sequence, &mDurations);
-    Count(mark, -1);
-    mark.filterGaveUp = verdict.gaveUp;
-    Count(mark, 1);
+    if (verdict.gaveUp != mark.filterGaveUp) {
+        Count(mark, -1);
+        mark.filterGaveUp = verdict.gaveUp;
+        Count(mark, 1);
+    }
     mark.passes = verdict.passes ? 1 : 0;
 }
 
@@ -154,7 +159,7 @@ void ShownLines::Colour(std::uint64_t sequence, Mark& mark)
     mark.highlight = mRules.Highlights().empty()
         ? 0
         : static_cast<std::uint8_t>(
-              mRules.Highlight(mStore, mStore.Record(sequence), sequence, mark.highlightGaveUp, &mDurations) + 1);
+            mRules.Highlight(mStore, mStore.Record(sequence), sequence, mark.highlightGaveUp, &mDurations) + 1);
     Count(mark, 1);
 }
 

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -167,6 +168,36 @@ TEST(PatternTest, FieldsAgreeWithTheJoinedLineOnGeneratedLines)
         for (const auto& [name, pattern] : compiled) {
             std::string scratch;
             EXPECT_EQ(pattern.SearchFields(fields, scratch), pattern.Search(joined)) << name << " in " << joined;
+        }
+    }
+}
+
+// Patterns anchored at the start (the automaton tried on the first bytes
+// before any literal is looked for) and patterns whose every match starts
+// with a tab (tried only at the fields that begin right, the first field
+// never read), against the program stepped plainly, on lines made of the
+// bytes those shortcuts turn on, some past the bytes the first one reads.
+TEST(PatternTest, AnchoredAndTabLedPatternsAgreeWithThePlainSteppingOnGeneratedLines)
+{
+    const char* const patterns[] = { "^ *Token - (enter|return)", "^a", "^[0-9]+\\t", "^(a|\\t)*$", "^.{70}", "^a.*b$",
+        "^x?$", "^ *$", "\\t40[0-3]2\\t", "\\t4", "\\t\\t", "\\t40\\t2", "\\t(a|b)\\tx", "\\ta$", "\\tA+b?",
+        "\\t[0-9]*$", "\\t\xC3\xA9" };
+    const std::string filler(40, 'a');
+    const std::string_view pieces[]
+        = { "a", "A", "b", "x", "0", "2", "4", "40", "\t", " ", "Token - ", "enter", "\xC3\xA9", filler };
+    std::mt19937 random(4002);
+    for (int line = 0; line < 300; ++line) {
+        std::string text;
+        for (std::size_t n = random() % 10; n > 0; --n) {
+            text += pieces[random() % std::size(pieces)];
+        }
+        for (const char* pattern : patterns) {
+            for (const bool matchCase : { kCase, kAnyCase }) {
+                const std::optional<std::string> problem
+                    = pattern_oracle::Disagreement({ .mMatchCase = matchCase, .mPattern = pattern, .mText = text });
+                EXPECT_FALSE(problem) << pattern << (matchCase ? "" : " (any case)") << " in " << text << ": "
+                                      << problem.value_or("");
+            }
         }
     }
 }

@@ -179,4 +179,25 @@ TEST(WholeLineTest, FindAndRulesAgreeWithTheJoinedLineOnGeneratedLines)
     }
 }
 
+// Regular expressions whose matches start with a tab never read the line
+// number, which is then left unformatted; those that may are given it.
+TEST(WholeLineTest, RegexRulesAgreeWithTheJoinedLineWithOrWithoutTheLineNumber)
+{
+    std::mt19937 random(4002);
+    LineStore store;
+    for (int i = 0; i < 120; ++i) {
+        const std::string text = std::to_string(random() % 50) + (random() % 2 == 0 ? "\tx" : " \xC3\xA9");
+        store.Add({ 0, random() % 4 == 0 ? 0u : 4000 + static_cast<std::uint32_t>(random() % 12),
+            random() % 4 == 0 ? LineOrigin::Debug : LineOrigin::Record, UTrace::kTraceMessage, "p", "s", text });
+    }
+    const char* const patterns[]
+        = { "\\t40[0-3]2\\t", "\\t1", "\\t[0-9]+\\t", "\\t\\t", "^1\\t", "1\\t40", "[0-9]\\t[^\\t]*$", "\\tx$" };
+    for (const char* pattern : patterns) {
+        for (std::uint64_t sequence = 0; sequence < store.End(); ++sequence) {
+            const Answers answers = RuleOnLine(store, sequence, pattern, true, false);
+            EXPECT_EQ(answers.byFields, answers.joined) << pattern << " on line " << sequence + 1;
+        }
+    }
+}
+
 }  // namespace
