@@ -393,7 +393,7 @@ std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fiel
     return last.mMatched || last.mMatchesAtEnd ? SearchResult::Match : SearchResult::NoMatch;
 }
 
-std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields) noexcept
+std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields, FieldTabs tabs) noexcept
 {
     if (!program.mDfa || !program.mLeadsWithTab || fields.empty()) {
         return std::nullopt;
@@ -422,7 +422,8 @@ std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields
         // No match under way: on to the next tab, within a field or between
         // two, followed by what a match needs.
         const char* end = fields[field].data() + fields[field].size();
-        const char* const tab = FindEither(at, end, kFieldSeparator, kFieldSeparator);
+        const char* const tab
+            = tabs == FieldTabs::Between ? end : FindEither(at, end, kFieldSeparator, kFieldSeparator);
         if (tab != end) {
             at = tab + 1;
         } else if (++field == fields.size()) {
@@ -436,8 +437,9 @@ std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields
         }
         // A match may start at that tab: the automaton runs from there until
         // it has nothing left of one (back at mStartLater) or answers.
-        std::uint32_t state = afterTab;
-        ++steps;
+        std::uint32_t state = program.mFieldStartSkip != 0 ? program.mAfterFieldStart : afterTab;
+        at += program.mFieldStartSkip;
+        steps += 1 + program.mFieldStartSkip;
         for (;;) {
             while (at != end && dfa.mStops[state] == 0) {
                 if (static_cast<unsigned char>(*at) >= 0x80) {

@@ -36,8 +36,9 @@ std::optional<SearchResult> RunDfaOverFields(const Program& program, Fields fiel
 
 // The same for a program with mLeadsWithTab, started only at the tabs
 // (within fields or between them) followed by the rest of mLeading up to a
-// tab in it. A first field without a tab is read only for tabs.
-std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields) noexcept;
+// tab in it. A first field without a tab is read only for tabs, and none is
+// where tabs stand only Between fields.
+std::optional<SearchResult> RunDfaFromTabs(const Program& program, Fields fields, FieldTabs tabs) noexcept;
 
 }  // namespace pattern
 

@@ -26,6 +26,26 @@ std::string LongestRunWithout(std::string_view text, char separator)
     return std::string(longest);
 }
 
+// Sets mAfterFieldStart and mFieldStartSkip where the automaton reads the
+// tab and mFieldStart without stopping before the last byte. Without case,
+// mFieldStart is lower case and the automaton treats both cases alike.
+void SkipFieldStart(Program& program)
+{
+    if (!program.mDfa) {
+        return;
+    }
+    const Dfa& dfa = *program.mDfa;
+    std::uint32_t state = dfa.mByteNext[static_cast<std::size_t>(dfa.mStartLater) * 128 + kFieldSeparator];
+    for (const char c : program.mFieldStart) {
+        if (dfa.mStops[state] != 0 || static_cast<unsigned char>(c) >= 0x80) {
+            return;
+        }
+        state = dfa.mByteNext[state * 128 + static_cast<unsigned char>(c)];
+    }
+    program.mAfterFieldStart = state;
+    program.mFieldStartSkip = program.mFieldStart.size();
+}
+
 }  // namespace
 
 std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase, std::string& error)
@@ -57,6 +77,7 @@ std::optional<Pattern> Pattern::Compile(std::string_view pattern, bool matchCase
         if (program->mLeadsWithTab) {
             const std::string& leading = program->mLeading.Literal();
             program->mFieldStart = leading.substr(1, leading.find(kFieldSeparator, 1) - 1);
+            SkipFieldStart(*program);
         }
         if (program->mDfa && !program->mUseStartBytes && program->mLeading.Empty()) {
             // Nothing to skip to: the automaton's loop need not stop where it could.
@@ -91,12 +112,12 @@ SearchResult Pattern::Search(std::string_view text) const noexcept
     return RunProgram(program, text, from);
 }
 
-SearchResult Pattern::SearchFields(Fields fields, std::string& scratch) const noexcept
+SearchResult Pattern::SearchFields(Fields fields, std::string& scratch, FieldTabs tabs) const noexcept
 {
     const Program& program = *mProgram;
     // Looking for where a match may start is a finer test than the literal.
     if (program.mLeadsWithTab) {
-        if (const std::optional<SearchResult> answer = RunDfaFromTabs(program, fields)) {
+        if (const std::optional<SearchResult> answer = RunDfaFromTabs(program, fields, tabs)) {
             return *answer;
         }
     } else if (!program.mRequiredInField.Empty()) {

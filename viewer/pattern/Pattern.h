@@ -38,7 +38,7 @@ public:
     // deterministic automaton steps across them. Only a line it cannot read
     // (a byte beyond ASCII, a pattern without the automaton) is joined, into
     // scratch. GaveUp also when there is no memory to join.
-    SearchResult SearchFields(Fields fields, std::string& scratch) const noexcept;
+    SearchResult SearchFields(Fields fields, std::string& scratch, FieldTabs tabs = FieldTabs::Anywhere) const noexcept;
     // Whether SearchFields' answer may depend on the text of a first field
     // that holds no tab: not where every match starts with a tab, so that
     // nothing before the first tab can belong to one. Where not, such a

@@ -73,6 +73,12 @@ struct Program {
     // Then what must follow a tab for a match to start there: mLeading after
     // its tab, up to the next one.
     std::string mFieldStart;
+    // The automaton's state once it has read a tab and mFieldStart, and how
+    // many bytes of mFieldStart it may skip so (0 when the bytes do not
+    // lead straight there): a search that has compared them need not step
+    // them again.
+    std::uint32_t mAfterFieldStart = 0;
+    std::size_t mFieldStartSkip = 0;
     // Bytes a match can start with, when a match cannot be empty; without
     // mUseStartBytes every byte may start one.
     std::array<bool, 256> mStartBytes {};

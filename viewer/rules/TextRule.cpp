@@ -132,9 +132,9 @@ MatchResult Rule::Matches(std::string_view text) const noexcept
     return mText.Find(text, 0) != std::string_view::npos ? MatchResult::Match : MatchResult::NoMatch;
 }
 
-MatchResult Rule::MatchesFields(pattern::Fields fields, std::string& scratch) const noexcept
+MatchResult Rule::MatchesFields(pattern::Fields fields, std::string& scratch, pattern::FieldTabs tabs) const noexcept
 {
-    return mRegex ? mRegex->SearchFields(fields, scratch) : mText.InFields(fields, scratch);
+    return mRegex ? mRegex->SearchFields(fields, scratch, tabs) : mText.InFields(fields, scratch);
 }
 
 }  // namespace tracing

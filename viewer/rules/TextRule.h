@@ -60,7 +60,8 @@ public:
     bool MatchesDuration(std::optional<std::int64_t> ticks) const noexcept;
     // The same for the fields joined by tabs (a whole line), mostly without
     // joining them into scratch.
-    MatchResult MatchesFields(pattern::Fields fields, std::string& scratch) const noexcept;
+    MatchResult MatchesFields(pattern::Fields fields, std::string& scratch,
+        pattern::FieldTabs tabs = pattern::FieldTabs::Anywhere) const noexcept;
     // Whether a match may lie in a field of digits and '-' (a number): where
     // it cannot, such fields may be passed empty rather than formatted.
     bool MayMatchInNumbers() const noexcept { return mMayMatchInNumbers; }

@@ -25,6 +25,11 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit)
     return text.substr(0, end);
 }
 
+bool HoldsTab(std::string_view text)
+{
+    return text.find('\t') != std::string_view::npos;
+}
+
 }  // namespace
 
 std::int64_t PreciseStampNow() noexcept
@@ -84,6 +89,7 @@ void LineStore::Add(const LineView& line)
     record.process = ProcessIndex(line.process);
     record.sourceBytes = static_cast<std::uint8_t>(source.size());
     record.textBytes = static_cast<std::uint16_t>(text.size());
+    record.textsHoldTab = HoldsTab(line.process) || HoldsTab(source) || HoldsTab(text);
     char* bytes = Room(source.size() + text.size(), record.textAt);
     // An empty view may have no data at all, which memcpy must not be given.
     if (!source.empty()) {

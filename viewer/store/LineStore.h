@@ -29,6 +29,9 @@ struct LineView {
     std::string_view process;  // the program's file name, empty when not known
     std::string_view source;
     std::string_view text;
+    // Whether process, source or text may hold a tab. Add works it out; a
+    // line read from the store tells exactly.
+    bool textsHoldTab = true;
 };
 
 // The fixed part of a held line. Texts are found through textAt: the source's
@@ -42,6 +45,9 @@ struct LineRecord {
     std::uint16_t process;  // index into the store's program names; 0 is the empty name
     std::uint8_t sourceBytes;
     LineOrigin origin;
+    // Searches of the whole line, fields joined by tabs, skip looking for
+    // tabs inside the fields of the many lines that have none.
+    bool textsHoldTab;
 };
 static_assert(sizeof(LineRecord) == 32, "a million lines should cost 32 MB of records");
 
@@ -100,7 +106,7 @@ public:
         const char* const bytes = Bytes(record);
         return { .time = record.time, .pid = record.pid, .origin = record.origin, .kind = record.kind,
             .process = Process(record), .source = { bytes, record.sourceBytes },
-            .text = { bytes + record.sourceBytes, record.textBytes } };
+            .text = { bytes + record.sourceBytes, record.textBytes }, .textsHoldTab = record.textsHoldTab };
     }
     std::string_view Source(const LineRecord& record) const { return { Bytes(record), record.sourceBytes }; }
     std::string_view Text(const LineRecord& record) const { return { Bytes(record) + record.sourceBytes, record.textBytes }; }

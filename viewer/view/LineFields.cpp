@@ -50,12 +50,12 @@ void AppendClockTime(std::string& out, std::int64_t time)
     out.append(full, 11, std::string::npos);
 }
 
-void WholeLineFields::FormatNumbers(const LineView& line, std::uint64_t number) noexcept
+void WholeLineFields::FormatNumbers(std::uint32_t pid, std::int32_t kind, std::uint64_t number) noexcept
 {
     mFields[0] = number != 0 ? Digits(mNumber, number) : std::string_view();
-    mFields[1] = line.pid != 0 ? Digits(mPid, line.pid) : std::string_view();
+    mFields[1] = pid != 0 ? Digits(mPid, pid) : std::string_view();
     if (mFields[3].empty()) {
-        mFields[3] = Digits(mKind, line.kind);
+        mFields[3] = Digits(mKind, kind);
     }
 }
 
@@ -107,7 +107,7 @@ MatchResult MatchLine(const Rule& rule, const LineView& line, std::uint64_t numb
     const RuleField field = rule.Definition().field;
     if (field == RuleField::WholeLine) {
         const WholeLineFields fields(line, number, rule.MayMatchInNumbers(), rule.ReadsFirstField());
-        return rule.MatchesFields(fields.Fields(), scratch);
+        return rule.MatchesFields(fields.Fields(), scratch, fields.Tabs());
     }
     // Formatting into scratch may want memory.
     try {
@@ -124,6 +124,10 @@ namespace tracing {
 MatchResult MatchLine(const Rule& rule, const LineStore& store, const LineRecord& record, std::uint64_t sequence,
     std::string& scratch) noexcept
 {
+    if (rule.Definition().field == RuleField::WholeLine) {
+        const WholeLineFields fields(store, record, sequence + 1, rule.MayMatchInNumbers(), rule.ReadsFirstField());
+        return rule.MatchesFields(fields.Fields(), scratch, fields.Tabs());
+    }
     return MatchLine(rule, store.Line(record), sequence + 1, scratch);
 }
 

@@ -33,24 +33,40 @@ public:
     WholeLineFields(const LineView& line, std::uint64_t number, bool withNumbers, bool withLineNumber = true) noexcept
         : mFields { std::string_view(), std::string_view(), line.process, KnownKindName(line.origin, line.kind),
             line.source, line.text }
+        , mTabs(line.textsHoldTab ? pattern::FieldTabs::Anywhere : pattern::FieldTabs::Between)
     {
         if (withNumbers) {
-            FormatNumbers(line, withLineNumber ? number : 0);
+            FormatNumbers(line.pid, line.kind, withLineNumber ? number : 0);
+        }
+    }
+    // The same for a held line, read straight from the store: copying the
+    // texts out of a line view costs a stalled load on every line.
+    WholeLineFields(const LineStore& store, const LineRecord& record, std::uint64_t number, bool withNumbers,
+        bool withLineNumber = true) noexcept
+        : mFields { std::string_view(), std::string_view(), store.Process(record),
+            KnownKindName(record.origin, record.kind), store.Source(record), store.Text(record) }
+        , mTabs(record.textsHoldTab ? pattern::FieldTabs::Anywhere : pattern::FieldTabs::Between)
+    {
+        if (withNumbers) {
+            FormatNumbers(record.pid, record.kind, withLineNumber ? number : 0);
         }
     }
     WholeLineFields(const WholeLineFields&) = delete;
     WholeLineFields& operator=(const WholeLineFields&) = delete;
 
     pattern::Fields Fields() const noexcept { return mFields; }
+    // Numbers and kind names never hold a tab: the line's texts decide.
+    pattern::FieldTabs Tabs() const noexcept { return mTabs; }
 
 private:
     // A number of 0 (no line has it) is left empty.
-    void FormatNumbers(const LineView& line, std::uint64_t number) noexcept;
+    void FormatNumbers(std::uint32_t pid, std::int32_t kind, std::uint64_t number) noexcept;
 
     char mNumber[20];
     char mPid[10];
     char mKind[11];
     std::array<std::string_view, 6> mFields;
+    pattern::FieldTabs mTabs;
 };
 
 // Whether rule matches the line whose number (as shown, from 1) is number;

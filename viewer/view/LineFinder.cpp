@@ -40,7 +40,7 @@ void LineFinder::Update(const ShownLines& shown)
         if (record == nullptr) {
             continue;
         }
-        const WholeLineFields fields(store.Line(*record), sequence + 1, mWithNumbers);
+        const WholeLineFields fields(store, *record, sequence + 1, mWithNumbers);
         if (mFinder.InFields(fields.Fields(), scratch) == pattern::SearchResult::Match) {
             mMatches.push_back(sequence);
         }

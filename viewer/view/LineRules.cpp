@@ -3,6 +3,7 @@
 #include "viewer/view/LineFields.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tracing {
 
@@ -46,27 +47,42 @@ bool LineRules::Matches(const Rule& rule, const LineStore& store, const LineReco
     return result == MatchResult::Match;
 }
 
-LineRules::Verdict LineRules::Filter(
-    const LineStore& store, const LineRecord& record, std::uint64_t sequence, const ScopeDurations* durations) const
+void LineRules::Filter(
+    const LineStore& store, std::uint64_t first, std::span<Verdict> verdicts, const ScopeDurations* durations) const
 {
-    // Locals, not the verdict's bytes: writing those one by one and returning
-    // them as one word stalls the load on every line.
-    bool gaveUp = false;
-    bool included = !mIncluding;
+    // Until the last rule, a verdict's passes says whether an include rule
+    // has kept the line; excluded lines are tried by no later rule.
+    std::array<bool, kSlice> excluded {};
+    const std::size_t count = std::min(verdicts.size(), kSlice);
+    for (std::size_t i = 0; i < count; ++i) {
+        verdicts[i] = { .passes = !mIncluding, .gaveUp = false };
+    }
     for (const Rule& rule : mFilters) {
         const TextRule& definition = rule.Definition();
-        // An include rule is not tried once another has kept the line.
-        if (!definition.enabled || (definition.action == RuleAction::Include && included)) {
+        if (!definition.enabled) {
             continue;
         }
-        if (Matches(rule, store, record, sequence, gaveUp, durations)) {
-            if (definition.action == RuleAction::Exclude) {
-                return { .passes = false, .gaveUp = gaveUp };
+        const bool exclude = definition.action == RuleAction::Exclude;
+        for (std::size_t i = 0; i < count; ++i) {
+            Verdict& verdict = verdicts[i];
+            // An include rule is not tried once another has kept the line.
+            if (excluded[i] || (!exclude && verdict.passes)) {
+                continue;
             }
-            included = true;
+            const std::uint64_t sequence = first + i;
+            // Locals, not the verdict's bytes, carry the answer: writing a
+            // byte the call reads back stalls on every line.
+            bool gaveUp = verdict.gaveUp;
+            if (Matches(rule, store, store.Record(sequence), sequence, gaveUp, durations)) {
+                excluded[i] = exclude;
+                verdict.passes = !exclude;
+            }
+            verdict.gaveUp = gaveUp;
         }
     }
-    return { .passes = included, .gaveUp = gaveUp };
+    for (std::size_t i = 0; i < count; ++i) {
+        verdicts[i].passes = verdicts[i].passes && !excluded[i];
+    }
 }
 
 int LineRules::Highlight(const LineStore& store, const LineRecord& record, std::uint64_t sequence, bool& gaveUp,

@@ -1,6 +1,8 @@
 #include "viewer/view/ShownLines.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 
 namespace tracing {
 
@@ -117,13 +119,24 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     std::size_t budget = maxLines;
     // Without a folded scope a line shows exactly when it passes.
     const bool folded = mScopes.AnyFolded();
-    for (; mFiltered < mEnd && budget > 0; ++mFiltered) {
-        const LineRecord& record = mStore.Record(mFiltered);
-        Mark& mark = MarkOf(mFiltered);
-        budget -= filtering ? 1 : 0;
-        Decide(mFiltered, record, mark);
-        if (folded ? Show(mFiltered, record) : mark.passes != 0) {
-            mShown.push_back(mFiltered);
+    std::array<LineRules::Verdict, LineRules::kSlice> verdicts;
+    while (mFiltered < mEnd && budget > 0) {
+        const std::size_t count
+            = static_cast<std::size_t>(std::min<std::uint64_t>(mEnd - mFiltered, std::min(budget, LineRules::kSlice)));
+        const std::span<LineRules::Verdict> slice(verdicts.data(), count);
+        if (filtering) {
+            mRules.Filter(mStore, mFiltered, slice, &mDurations);
+            budget -= count;
+        } else {
+            std::fill(slice.begin(), slice.end(), LineRules::Verdict {});
+        }
+        for (const LineRules::Verdict& verdict : slice) {
+            Mark& mark = MarkOf(mFiltered);
+            Apply(verdict, mark);
+            if (folded ? Show(mFiltered, mStore.Record(mFiltered)) : mark.passes != 0) {
+                mShown.push_back(mFiltered);
+            }
+            ++mFiltered;
         }
     }
     change.added = mShown.size() - shownBefore;
@@ -137,13 +150,17 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     return change;
 }
 
-void ShownLines::Decide(std::uint64_t sequence, const LineRecord& record, Mark& mark)
+void ShownLines::Decide(std::uint64_t sequence, Mark& mark)
 {
-    if (!mRules.Filtering()) {
-        mark.passes = 1;
-        return;
+    LineRules::Verdict verdict;
+    if (mRules.Filtering()) {
+        mRules.Filter(mStore, sequence, { &verdict, 1 }, &mDurations);
     }
-    const LineRules::Verdict verdict = mRules.Filter(mStore, record, sequence, &mDurations);
+    Apply(verdict, mark);
+}
+
+void ShownLines::Apply(const LineRules::Verdict& verdict, Mark& mark)
+{
     if (verdict.gaveUp != mark.filterGaveUp) {
         Count(mark, -1);
         mark.filterGaveUp = verdict.gaveUp;
@@ -180,7 +197,7 @@ void ShownLines::TakeDurations(Change& change)
         Mark& mark = MarkOf(entry);
         if (filters && entry < mFiltered) {
             const bool passed = mark.passes != 0;
-            Decide(entry, mStore.Record(entry), mark);
+            Decide(entry, mark);
             if (passed != (mark.passes != 0)) {
                 change.reshown = true;
                 ++mGeneration;

@@ -89,7 +89,8 @@ private:
     void DropBefore(std::uint64_t first);
     Mark& MarkOf(std::uint64_t sequence) { return mMarks[static_cast<std::size_t>(sequence - mFirst)]; }
     bool Show(std::uint64_t sequence, const LineRecord& record);
-    void Decide(std::uint64_t sequence, const LineRecord& record, Mark& mark);
+    void Decide(std::uint64_t sequence, Mark& mark);
+    void Apply(const LineRules::Verdict& verdict, Mark& mark);
     void Colour(std::uint64_t sequence, Mark& mark);
     void TakeDurations(Change& change);
     void ShowFrom(std::uint64_t from, std::uint64_t to);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -140,11 +141,13 @@ TEST(PatternTest, FieldsAnswerAsTheJoinedLine)
 }
 
 // Lines made at random from bytes that every shortcut turns on: tabs, digits,
-// letters in both cases, a byte beyond ASCII, empty fields.
+// letters in both cases, a byte beyond ASCII, empty fields. Lines whose
+// fields hold no tab are also searched as such (FieldTabs::Between).
 TEST(PatternTest, FieldsAgreeWithTheJoinedLineOnGeneratedLines)
 {
     const char* const patterns[] = { "\\t40[0-3]2\\t", "^1", "x$", "\\t\\t", "ab\\tc", "[0-9]+\\tx", "a.b",
-        "^[^\\t]*\\t[^\\t]*$", "b\\b", "\xC3\xA9", "(a|\\t)b", "Ab", "\\tb*\\t", "4\\t?0" };
+        "^[^\\t]*\\t[^\\t]*$", "b\\b", "\xC3\xA9", "(a|\\t)b", "Ab", "\\tb*\\t", "4\\t?0", "\\tAb", "\\t40\\t2",
+        "\\tab?\\tx", "\\t4$", "\\t0*1" };
     std::vector<std::pair<std::string, Pattern>> compiled;
     for (const char* source : patterns) {
         for (const bool matchCase : { kCase, kAnyCase }) {
@@ -165,9 +168,16 @@ TEST(PatternTest, FieldsAgreeWithTheJoinedLineOnGeneratedLines)
         }
         const std::vector<std::string_view> fields(texts.begin(), texts.end());
         const std::string joined = Joined(fields);
+        const bool tabsBetween = std::none_of(
+            texts.begin(), texts.end(), [](const std::string& text) { return text.find('\t') != std::string::npos; });
         for (const auto& [name, pattern] : compiled) {
             std::string scratch;
-            EXPECT_EQ(pattern.SearchFields(fields, scratch), pattern.Search(joined)) << name << " in " << joined;
+            const SearchResult expected = pattern.Search(joined);
+            EXPECT_EQ(pattern.SearchFields(fields, scratch), expected) << name << " in " << joined;
+            if (tabsBetween) {
+                EXPECT_EQ(pattern.SearchFields(fields, scratch, tracing::pattern::FieldTabs::Between), expected)
+                    << name << " in " << joined << " (tabs between fields only)";
+            }
         }
     }
 }

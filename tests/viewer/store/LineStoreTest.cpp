@@ -55,6 +55,34 @@ TEST(LineStoreTest, KeepsEveryFieldAndCutsOverlongTextsAtACharacterBoundary)
     EXPECT_EQ(store.Find(3), nullptr);
 }
 
+// Whole-line searches read textsHoldTab to skip looking for tabs in fields:
+// a tab missed anywhere the line keeps would lose matches.
+TEST(LineStoreTest, KnowsWhichLinesHoldATabInTheTextsTheyKeep)
+{
+    const std::string longSource = std::string(LineStore::kMaxSourceBytes, 's');
+    const std::string longText = std::string(LineStore::kMaxTextBytes, 'x');
+    const struct {
+        std::string process;
+        std::string source;
+        std::string text;
+        bool holdsTab;
+    } rows[] = {
+        { "app.exe", "src", "plain text", false }, { "", "", "", false }, { "a\tb.exe", "src", "text", true },
+        { "app.exe", "\t", "text", true }, { "app.exe", "src", "text ends in a tab\t", true },
+        { "app.exe", longSource, longText + "\t", false },  // the tab is cut off
+        { "app.exe", longSource + "\t", "x", false },
+        { "app.exe", longSource, longText.substr(1) + "\t", true },  // the last byte kept
+    };
+    LineStore store(3);
+    for (const auto& row : rows) {
+        store.Add({ .pid = 1, .process = row.process, .source = row.source, .text = row.text });
+        const LineRecord& record = store.Record(store.End() - 1);
+        EXPECT_EQ(record.textsHoldTab, row.holdsTab)
+            << row.process << "|" << row.source.size() << "|" << row.text.size();
+        EXPECT_EQ(store.Line(record).textsHoldTab, row.holdsTab);
+    }
+}
+
 TEST(LineStoreTest, DropsTheOldestBeyondCapacityAndCountsThem)
 {
     LineStore store(3);

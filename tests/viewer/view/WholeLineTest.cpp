@@ -71,7 +71,10 @@ Answers RuleOnLine(
         return { MatchResult::GaveUp, MatchResult::GaveUp };
     }
     std::string scratch;
-    const MatchResult byFields = MatchLine(*rule, store.Line(store.Record(sequence)), sequence + 1, scratch);
+    // Read straight from the store, and through the line's view.
+    const MatchResult byFields = MatchLine(*rule, store, store.Record(sequence), sequence, scratch);
+    EXPECT_EQ(MatchLine(*rule, store.Line(store.Record(sequence)), sequence + 1, scratch), byFields)
+        << pattern << " on line " << sequence + 1;
     return { byFields, rule->Matches(Joined(store, sequence)) };
 }
 
@@ -197,6 +200,72 @@ TEST(WholeLineTest, RegexRulesAgreeWithTheJoinedLineWithOrWithoutTheLineNumber)
             const Answers answers = RuleOnLine(store, sequence, pattern, true, false);
             EXPECT_EQ(answers.byFields, answers.joined) << pattern << " on line " << sequence + 1;
         }
+    }
+}
+
+// The filters decide a slice of lines rule by rule: the lines shown must be
+// those each line's rules, tried in order, let through. Lines with and
+// without tabs, some dropped, so that slices start anywhere.
+TEST(WholeLineTest, FiltersDecideSlicesAsEachLineAlone)
+{
+    std::mt19937 random(2612);
+    LineStore store(700);
+    for (int i = 0; i < 1000; ++i) {
+        const std::string text = (random() % 2 == 0 ? "a" : "b") + std::string(random() % 3 == 0 ? "\tx" : " y");
+        store.Add({ 0, 4000 + static_cast<std::uint32_t>(random() % 6), LineOrigin::Record,
+            random() % 5 == 0 ? UTrace::kTraceError : UTrace::kTraceMessage, random() % 2 == 0 ? "p1" : "p2",
+            random() % 2 == 0 ? "s1" : "s2", text });
+    }
+    ASSERT_GT(store.First(), 0u);
+    using Row = std::vector<TextRule>;
+    const Row rows[] = {
+        { { .action = RuleAction::Exclude, .field = RuleField::Text, .pattern = "b" },
+            { .regex = true, .field = RuleField::WholeLine, .pattern = "\\t40[0-3]2\\t" } },
+        { { .field = RuleField::Kind, .pattern = "error" }, { .field = RuleField::Source, .pattern = "s1" },
+            { .action = RuleAction::Exclude, .regex = true, .field = RuleField::WholeLine, .pattern = "\\tx$" } },
+        { { .action = RuleAction::Exclude, .regex = true, .field = RuleField::WholeLine, .pattern = "\\tP2\\t" },
+            { .enabled = false, .field = RuleField::Text, .pattern = "a" },
+            { .action = RuleAction::Exclude, .field = RuleField::Process, .pattern = "p1" } },
+        { { .action = RuleAction::Exclude, .enabled = false, .field = RuleField::Text, .pattern = "a" } },
+    };
+    for (const Row& row : rows) {
+        std::vector<Rule> filters;
+        std::string error;
+        for (const TextRule& definition : row) {
+            auto rule = Rule::Make(definition, error);
+            ASSERT_TRUE(rule) << definition.pattern << ": " << error;
+            filters.push_back(std::move(*rule));
+        }
+        std::vector<std::uint64_t> expected;
+        std::string scratch;
+        for (std::uint64_t sequence = store.First(); sequence < store.End(); ++sequence) {
+            bool included = std::none_of(row.begin(), row.end(),
+                [](const TextRule& rule) { return rule.enabled && rule.action == RuleAction::Include; });
+            bool excluded = false;
+            for (const Rule& rule : filters) {
+                if (rule.Definition().enabled
+                    && MatchLine(rule, store, store.Record(sequence), sequence, scratch) == MatchResult::Match) {
+                    excluded = excluded || rule.Definition().action == RuleAction::Exclude;
+                    included = included || rule.Definition().action == RuleAction::Include;
+                }
+            }
+            if (included && !excluded) {
+                expected.push_back(sequence);
+            }
+        }
+        LineRules rules;
+        rules.SetFilters(std::move(filters));
+        const ScopeDurations durations;
+        ShownLines shown(store, rules, durations);
+        // Slices cut short by the budget as well as by their length.
+        do {
+            static_cast<void>(shown.Work(300));
+        } while (shown.Unmatched() != 0);
+        std::vector<std::uint64_t> actual;
+        for (std::size_t position = 0; position < shown.Size(); ++position) {
+            actual.push_back(shown.SequenceAt(position));
+        }
+        EXPECT_EQ(actual, expected) << row.front().pattern;
     }
 }
 

@@ -141,7 +141,8 @@ inline std::optional<std::string> Disagreement(const Input& input)
     if (result == pattern::SearchResult::GaveUp && input.mText.size() <= 64) {
         return "gave up on a short text";
     }
-    // The text split at its tabs, searched field by field.
+    // The text split at its tabs, searched field by field: no field holds a
+    // tab, so the search may also be told so.
     std::vector<std::string_view> fields;
     for (std::string_view rest = input.mText;;) {
         const std::size_t tab = rest.find('\t');
@@ -154,6 +155,9 @@ inline std::optional<std::string> Disagreement(const Input& input)
     std::string joined;
     if (compiled->SearchFields(fields, joined) != result) {
         return std::string("searched field by field, the text answers otherwise");
+    }
+    if (compiled->SearchFields(fields, joined, pattern::FieldTabs::Between) != result) {
+        return std::string("searched field by field with tabs only between them, the text answers otherwise");
     }
     // The program alone, stepped from the start of the text.
     std::string ignored;
