@@ -138,7 +138,7 @@ void ViewerSession::TakeIn()
         if (index != mCurrent) {
             const ShownLines::Change change = view.shown.Work(kLinesPerSlice);
             if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
-                AfterViewShownChanged(view, change.droppedShown != 0 || change.reshown);
+                AfterViewShownChanged(view);
             }
         }
     }
@@ -151,13 +151,12 @@ bool ViewerSession::Busy() const
     return mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0);
 }
 
-void ViewerSession::AfterViewShownChanged(SessionView& view, bool moved)
+void ViewerSession::AfterViewShownChanged(SessionView& view)
 {
     view.shownCount = view.shown.Size();
     if (view.finder.Active()) {
         view.finder.Update(view.shown);
     }
-    static_cast<void>(moved);
 }
 
 void ViewerSession::AfterShownChanged(bool moved)
@@ -246,7 +245,7 @@ void ViewerSession::ClearLines()
         view->refocus.reset();
         view->reveal.reset();
         view->chosen.reset();
-        AfterViewShownChanged(*view, true);
+        AfterViewShownChanged(*view);
     }
     AfterShownChanged(true);
 }

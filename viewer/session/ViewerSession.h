@@ -231,7 +231,8 @@ private:
     void TakeIn();
     void SelectAfterRulesChange();
     void AfterShownChanged(bool moved);
-    void AfterViewShownChanged(SessionView& view, bool moved);
+    // A view behind the one in front: its count and find follow its shown lines.
+    void AfterViewShownChanged(SessionView& view);
     void UpdateStatus();
     std::optional<std::uint64_t> SequenceAt(std::optional<std::size_t> position) const;
 

@@ -13,16 +13,6 @@
 
 namespace tracing {
 
-namespace {
-
-std::wstring FileName(const std::wstring& path)
-{
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
 void ViewerSession::LoadViews()
 {
     SessionView& all = AddView(kAllViewName);
@@ -54,7 +44,7 @@ void ViewerSession::LoadViews()
         std::string text;
         if (ReadRulesFile(*mOptions.rulesPath, text, mStatus)) {
             // The file's view from an earlier start takes the file's rules as they are now.
-            const std::wstring name = FileName(*mOptions.rulesPath);
+            const std::wstring name = FileNameOf(*mOptions.rulesPath);
             const auto same = std::find_if(mViews.begin() + 1, mViews.end(),
                 [&name](const std::unique_ptr<SessionView>& view) { return view->name == name; });
             mCurrent = same != mViews.end() ? static_cast<std::size_t>(same - mViews.begin()) : mViews.size();
@@ -104,7 +94,7 @@ void ViewerSession::UseRules(
     if (&view == &View()) {
         AfterShownChanged(true);
     } else {
-        AfterViewShownChanged(view, true);
+        AfterViewShownChanged(view);
     }
 }
 
@@ -171,7 +161,7 @@ bool ViewerSession::ImportRules(const std::wstring& path, std::optional<std::siz
     CompiledRules rules = CompileRules(ParseRules(text));
     if (mCurrent == 0 && !rules.filters.empty()) {
         // All shows every line: rules with filters come in a view named after their file.
-        if (!OpenView(FileName(path), chosen)) {
+        if (!OpenView(FileNameOf(path), chosen)) {
             return false;
         }
         chosen.reset();

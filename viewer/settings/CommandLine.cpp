@@ -92,4 +92,10 @@ std::vector<std::wstring> SplitArguments(const wchar_t* commandLine)
     return arguments;
 }
 
+std::wstring FileNameOf(const std::wstring& path)
+{
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace tracing

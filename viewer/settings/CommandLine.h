@@ -37,6 +37,9 @@ struct CommandLine {
 // Reads the arguments that follow the program's name.
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments);
 
+// The last part of a path (a saved log's or a rules file's name), after its last \ or /.
+std::wstring FileNameOf(const std::wstring& path);
+
 // The arguments of a command line as the shell splits them, without the program's name.
 std::vector<std::wstring> SplitArguments(const wchar_t* commandLine);
 

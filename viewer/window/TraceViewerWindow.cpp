@@ -34,12 +34,6 @@ Sender SenderOf(WPARAM wParam)
     return sender;
 }
 
-std::wstring FileName(const std::wstring& path)
-{
-    const std::size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 HWND TraceViewerWindow::Create(HINSTANCE instance, int show)
@@ -47,7 +41,7 @@ HWND TraceViewerWindow::Create(HINSTANCE instance, int show)
     mInstance = instance;
     const bool live = mSession.Live();
     const ui::FrameClass frameClass { live ? UTrace::kViewerClass : kLogWindowClass, 0, ::LoadIconW(nullptr, IDI_APPLICATION) };
-    const std::wstring title = live ? std::wstring(kViewerTitle) : FileName(*mSession.OpenPath()) + kLogTitleSuffix;
+    const std::wstring title = live ? std::wstring(kViewerTitle) : FileNameOf(*mSession.OpenPath()) + kLogTitleSuffix;
     const UINT dpi = std::max<UINT>(::GetDpiForSystem(), USER_DEFAULT_SCREEN_DPI);
     HWND window = BaseWindow::Create(instance, frameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
         WS_EX_ACCEPTFILES, ::MulDiv(960, static_cast<int>(dpi), 96), ::MulDiv(540, static_cast<int>(dpi), 96));
