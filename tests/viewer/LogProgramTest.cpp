@@ -5,7 +5,7 @@
 #include "foundation/resources/UniqueResource.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/TempFolder.h"
-#include "viewer/log/LogFileReader.h"
+#include "viewer/file/FileLines.h"
 #include "viewer/resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +123,7 @@ TEST_F(LogProgramTest, A300MegabyteSavedLogWithoutALineEndIsReadWhileTheWindowAn
     EXPECT_LE(slowest, 200u) << "the window did not answer in time";
     EXPECT_EQ(viewer.Status(kStatusCapture),
         L"Read 1 lines, 1 not in the log format, 1 cut to their first "
-            + std::to_wstring(LogFileReader::kMaxLineBytes / 1024) + L" KB");
+            + std::to_wstring(FileLines::kMaxLineBytes / 1024) + L" KB");
 }
 
 TEST_F(LogProgramTest, ADeviceOrAPipeThatSendsNothingAsASavedLogIsRefusedAtOnceAndTheWindowCloses)

@@ -218,22 +218,22 @@ void AppendLogLine(std::string& out, const LineView& line)
     out += "\r\n";
 }
 
-std::optional<LogEntry> ParseLogLine(std::string_view line)
+bool ParseLogFields(std::string_view line, LineView& out)
 {
     std::string_view fields[6];
     for (int i = 0; i < 5; ++i) {
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos) {
-            return std::nullopt;
+            return false;
         }
         fields[i] = line.substr(0, tab);
         line.remove_prefix(tab + 1);
     }
     fields[5] = line;
 
-    LogEntry entry;
+    LineView entry;
     if (!ParseTime(fields[0], entry.time) || (!fields[1].empty() && !ParseNumber(fields[1], entry.pid))) {
-        return std::nullopt;
+        return false;
     }
     entry.process = fields[2];
     if (fields[3] == kDebugKind) {
@@ -248,11 +248,29 @@ std::optional<LogEntry> ParseLogLine(std::string_view line)
             }
         }
         if (!named && !ParseNumber(fields[3], entry.kind)) {
-            return std::nullopt;
+            return false;
         }
     }
     entry.source = fields[4];
     entry.text = fields[5];
+    out = entry;
+    return true;
+}
+
+std::optional<LogEntry> ParseLogLine(std::string_view line)
+{
+    LineView fields;
+    if (!ParseLogFields(line, fields)) {
+        return std::nullopt;
+    }
+    LogEntry entry;
+    entry.time = fields.time;
+    entry.pid = fields.pid;
+    entry.process = fields.process;
+    entry.origin = fields.origin;
+    entry.kind = fields.kind;
+    entry.source = fields.source;
+    entry.text = fields.text;
     return entry;
 }
 

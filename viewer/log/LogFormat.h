@@ -46,5 +46,8 @@ struct LogEntry {
 // Reads one entry (a line of the file without its "\r\n"); nothing when the
 // line is not in the form above.
 std::optional<LogEntry> ParseLogLine(std::string_view line);
+// The same without copying: out's texts point into line. False, with out
+// untouched, when the line is not in the form above.
+bool ParseLogFields(std::string_view line, LineView& out);
 
 }  // namespace tracing

@@ -42,7 +42,7 @@ ViewerSession::ViewerSession(CommandLine options, SettingsStore& settings, Clock
     , mSettings(settings.Load())
     , mIntake(&mLog)
     , mCapture([this](const JoinedLine& line) { mIntake.AddDebugLine(line); })
-    , mLoading(mIntake)
+    , mOpened(mStore, mDurations)
 {
     // A saved log holds as many lines as the store may, within the byte bound.
     const std::uint32_t historyLines = Live() ? mOptions.historyLines.value_or(mSettings.historyLines)
@@ -65,7 +65,7 @@ ViewerSession::~ViewerSession()
 void ViewerSession::Start()
 {
     if (!Live()) {
-        mLoading.Start(*mOptions.openPath);
+        mOpened.Start(*mOptions.openPath, mOptions.follow);
         UpdateStatus();
         return;
     }
@@ -82,7 +82,7 @@ void ViewerSession::Start()
 void ViewerSession::Stop()
 {
     mCapture.Stop();
-    mLoading.Stop();
+    mOpened.Stop();
     mLog.Stop();
 }
 
@@ -124,6 +124,12 @@ void ViewerSession::TakeIn()
             // A program wrote the clear command: the lines before it go, the ones after it stay.
             ClearLines();
         }
+        // Half a slice of a file's lines, so that the pages they are read in
+        // are still at hand when the view in front takes them.
+        if (mOpened.Work(kLinesPerSlice / 2)) {
+            ClearLines();
+            mStatus.Note(L"The file was truncated or replaced: reading it from its start");
+        }
         mDurations.DropBefore(mStore.First());
         // Paused, the held lines still come and go, but no new line is shown.
         const ShownLines::Change change = View().shown.Work(mPaused ? 0 : kLinesPerSlice);
@@ -131,7 +137,8 @@ void ViewerSession::TakeIn()
         if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
             AfterShownChanged(change.droppedShown != 0 || change.reshown);
         }
-    } while (budget.Left() && (mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0)));
+    } while (budget.Left()
+        && (mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0)));
     // The views behind catch up with what time is left, so that bringing one in front is quick.
     for (std::size_t index = 0; index < mViews.size() && budget.Left() && !mPaused; ++index) {
         SessionView& view = *mViews[index];
@@ -148,7 +155,7 @@ void ViewerSession::TakeIn()
 
 bool ViewerSession::Busy() const
 {
-    return mIntake.Waiting() || (!mPaused && View().shown.Unmatched() != 0);
+    return mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0);
 }
 
 void ViewerSession::AfterViewShownChanged(SessionView& view)

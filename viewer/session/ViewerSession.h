@@ -13,7 +13,7 @@
 #include "viewer/log/LogWriter.h"
 #include "viewer/rules/RuleText.h"
 #include "viewer/session/LineIntake.h"
-#include "viewer/session/LogLoading.h"
+#include "viewer/session/OpenedLog.h"
 #include "viewer/session/SessionStatus.h"
 #include "viewer/session/SessionView.h"
 #include "viewer/settings/CommandLine.h"
@@ -63,8 +63,10 @@ public:
     // Stops the capture (held text becomes lines first, and reaches the log),
     // the reading and the log.
     void Stop();
-    // Whether this session captures and takes records, or shows a saved log.
+    // Whether this session captures and takes records, or shows a saved log
+    // (or any text file), followed or not.
     bool Live() const { return !mOptions.openPath.has_value(); }
+    bool FollowsFile() const { return mOptions.follow && !Live(); }
     const std::optional<std::wstring>& OpenPath() const { return mOptions.openPath; }
 
     // Where lines enter, from any thread.
@@ -234,7 +236,11 @@ private:
     // A view behind the one in front: its count and find follow its shown lines.
     void AfterViewShownChanged(SessionView& view);
     void UpdateStatus();
+    // What the opened file's reading has come to, for the status bar.
+    std::wstring OpenedStatus() const;
     std::optional<std::uint64_t> SequenceAt(std::optional<std::size_t> position) const;
+    // A held line in the log format, as Copy and Save write it.
+    void AppendHeldLine(std::string& out, std::uint64_t sequence) const;
 
     CommandLine mOptions;
     SettingsStore& mSettingsStore;
@@ -247,7 +253,7 @@ private:
     LogWriter mLog;
     LineIntake mIntake;
     DebugOutputCapture mCapture;
-    LogLoading mLoading;
+    OpenedLog mOpened;  // the file shown instead of capturing
     ProcessNames mSenderNames;  // record senders, on this thread
     ScopeDurations mDurations;  // one for the store, whatever the views
     std::vector<std::unique_ptr<SessionView>> mViews;  // All first; never empty

@@ -134,15 +134,28 @@ void ViewerSession::FoldAll(bool fold)
     AfterShownChanged(true);
 }
 
+void ViewerSession::AppendHeldLine(std::string& out, std::uint64_t sequence) const
+{
+    const LineRecord* record = mStore.Find(sequence);
+    if (record == nullptr) {
+        return;
+    }
+    LineView line = mStore.Line(*record);
+    // A file's line cut for showing is copied and saved whole.
+    const std::optional<std::string> whole = mOpened.CutText(sequence);
+    if (whole && !ParseLogFields(*whole, line)) {
+        line.text = *whole;
+    }
+    AppendLogLine(out, line);
+}
+
 std::string ViewerSession::FormatLines(const std::vector<std::size_t>& chosen) const
 {
     std::string text;
     const ShownLines& shown = View().shown;
     const std::size_t shownCount = View().shownCount;
     const auto append = [&](std::size_t position) {
-        if (const LineRecord* record = mStore.Find(shown.SequenceAt(position))) {
-            AppendLogLine(text, mStore.Line(*record));
-        }
+        AppendHeldLine(text, shown.SequenceAt(position));
     };
     if (chosen.empty()) {
         for (std::size_t position = 0; position < std::min(shownCount, shown.Size()); ++position) {
@@ -163,7 +176,7 @@ bool ViewerSession::Save(const std::wstring& path, bool all, const std::vector<s
     if (all) {
         // Every held line, whatever the filters and folds show.
         for (std::uint64_t sequence = mStore.First(); sequence < mStore.End(); ++sequence) {
-            AppendLogLine(text, mStore.Line(mStore.Record(sequence)));
+            AppendHeldLine(text, sequence);
         }
     } else {
         text = FormatLines(chosen);

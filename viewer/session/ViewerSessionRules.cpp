@@ -54,7 +54,7 @@ void ViewerSession::LoadViews()
         }
     }
     for (const std::unique_ptr<SessionView>& view : mViews) {
-        view->following = Live();
+        view->following = Live() || FollowsFile();
     }
 }
 

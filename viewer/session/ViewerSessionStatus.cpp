@@ -17,7 +17,56 @@ std::wstring Megabytes(std::uint64_t bytes)
     return std::to_wstring(bytes >> 20) + L" MB";
 }
 
+std::wstring Percent(std::uint64_t part, std::uint64_t whole)
+{
+    return std::to_wstring(whole == 0 ? 100 : std::min<std::uint64_t>(part * 100 / whole, 100)) + L"%";
+}
+
 }  // namespace
+
+std::wstring ViewerSession::OpenedStatus() const
+{
+    const FileIndexing::Progress progress = mOpened.Progress();
+    const std::wstring lines = std::to_wstring(mOpened.IndexedLines()) + L" lines";
+    std::wstring text;
+    switch (progress.state) {
+    case FileIndexing::State::Failed:
+        text = L"The log cannot be read: " + FileErrorText(progress.error);
+        if (mOpened.IndexedLines() != 0) {
+            text += L" (" + lines + L" read before)";
+        }
+        return text;
+    case FileIndexing::State::Waiting:
+        return L"Waiting for the file to be made: " + *mOptions.openPath;
+    case FileIndexing::State::Done:
+    case FileIndexing::State::Following:
+        if (!mOpened.Waiting()) {
+            const std::optional<FileLines::Counts> counts = mOpened.Counts();
+            const FileLines::Counts read = counts.value_or(FileLines::Counts {});
+            text = progress.state == FileIndexing::State::Done ? L"Read " : L"Following: ";
+            text += std::to_wstring(read.lines) + L" lines, " + std::to_wstring(read.malformed)
+                + L" not in the log format";
+            if (read.cut != 0) {
+                text += L", " + std::to_wstring(read.cut) + L" cut to their first "
+                    + std::to_wstring(FileLines::kMaxLineBytes / 1024) + L" KB";
+            }
+            if (read.unreadable != 0) {
+                text += L", " + std::to_wstring(read.unreadable) + L" could not be read ("
+                    + FileErrorText(read.error) + L")";
+            }
+            break;
+        }
+        [[fallthrough]];
+    default:
+        text = L"Reading " + Megabytes(progress.bytes) + L" of " + Megabytes(progress.size) + L" ("
+            + Percent(progress.bytes, progress.size) + L"): " + lines;
+        break;
+    }
+    if (progress.notText) {
+        text += std::wstring(kStatusGap) + L"The file holds NUL bytes: it may not be text";
+    }
+    return text;
+}
 
 void ViewerSession::UpdateStatus()
 {
@@ -64,22 +113,8 @@ void ViewerSession::UpdateStatus()
             capture = kCaptureOffText;
             break;
         }
-    } else if (const std::optional<LogReadResult>& read = mLoading.Result()) {
-        if (read->error != 0) {
-            capture = L"The log cannot be read: " + FileErrorText(read->error);
-        } else {
-            capture = std::wstring(read->cancelled ? L"Stopped after " : L"Read ") + std::to_wstring(read->lines)
-                + L" lines, " + std::to_wstring(read->malformed) + L" not in the log format";
-            if (read->cut != 0) {
-                capture += L", " + std::to_wstring(read->cut) + L" cut to their first "
-                    + std::to_wstring(LogFileReader::kMaxLineBytes / 1024) + L" KB";
-            }
-        }
-    } else if (mLoading.Started()) {
-        capture = L"Reading " + Megabytes(mLoading.BytesRead());
-        if (mLoading.TotalBytes() != 0) {
-            capture += L" of " + Megabytes(mLoading.TotalBytes());
-        }
+    } else {
+        capture = OpenedStatus();
     }
     mStatus.Set(kStatusCapture, std::move(capture));
 

@@ -41,7 +41,7 @@ bool ViewerSession::OpenView(std::wstring name, std::optional<std::size_t> chose
     SessionView& view = AddView(std::move(name));
     view.rules.SetHighlights(mViews.front()->rules.Highlights());
     view.shown.HighlightsChanged();
-    view.following = Live();
+    view.following = Live() || FollowsFile();
     mCurrent = mViews.size() - 1;
     ViewChanged();
     return true;

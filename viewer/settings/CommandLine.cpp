@@ -53,6 +53,9 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments)
             } else {
                 result.ignored.push_back(argument + L" " + arguments[i]);
             }
+        } else if (IsOption(argument, L"follow") && hasValue && !result.openPath) {
+            result.openPath = arguments[++i];
+            result.follow = true;
         } else if (IsOption(argument, L"rules") && hasValue) {
             result.rulesPath = arguments[++i];
         } else if (IsOption(argument, L"history-mb") && hasValue) {

@@ -7,8 +7,9 @@
 //                   the 64-bit program, 256 in the 32-bit one; at least 1)
 //   /rules FILE     bring in front the view named after FILE, made or with
 //                   its rules replaced by those of FILE (their text form)
-//   PATH            show the saved log PATH in a window of its own, which
-//                   does not capture
+//   PATH            show the saved log (or any text file) PATH in a window
+//                   of its own, which does not capture
+//   /follow PATH    the same, and show every line added to PATH afterwards
 // Options may start with "/" or "-" and are not case-sensitive. They hold
 // for this run and do not change the kept settings.
 #pragma once
@@ -30,6 +31,7 @@ struct CommandLine {
     std::optional<std::uint32_t> historyMB;
     std::optional<std::wstring> rulesPath;
     std::optional<std::wstring> openPath;
+    bool follow = false;  // openPath is followed as it grows
     // Arguments that are not understood, or options without a good value.
     std::vector<std::wstring> ignored;
 };

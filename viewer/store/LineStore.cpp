@@ -1,5 +1,7 @@
 #include "viewer/store/LineStore.h"
 
+#include "viewer/store/LineSource.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -76,20 +78,27 @@ LineStore::LineStore(std::size_t capacity, std::size_t capacityBytes)
 {
 }
 
-void LineStore::Add(const LineView& line)
+LineRecord LineStore::MakeRecord(const LineView& line, std::string_view& source, std::string_view& text)
 {
-    const std::string_view source = CutUtf8(line.source, kMaxSourceBytes);
-    const std::string_view text = CutUtf8(line.text, kMaxTextBytes);
-
+    source = CutUtf8(line.source, kMaxSourceBytes);
+    text = CutUtf8(line.text, kMaxTextBytes);
     LineRecord record = {};
     record.time = line.time;
     record.pid = line.pid;
     record.kind = line.kind;
     record.origin = line.origin;
-    record.process = ProcessIndex(line.process);
     record.sourceBytes = static_cast<std::uint8_t>(source.size());
     record.textBytes = static_cast<std::uint16_t>(text.size());
     record.textsHoldTab = HoldsTab(line.process) || HoldsTab(source) || HoldsTab(text);
+    return record;
+}
+
+void LineStore::Add(const LineView& line)
+{
+    std::string_view source;
+    std::string_view text;
+    LineRecord record = MakeRecord(line, source, text);
+    record.process = ProcessIndex(line.process);
     char* bytes = Room(source.size() + text.size(), record.textAt);
     // An empty view may have no data at all, which memcpy must not be given.
     if (!source.empty()) {
@@ -103,6 +112,89 @@ void LineStore::Add(const LineView& line)
     DropBeyondCapacity();
 }
 
+void LineStore::Attach(std::shared_ptr<LineSource> source)
+{
+    mSource.reset();
+    Clear();
+    mSource = std::move(source);
+    mAdmitted = 0;
+    std::vector<Page>(mSource ? kKeptPages : 0).swap(mPages);
+    mLastPage = 0;
+}
+
+void LineStore::Admit(std::uint64_t end)
+{
+    mAdmitted = std::max(mAdmitted, end);
+}
+
+const LineRecord& LineStore::PagedRecord(std::uint64_t sequence) const
+{
+    const std::uint64_t number = sequence / kPageLines;
+    const auto at = static_cast<std::size_t>(sequence % kPageLines);
+    Page* page = &mPages[mLastPage];
+    if (page->number != number || at >= page->records.size()) {
+        page = nullptr;
+        for (std::size_t slot = 0; slot < mPages.size(); ++slot) {
+            if (mPages[slot].number == number && at < mPages[slot].records.size()) {
+                page = &mPages[slot];
+                mLastPage = slot;
+                break;
+            }
+        }
+        if (page == nullptr) {
+            page = &LoadPage(number);
+        }
+        page->used = ++mPageUses;
+    }
+    return page->records[at];
+}
+
+LineStore::Page& LineStore::LoadPage(std::uint64_t number) const
+{
+    // Into the slot read longest ago; a page read before with fewer lines
+    // admitted is read again whole.
+    std::size_t slot = 0;
+    for (std::size_t i = 0; i < mPages.size(); ++i) {
+        if (mPages[i].number == number) {
+            slot = i;
+            break;
+        }
+        if (mPages[i].used < mPages[slot].used) {
+            slot = i;
+        }
+    }
+    Page& page = mPages[slot];
+    page.number = ~std::uint64_t { 0 };
+    page.records.clear();
+    page.bytes.clear();
+    // A page of very long lines gives its memory back when it is used again.
+    if (page.bytes.capacity() > kBlockBytes) {
+        std::vector<char>().swap(page.bytes);
+    }
+    const std::uint64_t first = number * kPageLines;
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kPageLines, mAdmitted - first));
+    page.records.reserve(count);
+    mSource->Read(first, count, [&](const LineView& line) {
+        std::string_view source;
+        std::string_view text;
+        LineRecord record = MakeRecord(line, source, text);
+        record.process = ProcessIndex(line.process);
+        record.textAt = (std::uint64_t { slot } << kSlotShift) | page.bytes.size();
+        page.bytes.insert(page.bytes.end(), source.begin(), source.end());
+        page.bytes.insert(page.bytes.end(), text.begin(), text.end());
+        page.records.push_back(record);
+    });
+    // However the source failed, the page has its lines.
+    while (page.records.size() < count) {
+        LineRecord empty = {};
+        empty.textAt = (std::uint64_t { slot } << kSlotShift) | page.bytes.size();
+        page.records.push_back(empty);
+    }
+    page.number = number;
+    mLastPage = slot;
+    return page;
+}
+
 void LineStore::SetCapacity(std::size_t capacity, std::size_t capacityBytes)
 {
     mCapacity = std::max<std::size_t>(capacity, 1);
@@ -112,6 +204,10 @@ void LineStore::SetCapacity(std::size_t capacity, std::size_t capacityBytes)
 
 void LineStore::Clear()
 {
+    if (mSource) {
+        mFirst = mAdmitted;
+        return;
+    }
     // Swapped with empty ones, so that the memory goes back at once.
     std::deque<LineRecord>().swap(mRecords);
     std::vector<Block>().swap(mBlocks);
@@ -119,7 +215,7 @@ void LineStore::Clear()
     mHeldBytes = 0;
 }
 
-std::uint16_t LineStore::ProcessIndex(std::string_view name)
+std::uint16_t LineStore::ProcessIndex(std::string_view name) const
 {
     // Lines come in runs from the same program: check the last one first.
     if (name == mProcessNames[mLastProcess]) {
@@ -158,6 +254,9 @@ char* LineStore::Room(std::size_t bytes, std::uint64_t& textAt)
 
 void LineStore::DropBeyondCapacity()
 {
+    if (mSource) {
+        return;  // a file's lines cost no memory held
+    }
     std::size_t excess = mRecords.size() > mCapacity ? mRecords.size() - mCapacity : 0;
     for (std::size_t i = 0; i < excess; ++i) {
         mHeldBytes -= Cost(mRecords[i]);

@@ -3,6 +3,10 @@
 // blocks. Beyond its capacity in lines or in bytes the store drops the
 // oldest lines first. It belongs to one thread (the session's): lines from
 // other threads reach it through the session's intake.
+// An opened file's lines stay in the file instead (Attach): the store reads
+// them a page at a time as they are asked for and keeps the last few pages,
+// so that a line read from it lives at least until kKeptPages - 1 other
+// pages have been read.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +19,8 @@
 #include <vector>
 
 namespace tracing {
+
+class LineSource;
 
 // Where a line came from: a trace record sent to the window, or debug output.
 enum class LineOrigin : std::uint8_t { Record, Debug };
@@ -81,26 +87,45 @@ public:
     std::size_t Capacity() const { return mCapacity; }
     std::size_t CapacityBytes() const { return mCapacityBytes; }
     // Drops every line and starts the sequence numbers and counts again.
+    // Holding an opened file's lines, it lets go of those admitted so far.
     void Clear();
+
+    // From now on the lines are source's (none until admitted), numbered
+    // from 0; null holds lines in memory again. Drops every line held.
+    static constexpr std::size_t kPageLines = 256;
+    static constexpr std::size_t kKeptPages = 8;
+    void Attach(std::shared_ptr<LineSource> source);
+    bool Paged() const { return mSource != nullptr; }
+    // The source's lines before end are held from now on (end only grows).
+    void Admit(std::uint64_t end);
 
     // Lines are numbered in the order they were added, from 0 at the last
     // Clear. The oldest held line's number is also the count of lines
     // dropped for capacity.
     std::uint64_t First() const { return mFirst; }
-    std::uint64_t End() const { return mFirst + mRecords.size(); }
-    std::size_t Size() const { return mRecords.size(); }
+    std::uint64_t End() const { return mSource ? mAdmitted : mFirst + mRecords.size(); }
+    std::size_t Size() const { return static_cast<std::size_t>(End() - mFirst); }
     // What the held lines cost, as the byte capacity counts it.
     std::size_t HeldBytes() const { return mHeldBytes; }
 
     // The held line numbered sequence, or null when it is not (or no longer) held.
     const LineRecord* Find(std::uint64_t sequence) const
     {
+        if (mSource) [[unlikely]] {
+            return sequence >= mFirst && sequence < mAdmitted ? &PagedRecord(sequence) : nullptr;
+        }
         return sequence >= mFirst && sequence - mFirst < mRecords.size()
             ? &mRecords[static_cast<std::size_t>(sequence - mFirst)]
             : nullptr;
     }
     // The same for a line known to be held.
-    const LineRecord& Record(std::uint64_t sequence) const { return mRecords[static_cast<std::size_t>(sequence - mFirst)]; }
+    const LineRecord& Record(std::uint64_t sequence) const
+    {
+        if (mSource) [[unlikely]] {
+            return PagedRecord(sequence);
+        }
+        return mRecords[static_cast<std::size_t>(sequence - mFirst)];
+    }
     LineView Line(const LineRecord& record) const
     {
         const char* const bytes = Bytes(record);
@@ -119,13 +144,30 @@ private:
         std::size_t used;
     };
 
+    // A page of a source's lines, as last read.
+    struct Page {
+        std::uint64_t number = ~std::uint64_t { 0 };
+        std::vector<LineRecord> records;
+        std::vector<char> bytes;
+        std::uint64_t used = 0;  // when it was last read from, for keeping the latest
+    };
+    // Paged lines' textAt: the page's slot above this many bits, the offset below.
+    static constexpr int kSlotShift = 40;
+
     static std::size_t Cost(const LineRecord& record) { return sizeof record + record.sourceBytes + record.textBytes; }
-    std::uint16_t ProcessIndex(std::string_view name);
+    static LineRecord MakeRecord(const LineView& line, std::string_view& source, std::string_view& text);
+    const LineRecord& PagedRecord(std::uint64_t sequence) const;
+    Page& LoadPage(std::uint64_t number) const;
+    std::uint16_t ProcessIndex(std::string_view name) const;
     char* Room(std::size_t bytes, std::uint64_t& textAt);
     void DropBeyondCapacity();
     // Inline with Line: filters and find read every held line through them.
     const char* Bytes(const LineRecord& record) const
     {
+        if (mSource) [[unlikely]] {
+            return mPages[static_cast<std::size_t>(record.textAt >> kSlotShift)].bytes.data()
+                + (record.textAt & ((std::uint64_t { 1 } << kSlotShift) - 1));
+        }
         const Block& block = mBlocks[static_cast<std::size_t>((record.textAt - mBlocks.front().start) / kBlockBytes)];
         return block.bytes.get() + (record.textAt - block.start);
     }
@@ -138,9 +180,16 @@ private:
     std::vector<Block> mBlocks;  // few, and indexed for every line read
     std::uint64_t mNextBlockStart = 0;
     // Program names are few: each is kept once, and lines refer to it by index.
-    std::vector<std::string> mProcessNames { std::string() };
-    std::unordered_map<std::string, std::uint16_t> mProcessIndex;
-    std::uint16_t mLastProcess = 0;
+    // Read pages add to them too.
+    mutable std::vector<std::string> mProcessNames { std::string() };
+    mutable std::unordered_map<std::string, std::uint16_t> mProcessIndex;
+    mutable std::uint16_t mLastProcess = 0;
+
+    std::shared_ptr<LineSource> mSource;
+    std::uint64_t mAdmitted = 0;
+    mutable std::vector<Page> mPages;  // kKeptPages slots
+    mutable std::size_t mLastPage = 0;  // the slot read last
+    mutable std::uint64_t mPageUses = 0;
 };
 
 }  // namespace tracing

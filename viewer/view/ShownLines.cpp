@@ -17,7 +17,7 @@ void ShownLines::FiltersChanged()
     }
     mFiltered = mFirst;
     ++mGeneration;
-    mShown.clear();
+    mShown.Clear();
     mHiding.clear();
 }
 
@@ -36,7 +36,7 @@ void ShownLines::HighlightsChanged()
 void ShownLines::Refold()
 {
     ++mGeneration;
-    mShown.clear();
+    mShown.Clear();
     mHiding.clear();
     ShowFrom(mFirst, mFiltered);
 }
@@ -45,7 +45,7 @@ void ShownLines::ShowFrom(std::uint64_t from, std::uint64_t to)
 {
     for (std::uint64_t sequence = from; sequence < to; ++sequence) {
         if (Show(sequence, mStore.Record(sequence))) {
-            mShown.push_back(sequence);
+            mShown.PushBack(sequence);
         }
     }
 }
@@ -104,7 +104,7 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     }
     if (mStore.First() > mFirst) {
         change.droppedShown = PositionAtOrAfter(mStore.First());
-        mShown.erase(mShown.begin(), mShown.begin() + static_cast<std::ptrdiff_t>(change.droppedShown));
+        mShown.DropFront(change.droppedShown);
         DropBefore(mStore.First());
     }
     // Scopes take every line as it comes: folding needs no rules.
@@ -114,7 +114,7 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
         mMarks.push_back(Mark {});
     }
     TakeDurations(change);
-    const std::size_t shownBefore = mShown.size();
+    const std::size_t shownBefore = mShown.Size();
     const bool filtering = mRules.Filtering();
     std::size_t budget = maxLines;
     // Without a folded scope a line shows exactly when it passes.
@@ -134,12 +134,12 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
             Mark& mark = MarkOf(mFiltered);
             Apply(verdict, mark);
             if (folded ? Show(mFiltered, mStore.Record(mFiltered)) : mark.passes != 0) {
-                mShown.push_back(mFiltered);
+                mShown.PushBack(mFiltered);
             }
             ++mFiltered;
         }
     }
-    change.added = mShown.size() - shownBefore;
+    change.added = mShown.Size() - shownBefore;
     const bool highlighting = !mRules.Highlights().empty();
     for (; mHighlighted < mEnd && budget > 0; ++mHighlighted) {
         Mark& mark = MarkOf(mHighlighted);
@@ -172,11 +172,12 @@ void ShownLines::Apply(const LineRules::Verdict& verdict, Mark& mark)
 void ShownLines::Colour(std::uint64_t sequence, Mark& mark)
 {
     Count(mark, -1);
-    mark.highlightGaveUp = false;
+    bool gaveUp = false;
     mark.highlight = mRules.Highlights().empty()
         ? 0
         : static_cast<std::uint8_t>(
-            mRules.Highlight(mStore, mStore.Record(sequence), sequence, mark.highlightGaveUp, &mDurations) + 1);
+            mRules.Highlight(mStore, mStore.Record(sequence), sequence, gaveUp, &mDurations) + 1);
+    mark.highlightGaveUp = gaveUp;
     Count(mark, 1);
 }
 
@@ -201,13 +202,12 @@ void ShownLines::TakeDurations(Change& change)
             if (passed != (mark.passes != 0)) {
                 change.reshown = true;
                 ++mGeneration;
-                const auto at = std::lower_bound(mShown.begin(), mShown.end(), entry);
                 if (mScopes.AnyFolded()) {
                     refold = true;  // what shows inside folded scopes depends on the lines before
                 } else if (!passed) {
-                    mShown.insert(at, entry);
-                } else if (at != mShown.end() && *at == entry) {
-                    mShown.erase(at);
+                    mShown.Insert(entry);
+                } else {
+                    mShown.Erase(entry);
                 }
             }
         }
@@ -232,7 +232,7 @@ void ShownLines::Clear()
     ++mGeneration;
     mFirst = mEnd = mFiltered = mHighlighted = 0;
     mMarks.clear();
-    mShown.clear();
+    mShown.Clear();
     mHiding.clear();
     mScopes.Clear();
     mGaveUp = 0;
@@ -250,13 +250,13 @@ int ShownLines::HighlightOf(std::uint64_t sequence) const
 
 std::size_t ShownLines::PositionAtOrAfter(std::uint64_t sequence) const
 {
-    return static_cast<std::size_t>(std::lower_bound(mShown.begin(), mShown.end(), sequence) - mShown.begin());
+    return mShown.LowerBound(sequence);
 }
 
 std::optional<std::size_t> ShownLines::PositionOf(std::uint64_t sequence) const
 {
     const std::size_t position = PositionAtOrAfter(sequence);
-    if (position < mShown.size() && mShown[position] == sequence) {
+    if (position < mShown.Size() && mShown.At(position) == sequence) {
         return position;
     }
     return std::nullopt;

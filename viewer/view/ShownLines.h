@@ -15,6 +15,7 @@
 #include "viewer/view/FunctionScopes.h"
 #include "viewer/view/LineRules.h"
 #include "viewer/view/ScopeDurations.h"
+#include "viewer/view/SequenceList.h"
 
 #include <cstdint>
 #include <deque>
@@ -57,8 +58,8 @@ public:
     // The store was cleared.
     void Clear();
 
-    std::size_t Size() const { return mShown.size(); }
-    std::uint64_t SequenceAt(std::size_t position) const { return mShown[position]; }
+    std::size_t Size() const { return mShown.Size(); }
+    std::uint64_t SequenceAt(std::size_t position) const { return mShown.At(position); }
     // The position of the first shown line at or after sequence (Size() when none).
     std::size_t PositionAtOrAfter(std::uint64_t sequence) const;
     std::optional<std::size_t> PositionOf(std::uint64_t sequence) const;
@@ -77,13 +78,15 @@ public:
     const ScopeDurations& Durations() const { return mDurations; }
 
 private:
-    // What the rules made of a held line.
+    // What the rules made of a held line, in two bytes: a file may hold
+    // tens of millions of lines.
     struct Mark {
-        std::uint8_t passes = 0;
         std::uint8_t highlight = kUnknown;  // the highlight's index + 1, 0 for none
-        bool filterGaveUp = false;
-        bool highlightGaveUp = false;
+        bool passes : 1 = false;
+        bool filterGaveUp : 1 = false;
+        bool highlightGaveUp : 1 = false;
     };
+    static_assert(sizeof(Mark) == 2);
     static constexpr std::uint8_t kUnknown = 0xFF;
 
     void DropBefore(std::uint64_t first);
@@ -106,7 +109,7 @@ private:
     std::uint64_t mFiltered = 0;  // lines before this have been matched against the filters
     std::uint64_t mHighlighted = 0;  // and before this against the highlights
     std::deque<Mark> mMarks;  // per line from mFirst
-    std::deque<std::uint64_t> mShown;
+    SequenceList mShown;
     // Per sender, the folded scope whose lines are being hidden.
     std::unordered_map<std::uint64_t, std::uint64_t> mHiding;
     std::uint64_t mGeneration = 0;

@@ -25,6 +25,8 @@ struct Question {
 };
 constexpr Question kQuestions[] = {
     { FileQuestion::OpenLog, L"Open a saved log", kLogFilter, L"", nullptr, false, OFN_FILEMUSTEXIST },
+    // A followed file need not exist yet: it is waited for.
+    { FileQuestion::FollowFile, L"Follow a file", kLogFilter, L"", nullptr, false, 0 },
     { FileQuestion::SaveLines, L"Save the shown or selected lines", kTextFilter, L"trace.txt", L"txt", true,
         OFN_OVERWRITEPROMPT },
     { FileQuestion::SaveAllLines, L"Save all lines", kTextFilter, L"trace.txt", L"txt", true, OFN_OVERWRITEPROMPT },

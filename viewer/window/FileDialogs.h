@@ -8,7 +8,7 @@
 
 namespace tracing {
 
-enum class FileQuestion { OpenLog, SaveLines, SaveAllLines, LogTo, ExportRules, ImportRules };
+enum class FileQuestion { OpenLog, FollowFile, SaveLines, SaveAllLines, LogTo, ExportRules, ImportRules };
 
 // The path the user chose, or nothing when the dialog was cancelled.
 std::optional<std::wstring> AskForFile(HWND owner, FileQuestion question);

@@ -6,7 +6,7 @@
 
 namespace tracing {
 
-bool OpenSavedLog(const std::wstring& path)
+bool OpenSavedLog(const std::wstring& path, bool follow)
 {
     std::wstring program(32768, L'\0');
     const DWORD length = ::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
@@ -14,7 +14,7 @@ bool OpenSavedLog(const std::wstring& path)
         return false;
     }
     program.resize(length);
-    std::wstring commandLine = L"\"" + program + L"\" \"" + path + L"\"";
+    std::wstring commandLine = L"\"" + program + L"\" " + (follow ? L"/follow " : L"") + L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};

@@ -6,7 +6,8 @@
 
 namespace tracing {
 
-// Starts this program again for path; false, with the last error set, when it cannot.
-[[nodiscard]] bool OpenSavedLog(const std::wstring& path);
+// Starts this program again for path (followed as it grows, when asked);
+// false, with the last error set, when it cannot.
+[[nodiscard]] bool OpenSavedLog(const std::wstring& path, bool follow = false);
 
 }  // namespace tracing

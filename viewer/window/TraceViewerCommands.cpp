@@ -43,6 +43,7 @@ void TraceViewerWindow::OnCommand(int id, int code)
         Save(id == kViewerSaveAll);
         break;
     case kViewerOpen:
+    case kViewerFollowFile:
     case kViewerLogToFile:
     case kViewerExportRules:
     case kViewerImportRules:
@@ -302,6 +303,7 @@ void TraceViewerWindow::Save(bool all)
 void TraceViewerWindow::ChooseFile(int id)
 {
     const FileQuestion question = id == kViewerOpen ? FileQuestion::OpenLog
+        : id == kViewerFollowFile                   ? FileQuestion::FollowFile
         : id == kViewerLogToFile                    ? FileQuestion::LogTo
         : id == kViewerExportRules                  ? FileQuestion::ExportRules
                                                     : FileQuestion::ImportRules;
@@ -309,8 +311,10 @@ void TraceViewerWindow::ChooseFile(int id)
     if (!path) {
         return;
     }
-    if (question == FileQuestion::OpenLog && !OpenSavedLog(*path)) {
-        mSession.Note(L"The log " + *path + L" cannot be opened.");
+    if (question == FileQuestion::OpenLog || question == FileQuestion::FollowFile) {
+        if (!OpenSavedLog(*path, question == FileQuestion::FollowFile)) {
+            mSession.Note(L"The log " + *path + L" cannot be opened.");
+        }
     } else if (question == FileQuestion::LogTo) {
         mSession.StartLog(*path);
     } else if (question == FileQuestion::ExportRules) {

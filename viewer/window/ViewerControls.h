@@ -51,6 +51,7 @@ enum ViewerControl : int {
     kViewerNextView = 142,  // Ctrl+Tab
     kViewerPreviousView = 143,  // Ctrl+Shift+Tab
     kViewerScopeSummary = 144,
+    kViewerFollowFile = 145,
     // The list's context menu: one-click rules, kViewerQuickRule + QuickRule's value.
     kViewerQuickRule = 150,
 };

@@ -26,7 +26,7 @@ const std::vector<MenuRow>& Menus()
 {
     static const std::vector<MenuRow> menus = {
         { L"&File",
-            { { kViewerOpen, L"&Open...\tCtrl+O" }, { 0, nullptr }, { kViewerLogToFile, L"&Log to file...", true },
+            { { kViewerOpen, L"&Open...\tCtrl+O" }, { kViewerFollowFile, L"Follow &file..." }, { 0, nullptr }, { kViewerLogToFile, L"&Log to file...", true },
                 { kViewerStopLog, L"S&top logging", true }, { 0, nullptr, true }, { kViewerSave, L"&Save...\tCtrl+S" },
                 { kViewerSaveAll, L"Save &all..." }, { 0, nullptr }, { kViewerSettings, L"Se&ttings...", true },
                 { 0, nullptr, true }, { kViewerExit, L"E&xit" } } },

@@ -1,0 +1,158 @@
+#include "viewer/file/FileLines.h"
+
+#include "foundation/text/Unicode.h"
+#include "viewer/log/LogFormat.h"
+
+#include <algorithm>
+
+namespace tracing {
+
+namespace {
+
+// A line cut short may end inside a character: its last one goes whole.
+std::string_view DropLastCharacter(std::string_view raw, TextEncoding encoding)
+{
+    if (encoding != TextEncoding::Bytes) {
+        return raw.substr(0, raw.size() & ~std::size_t { 1 });
+    }
+    std::size_t end = raw.size();
+    while (end > 0 && (static_cast<unsigned char>(raw[end - 1]) & 0xC0) == 0x80) {
+        --end;
+    }
+    if (end > 0 && static_cast<unsigned char>(raw[end - 1]) >= 0xC0) {
+        --end;
+    }
+    return raw.substr(0, end == 0 ? raw.size() : end);
+}
+
+}  // namespace
+
+std::size_t FileLines::LineEndBytes(std::string_view raw, TextEncoding encoding)
+{
+    const std::size_t unit = UnitBytes(encoding);
+    const auto unitAt = [&](std::size_t fromEnd) -> unsigned {
+        const std::size_t at = raw.size() - fromEnd * unit;
+        if (encoding == TextEncoding::Bytes) {
+            return static_cast<unsigned char>(raw[at]);
+        }
+        const auto first = static_cast<unsigned char>(raw[at]);
+        const auto second = static_cast<unsigned char>(raw[at + 1]);
+        return encoding == TextEncoding::Utf16Le ? first | (second << 8) : (first << 8) | second;
+    };
+    const std::size_t units = raw.size() / unit;
+    if (units == 0 || raw.size() % unit != 0) {
+        return 0;
+    }
+    const unsigned last = unitAt(1);
+    if (last == '\r') {
+        return unit;
+    }
+    if (last != '\n') {
+        return 0;
+    }
+    return units >= 2 && unitAt(2) == '\r' ? 2 * unit : unit;
+}
+
+bool FileLines::LineBytes(const LineIndex::Span& span, std::size_t limit, std::string& raw, bool& cut) const
+{
+    // Enough for the longest line end after limit bytes of text.
+    const std::uint64_t length = span.end - span.begin;
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(length, limit + 4));
+    raw.resize(want);
+    DWORD error = 0;
+    const std::optional<std::size_t> read = mFile->ReadAt(span.begin, raw.data(), want, error);
+    if (!read || *read < want) {
+        mError = read ? ERROR_HANDLE_EOF : error;
+        return false;
+    }
+    if (want == length) {
+        raw.resize(want - LineEndBytes(raw, mFile->Encoding()));
+    }
+    cut = raw.size() > limit;
+    if (cut) {
+        raw = std::string(DropLastCharacter(std::string_view(raw).substr(0, limit), mFile->Encoding()));
+    }
+    return true;
+}
+
+void FileLines::Read(std::uint64_t first, std::size_t count, const std::function<void(const LineView&)>& take)
+{
+    mIndex.Spans(first, count, mSpans);
+    if (mSpans.empty()) {
+        return;
+    }
+    const TextEncoding encoding = mFile->Encoding();
+    // Short lines close together are read at once; others one by one, each only as far as shown.
+    const std::uint64_t begin = mSpans.front().begin;
+    bool together = mSpans.back().end - begin <= kOneReadBytes;
+    if (together) {
+        mBytes.resize(static_cast<std::size_t>(mSpans.back().end - begin));
+        DWORD error = 0;
+        const std::optional<std::size_t> read = mFile->ReadAt(begin, mBytes.data(), mBytes.size(), error);
+        together = read && *read == mBytes.size();
+    }
+    std::int64_t time = 0;
+    std::uint64_t line = first;
+    for (const LineIndex::Span& span : mSpans) {
+        std::string_view raw;
+        bool cut = false;
+        bool readable = true;
+        if (together) {
+            raw = std::string_view(mBytes).substr(
+                static_cast<std::size_t>(span.begin - begin), static_cast<std::size_t>(span.end - span.begin));
+            raw.remove_suffix(LineEndBytes(raw, encoding));
+            cut = raw.size() > kMaxLineBytes;
+            if (cut) {
+                raw = DropLastCharacter(raw.substr(0, kMaxLineBytes), encoding);
+            }
+        } else {
+            readable = LineBytes(span, kMaxLineBytes, mRaw, cut);
+            raw = readable ? std::string_view(mRaw) : std::string_view();
+        }
+        std::string_view text = raw;
+        if (encoding != TextEncoding::Bytes || !unicode::is_valid_utf8(raw)) {
+            mText.clear();
+            AppendAsUtf8(mText, raw, encoding);
+            text = mText;
+        }
+        LineView view;
+        const bool inFormat = ParseLogFields(text, view);
+        if (inFormat) {
+            time = view.time;
+        } else {
+            view.time = time;
+            view.text = text;
+        }
+        if (line == mCounts.lines) {
+            ++mCounts.lines;
+            mCounts.malformed += inFormat || !readable ? 0 : 1;
+            mCounts.cut += cut ? 1 : 0;
+            if (!readable) {
+                ++mCounts.unreadable;
+                mCounts.error = mError;
+            }
+        }
+        ++line;
+        take(view);
+    }
+}
+
+std::optional<std::string> FileLines::WholeText(std::uint64_t line) const
+{
+    const LineIndex::Span span = mIndex.At(line);
+    std::string raw(static_cast<std::size_t>(span.end - span.begin), '\0');
+    DWORD error = 0;
+    const std::optional<std::size_t> read = mFile->ReadAt(span.begin, raw.data(), raw.size(), error);
+    if (!read || *read != raw.size()) {
+        return std::nullopt;
+    }
+    raw.resize(raw.size() - LineEndBytes(raw, mFile->Encoding()));
+    if (mFile->Encoding() == TextEncoding::Bytes && unicode::is_valid_utf8(raw)) {
+        return raw;
+    }
+    std::string text;
+    AppendAsUtf8(text, raw, mFile->Encoding());
+    return text;
+}
+
+}  // namespace tracing
