@@ -156,3 +156,53 @@ std::optional<std::string> FileLines::WholeText(std::uint64_t line) const
 }
 
 }  // namespace tracing
+
+namespace tracing {
+
+std::optional<std::uint64_t> FileLines::FindCandidates(std::string_view literal, bool matchCase, std::uint64_t first,
+    std::uint64_t end, std::size_t maxBytes, std::vector<std::uint64_t>& lines)
+{
+    const bool ascii = std::all_of(literal.begin(), literal.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (mFile->Encoding() != TextEncoding::Bytes || !ascii || literal.empty()) {
+        return std::nullopt;
+    }
+    end = std::min(end, mIndex.Lines());
+    if (first >= end) {
+        return end;
+    }
+    if (mFinder.Literal() != literal || mFinder.MatchCase() != matchCase) {
+        mFinder = pattern::LiteralFinder(std::string(literal), matchCase);
+    }
+    const std::uint64_t from = mIndex.At(first).begin;
+    const std::uint64_t last = mIndex.At(end - 1).end;
+    const std::uint64_t to = std::min(last, from + std::max<std::size_t>(maxBytes, kOneReadBytes));
+    // Runs of kOneReadBytes, each after the last literal.size() - 1 bytes of
+    // the one before, so that a literal across two runs is found.
+    const std::size_t keep = literal.size() - 1;
+    for (std::uint64_t at = from; at < to;) {
+        const std::uint64_t runFrom = at > from + keep ? at - keep : from;
+        const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(kOneReadBytes, to - at) + (at - runFrom));
+        mScan.resize(size);
+        DWORD error = 0;
+        const std::optional<std::size_t> read = mFile->ReadAt(runFrom, mScan.data(), size, error);
+        if (!read || *read < size) {
+            return std::nullopt;  // what cannot be read here is read line by line
+        }
+        const std::string_view bytes(mScan);
+        for (std::size_t hit = mFinder.Find(bytes, 0); hit != std::string_view::npos;) {
+            const std::uint64_t line = mIndex.LineAt(runFrom + hit);
+            if (line >= first && line < end && (lines.empty() || lines.back() < line)) {
+                lines.push_back(line);
+            }
+            // One hit a line is enough: go on after its end.
+            const std::uint64_t lineEnd = mIndex.At(line).end;
+            hit = lineEnd - runFrom >= bytes.size() ? std::string_view::npos
+                                                    : mFinder.Find(bytes, static_cast<std::size_t>(lineEnd - runFrom));
+        }
+        at += size - (at - runFrom);
+    }
+    // The line holding the byte where the look stopped is looked through again next time.
+    return to == last ? end : mIndex.LineAt(to);
+}
+
+}  // namespace tracing

@@ -7,6 +7,7 @@
 
 #include "viewer/file/LineIndex.h"
 #include "viewer/file/OpenedFile.h"
+#include "viewer/pattern/LiteralFinder.h"
 #include "viewer/store/LineSource.h"
 
 #include <windows.h>
@@ -33,6 +34,10 @@ public:
     }
 
     void Read(std::uint64_t first, std::size_t count, const std::function<void(const LineView&)>& take) override;
+    // Text of single bytes only, where an ASCII literal has the same bytes
+    // whether a line is UTF-8 or in the ANSI code page.
+    std::optional<std::uint64_t> FindCandidates(std::string_view literal, bool matchCase, std::uint64_t first,
+        std::uint64_t end, std::size_t maxBytes, std::vector<std::uint64_t>& lines) override;
 
     // Counted once a line, the first time it is read, in order: lines not in
     // the log format, lines cut at kMaxLineBytes, and lines that could not
@@ -62,6 +67,8 @@ private:
     std::string mBytes;  // the page's bytes when read at once
     std::string mRaw;
     std::string mText;
+    std::string mScan;  // the bytes find looks through
+    pattern::LiteralFinder mFinder;
     mutable DWORD mError = 0;
 };
 

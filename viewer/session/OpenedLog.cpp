@@ -25,7 +25,8 @@ bool OpenedLog::Work(std::size_t maxLines)
             mIndex->Add(end);
         }
     }
-    if (!mIndex) {
+    // The caller clears what it showed before any line of the new file comes.
+    if (!mIndex || restarted) {
         return restarted;
     }
     const std::uint64_t from = mStore.End();

@@ -37,6 +37,12 @@ struct SessionView {
     std::string findText;
     bool findCase = false;
     std::uint64_t findChanged = 0;  // when the find text changed, 0 when applied
+    // Find next (or previous) from a line, asked for while find was still looking.
+    struct PendingFind {
+        bool forward;
+        std::uint64_t from;
+    };
+    std::optional<PendingFind> pendingFind;
     // After a filter change: the chosen line, or the nearest shown after it, is chosen again.
     std::optional<std::uint64_t> refocus;
     // A line to choose and bring to the middle once the rules have reached it (Show in All).

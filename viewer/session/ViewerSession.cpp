@@ -137,8 +137,10 @@ void ViewerSession::TakeIn()
         if (change.droppedShown != 0 || change.added != 0 || change.reshown) {
             AfterShownChanged(change.droppedShown != 0 || change.reshown);
         }
+        CatchUpFind();
     } while (budget.Left()
-        && (mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0)));
+        && (mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0)
+            || View().finder.Behind(View().shown)));
     // The views behind catch up with what time is left, so that bringing one in front is quick.
     for (std::size_t index = 0; index < mViews.size() && budget.Left() && !mPaused; ++index) {
         SessionView& view = *mViews[index];
@@ -155,14 +157,15 @@ void ViewerSession::TakeIn()
 
 bool ViewerSession::Busy() const
 {
-    return mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0);
+    return mIntake.Waiting() || mOpened.Waiting() || (!mPaused && View().shown.Unmatched() != 0)
+        || View().finder.Behind(View().shown);
 }
 
 void ViewerSession::AfterViewShownChanged(SessionView& view)
 {
     view.shownCount = view.shown.Size();
     if (view.finder.Active()) {
-        view.finder.Update(view.shown);
+        view.finder.Update(view.shown, kFindSliceLines);
     }
 }
 
@@ -172,7 +175,7 @@ void ViewerSession::AfterShownChanged(bool moved)
     mChanges.rowsMoved = mChanges.rowsMoved || moved || view.shown.Size() < view.shownCount;
     view.shownCount = view.shown.Size();
     if (view.finder.Active()) {
-        view.finder.Update(view.shown);
+        view.finder.Update(view.shown, kFindSliceLines);
         mChanges.repaint = true;
     }
     mChanges.scrollToEnd = view.following && view.shownCount != 0;

@@ -50,6 +50,8 @@ public:
     static constexpr std::uint64_t kFindPauseMs = 250;
     // What one Tick may spend taking in lines and matching rules.
     static constexpr std::uint64_t kTickBudgetMs = 40;
+    // Find looks through about this many lines between looks at the time.
+    static constexpr std::size_t kFindSliceLines = 16384;
 
     // options: the command line (a saved log to show instead of capturing,
     // the log, the limits and rules for this run).
@@ -226,6 +228,11 @@ private:
     void ViewChanged();
     void WorkViews(bool& left);
     void ApplyFindChanges(std::uint64_t now);
+    // Find in front looks on, a slice at a time; once it has looked at
+    // every shown line it says so, and goes to the match asked for meanwhile.
+    void CatchUpFind();
+    void SayFindCount();
+    void GoToMatch(bool forward, std::uint64_t from);
     void DropOldMarks();
     void ClearLines();
     void KeepSettings();

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace tracing {
 
@@ -40,16 +41,42 @@ void ViewerSession::ApplyFind(std::string text, bool matchCase)
     view.findChanged = 0;
     view.findText = text;
     view.findCase = matchCase;
+    view.pendingFind.reset();
     view.finder.Set(std::move(text), matchCase);
-    view.finder.Update(view.shown);
+    view.finder.Update(view.shown, kFindSliceLines);
+    SayFindCount();
+    mChanges.repaint = true;
+}
+
+void ViewerSession::SayFindCount()
+{
+    const SessionView& view = View();
     if (!view.finder.Active()) {
         mStatus.Set(kStatusFind, L"");
+    } else if (view.finder.Behind(view.shown)) {
+        mStatus.Set(kStatusFind, L"Finding: " + std::to_wstring(view.finder.Count()) + L" matches so far");
     } else if (view.finder.Count() == 0) {
         mStatus.Set(kStatusFind, L"No match");
     } else {
         mStatus.Set(kStatusFind, L"Matches: " + std::to_wstring(view.finder.Count()));
     }
+}
+
+void ViewerSession::CatchUpFind()
+{
+    SessionView& view = View();
+    if (!view.finder.Behind(view.shown)) {
+        return;
+    }
+    view.finder.Update(view.shown, kFindSliceLines);
     mChanges.repaint = true;
+    if (view.finder.Behind(view.shown)) {
+        return;
+    }
+    SayFindCount();
+    if (const std::optional<SessionView::PendingFind> pending = std::exchange(view.pendingFind, std::nullopt)) {
+        GoToMatch(pending->forward, pending->from);
+    }
 }
 
 void ViewerSession::FindNext(bool forward, std::optional<std::size_t> chosen)
@@ -61,9 +88,21 @@ void ViewerSession::FindNext(bool forward, std::optional<std::size_t> chosen)
     if (!view.finder.Active()) {
         return;
     }
-    view.finder.Update(view.shown);
     // Without a chosen line, forward starts at the top and backward at the bottom.
     const std::uint64_t from = SequenceAt(chosen).value_or(forward ? ~std::uint64_t { 0 } : 0);
+    view.finder.Update(view.shown, kFindSliceLines);
+    if (view.finder.Behind(view.shown)) {
+        // Found once find has looked at every shown line.
+        view.pendingFind = SessionView::PendingFind { forward, from };
+        SayFindCount();
+        return;
+    }
+    GoToMatch(forward, from);
+}
+
+void ViewerSession::GoToMatch(bool forward, std::uint64_t from)
+{
+    SessionView& view = View();
     const std::optional<std::uint64_t> match = view.finder.Next(from, forward);
     const std::optional<std::size_t> position = match ? view.shown.PositionOf(*match) : std::nullopt;
     if (!position) {

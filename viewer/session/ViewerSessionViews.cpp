@@ -101,11 +101,7 @@ void ViewerSession::ViewChanged()
             mChanges.select = position;
         }
     }
-    if (!view.finder.Active()) {
-        mStatus.Set(kStatusFind, L"");
-    } else {
-        mStatus.Set(kStatusFind, L"Matches: " + std::to_wstring(view.finder.Count()));
-    }
+    SayFindCount();
 }
 
 void ViewerSession::ShowInAll(std::optional<std::size_t> chosen)

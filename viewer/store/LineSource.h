@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace tracing {
 
@@ -17,6 +20,25 @@ public:
     // once; their texts are valid only during the call. A line that cannot
     // be read is handed on empty (and counted by the source).
     virtual void Read(std::uint64_t first, std::size_t count, const std::function<void(const LineView&)>& take) = 0;
+
+    // A quick first pass for find over the source's own bytes: appends to
+    // lines, ascending, every line from first up to end whose bytes hold
+    // literal (its ASCII letters in lower case and matched in either case
+    // unless matchCase), looking through about maxBytes at most. The lines
+    // found may still not match as shown; none that would match is missed.
+    // Returns the line it reached (every line before it was looked
+    // through), or nothing when it cannot look through its bytes this way.
+    virtual std::optional<std::uint64_t> FindCandidates(std::string_view literal, bool matchCase, std::uint64_t first,
+        std::uint64_t end, std::size_t maxBytes, std::vector<std::uint64_t>& lines)
+    {
+        static_cast<void>(literal);
+        static_cast<void>(matchCase);
+        static_cast<void>(first);
+        static_cast<void>(end);
+        static_cast<void>(maxBytes);
+        static_cast<void>(lines);
+        return std::nullopt;
+    }
 };
 
 }  // namespace tracing

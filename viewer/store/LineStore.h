@@ -96,6 +96,7 @@ public:
     static constexpr std::size_t kKeptPages = 8;
     void Attach(std::shared_ptr<LineSource> source);
     bool Paged() const { return mSource != nullptr; }
+    LineSource* Source() const { return mSource.get(); }
     // The source's lines before end are held from now on (end only grows).
     void Admit(std::uint64_t end);
 

@@ -1,7 +1,9 @@
 // Find: the shown lines whose whole line (every field but the time) holds a
 // text, without regard to case unless asked. The matches are worked out in
-// one pass when the text or the shown lines change, and extended as lines
-// are added, so that going to the next or previous match is a lookup.
+// passes of bounded work when the text or the shown lines change, and
+// extended as lines are added, so that going to the next or previous match
+// is a lookup. Over an opened file, the file's own bytes are looked through
+// first, and only the lines that hold the text are read and matched.
 #pragma once
 
 #include "viewer/pattern/LiteralFinder.h"
@@ -10,7 +12,9 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tracing {
 
@@ -22,8 +26,12 @@ public:
     bool MatchCase() const { return mMatchCase; }
     bool Active() const { return !mText.empty(); }
 
-    // Brings the matches up to date with what shown holds.
-    void Update(const ShownLines& shown);
+    // Brings the matches up to date with what shown holds, matching at most
+    // about maxLines lines (a file's bytes count a line for every kBytesPerLine).
+    static constexpr std::size_t kBytesPerLine = 64;
+    void Update(const ShownLines& shown, std::size_t maxLines = SIZE_MAX);
+    // Whether shown holds lines not yet looked at.
+    bool Behind(const ShownLines& shown) const;
     std::size_t Count() const { return mMatches.size(); }
     bool IsMatch(std::uint64_t sequence) const;
     // The match after (or before) the line from, going round at the end; nothing without matches.
@@ -39,6 +47,8 @@ private:
     std::deque<std::uint64_t> mMatches;
     std::optional<std::uint64_t> mGeneration;  // of the shown lines the matches belong to
     std::uint64_t mScannedTo = 0;  // shown lines before this sequence are done
+    bool mQuickPass = false;  // the text can be looked for in a file's bytes
+    std::vector<std::uint64_t> mCandidates;
 };
 
 }  // namespace tracing

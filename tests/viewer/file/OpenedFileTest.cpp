@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -217,6 +218,50 @@ TEST(OpenedFileTest, EmptyFilesDevicesAndMissingFilesEndAtOnceWithWhatHappened)
     EXPECT_TRUE(progress.notText);
     ASSERT_EQ(zeros.Lines(), 1u);
     EXPECT_EQ(zeros.Texts(0, 1).at(0).size(), FileLines::kMaxLineBytes) << "shown cut";
+}
+
+TEST(OpenedFileTest, FindLooksThroughTheFilesBytesInBoundedStepsAndMissesNoLineHoldingTheText)
+{
+    testing_support::TempFolder folder;
+    std::string bytes;
+    std::vector<std::uint64_t> holding;
+    for (std::uint64_t line = 0; bytes.size() < (std::size_t { 5 } << 20); ++line) {
+        std::string text = "line " + std::to_string(line) + std::string(line % 150, '-');
+        // Some straddle the runs find reads, one at the very end of a line.
+        const std::size_t next = bytes.size() + text.size() + 20;
+        if (line % 1000 == 7 || next / FileLines::kOneReadBytes != bytes.size() / FileLines::kOneReadBytes) {
+            text += line % 2 == 0 ? " NeEdLe" : " needle";
+            holding.push_back(line);
+        }
+        bytes += text + (line % 3 == 0 ? "\r\n" : "\n");
+    }
+    const std::wstring path = folder.WriteFile(L"find.log", bytes);
+    const Opened opened = IndexWhole(path);
+    for (const bool matchCase : { false, true }) {
+        std::vector<std::uint64_t> found;
+        std::uint64_t from = 0;
+        int steps = 0;
+        while (from < opened.Lines()) {
+            const std::optional<std::uint64_t> reached
+                = opened.lines->FindCandidates("needle", matchCase, from, opened.Lines(), 300000, found);
+            ASSERT_TRUE(reached);
+            ASSERT_GE(*reached, from);
+            from = *reached;
+            ++steps;
+        }
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        std::vector<std::uint64_t> expected;
+        for (const std::uint64_t line : holding) {
+            if (!matchCase || line % 2 == 1) {
+                expected.push_back(line);
+            }
+        }
+        EXPECT_EQ(found, expected) << matchCase;
+        EXPECT_GE(steps, 5) << "each step looks through about its bytes, not the whole file";
+    }
+    std::vector<std::uint64_t> none;
+    EXPECT_FALSE(opened.lines->FindCandidates("gr\xC3\xBC\xC3\x9F", true, 0, opened.Lines(), 1 << 20, none))
+        << "a text beyond ASCII may be in the ANSI code page in the file: it is matched line by line";
 }
 
 TEST(OpenedFileTest, AFollowedFileIsWaitedForReadAsItGrowsAndReadAgainWhenTruncatedOrReplaced)

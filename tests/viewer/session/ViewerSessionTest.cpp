@@ -2,6 +2,7 @@
 // follows, the rules it takes from files and keeps, and what its status
 // bar says, driven as the window drives it.
 #include "tests/viewer/session/SessionHarness.h"
+#include "viewer/file/FileLines.h"
 
 #include "foundation/trace/TraceProtocol.h"
 #include "tests/support/FileBytes.h"
@@ -9,6 +10,9 @@
 #include "viewer/log/LogFormat.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <string>
 #include <vector>
@@ -345,6 +349,90 @@ TEST(ViewerSessionTest, ASavedLogIsReadApartWithItsOutcomeInTheStatusBar)
         ::Sleep(10);
     }
     EXPECT_EQ(nothing.Status(kStatusCapture).rfind(L"The log cannot be read: ", 0), 0u) << nothing.Status(kStatusCapture);
+}
+
+// Settles the session until check holds, at most five seconds.
+template <typename Check> bool SettleUntil(Harness& viewer, Check check)
+{
+    for (const ULONGLONG start = ::GetTickCount64(); ::GetTickCount64() - start < 5000; ::Sleep(10)) {
+        viewer.Settle();
+        if (check()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ViewerSessionTest, AFollowedFileShowsWhatIsAddedSaysWhenItStartsAgainAndCopiesALongLineWhole)
+{
+    testing_support::TempFolder folder;
+    const std::wstring path = folder.WriteFile(L"followed.log", "one\ntwo\n");
+    CommandLine options;
+    options.openPath = path;
+    options.follow = true;
+    Harness viewer(options);
+    ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer.Texts().size() == 2; }));
+    EXPECT_TRUE(viewer->Following()) << "a followed file follows its new lines, as the live list does";
+    EXPECT_EQ(viewer.Status(kStatusCapture), L"Following: 2 lines, 2 not in the log format");
+
+    const std::string longLine(FileLines::kMaxLineBytes + 5000, 'w');
+    {
+        std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::app);
+        file << "three\n" << longLine << "\n";
+    }
+    ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer.Texts().size() == 4; }));
+    EXPECT_EQ(viewer.Texts()[3].size(), LineStore::kMaxTextBytes) << "shown cut";
+    std::string copied = viewer->FormatLines({ 3 });
+    EXPECT_NE(copied.find(longLine + "\r\n"), std::string::npos) << "copied whole";
+
+    { std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << "again\n"; }
+    ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer.Texts() == std::vector<std::string> { "again" }; }));
+    EXPECT_NE(viewer.Status(kStatusLog).find(L"The file was truncated or replaced: reading it from its start"),
+        std::wstring::npos)
+        << viewer.Status(kStatusLog);
+    EXPECT_EQ(viewer.Status(kStatusCounts), L"Lines: 1");
+}
+
+TEST(ViewerSessionTest, FindInAnOpenedFileFindsWhatItFindsInTheLiveListAndGoesToMatchesOnceItHasLooked)
+{
+    testing_support::TempFolder folder;
+    std::string log;
+    for (int i = 0; i < 100000; ++i) {
+        AppendLogLine(log, { 133000000000000000 + i, 5, LineOrigin::Record, kMessage, "app.exe", "src",
+                               "line " + std::to_string(i) + (i % 25000 == 3 ? " Needle" : "") });
+    }
+    log += "a plain line\r\n";
+    CommandLine options;
+    options.openPath = folder.WriteFile(L"find.log", log);
+    Harness viewer(options);
+    ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer->ShownCount() == 100001; }));
+
+    // Asked for before find has looked at every line, the next match is gone to once it has.
+    viewer->ApplyFind("needle", false);
+    viewer->FindNext(true, std::nullopt);
+    const ViewerSession::Changes changes = viewer.Settle();
+    EXPECT_EQ(changes.select, std::optional<std::size_t>(3));
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Match 1 of 4");
+    // Texts that a line's kind name or numbers may hold are matched line by line.
+    viewer->ApplyFind("debug", true);
+    viewer.Settle();
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Matches: 1") << "the plain line shows as debug output";
+    viewer->ApplyFind("99999", true);
+    viewer.Settle();
+    EXPECT_EQ(viewer.Status(kStatusFind), L"Matches: 2") << "\"line 99999\", and line number 99999";
+}
+
+TEST(ViewerSessionTest, AFileNotYetMadeIsWaitedForWhenFollowed)
+{
+    testing_support::TempFolder folder;
+    CommandLine options;
+    options.openPath = folder.File(L"later.log");
+    options.follow = true;
+    Harness viewer(options);
+    ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer.Status(kStatusCapture).starts_with(L"Waiting for the file"); }))
+        << viewer.Status(kStatusCapture);
+    folder.WriteFile(L"later.log", "made\n");
+    EXPECT_TRUE(SettleUntil(viewer, [&] { return viewer.Texts() == std::vector<std::string> { "made" }; }));
 }
 
 }  // namespace
