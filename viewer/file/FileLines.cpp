@@ -83,14 +83,9 @@ void FileLines::Read(std::uint64_t first, std::size_t count, const std::function
     }
     const TextEncoding encoding = mFile->Encoding();
     // Short lines close together are read at once; others one by one, each only as far as shown.
-    const std::uint64_t begin = mSpans.front().begin;
-    bool together = mSpans.back().end - begin <= kOneReadBytes;
-    if (together) {
-        mBytes.resize(static_cast<std::size_t>(mSpans.back().end - begin));
-        DWORD error = 0;
-        const std::optional<std::size_t> read = mFile->ReadAt(begin, mBytes.data(), mBytes.size(), error);
-        together = read && *read == mBytes.size();
-    }
+    const bool together = mSpans.back().end - mSpans.front().begin <= kOneReadBytes
+        && Buffer(mSpans.front().begin, mSpans.back().end);
+    const std::uint64_t begin = mBufferAt;
     std::int64_t time = 0;
     std::uint64_t line = first;
     for (const LineIndex::Span& span : mSpans) {
@@ -135,6 +130,20 @@ void FileLines::Read(std::uint64_t first, std::size_t count, const std::function
         ++line;
         take(view);
     }
+}
+
+bool FileLines::Buffer(std::uint64_t begin, std::uint64_t end)
+{
+    if (begin >= mBufferAt && end <= mBufferAt + mBytes.size()) {
+        return true;
+    }
+    // Pages are mostly read in order: what follows is read with them, in one call.
+    mBytes.resize(static_cast<std::size_t>(std::max<std::uint64_t>(kOneReadBytes, end - begin)));
+    DWORD error = 0;
+    const std::optional<std::size_t> read = mFile->ReadAt(begin, mBytes.data(), mBytes.size(), error);
+    mBytes.resize(read.value_or(0));
+    mBufferAt = begin;
+    return end - begin <= mBytes.size();
 }
 
 std::optional<std::string> FileLines::WholeText(std::uint64_t line) const

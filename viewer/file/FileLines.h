@@ -59,12 +59,16 @@ private:
     // The line's bytes without its line end, at most limit of them; false when unreadable.
     bool LineBytes(const LineIndex::Span& span, std::size_t limit, std::string& raw, bool& cut) const;
     static std::size_t LineEndBytes(std::string_view raw, TextEncoding encoding);
+    // Whether the bytes [begin, end) are in mBytes, read now when they are not.
+    bool Buffer(std::uint64_t begin, std::uint64_t end);
 
     std::shared_ptr<const OpenedFile> mFile;
     const LineIndex& mIndex;
     Counts mCounts;
     std::vector<LineIndex::Span> mSpans;
-    std::string mBytes;  // the page's bytes when read at once
+    // The file's bytes from mBufferAt, read ahead of the pages asked for.
+    std::string mBytes;
+    std::uint64_t mBufferAt = 0;
     std::string mRaw;
     std::string mText;
     std::string mScan;  // the bytes find looks through

@@ -29,7 +29,13 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit)
 
 bool HoldsTab(std::string_view text)
 {
-    return text.find('\t') != std::string_view::npos;
+    // Short texts, for every line a page reads: a plain loop beats a call to memchr.
+    for (const char c : text) {
+        if (c == '\t') {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
