@@ -5,7 +5,10 @@
 # Tracing.exe and against a bare listener, and fills the viewer's line store
 # with a million lines; bench_tracecap runs them against tracecap.exe writing
 # to a file and against the bare listener. bench_view finds, filters and folds over a million
-# held lines, against a plain pass over their texts.
+# held lines, against a plain pass over their texts. bench_openlog opens a
+# 1 GB saved log (made once in build/bench/benchmarks/openlog-data; needs
+# about 1.1 GB free): its first page, its whole index against a bare read,
+# the memory held, and a find against string_view::find.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,3 +33,5 @@ echo "== console start-up =="
 run bench_startup
 echo "== find, filters and folding =="
 run bench_view
+echo "== opening a 1 GB saved log =="
+run bench_openlog

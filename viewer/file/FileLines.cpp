@@ -4,6 +4,7 @@
 #include "viewer/log/LogFormat.h"
 
 #include <algorithm>
+#include <new>
 
 namespace tracing {
 
@@ -149,7 +150,15 @@ bool FileLines::Buffer(std::uint64_t begin, std::uint64_t end)
 std::optional<std::string> FileLines::WholeText(std::uint64_t line) const
 {
     const LineIndex::Span span = mIndex.At(line);
-    std::string raw(static_cast<std::size_t>(span.end - span.begin), '\0');
+    if (span.end - span.begin > kMaxWholeBytes) {
+        return std::nullopt;
+    }
+    std::string raw;
+    try {
+        raw.resize(static_cast<std::size_t>(span.end - span.begin));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
     DWORD error = 0;
     const std::optional<std::size_t> read = mFile->ReadAt(span.begin, raw.data(), raw.size(), error);
     if (!read || *read != raw.size()) {

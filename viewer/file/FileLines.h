@@ -51,8 +51,9 @@ public:
     };
     const Counts& GetCounts() const { return mCounts; }
 
-    // The whole of a line as UTF-8 however long (for copying and saving it);
-    // nothing when it cannot be read.
+    // The whole of a line as UTF-8 (for copying and saving it), up to
+    // kMaxWholeBytes; nothing when it is longer, or cannot be read or held.
+    static constexpr std::uint64_t kMaxWholeBytes = std::uint64_t { sizeof(void*) == 8 ? 1024 : 128 } << 20;
     std::optional<std::string> WholeText(std::uint64_t line) const;
 
 private:
