@@ -3,6 +3,8 @@
 #include "foundation/resources/UniqueResource.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 namespace tracing {
 
@@ -39,6 +41,15 @@ bool WriteAllBytes(HANDLE file, std::string_view bytes) noexcept
 
 bool SaveFileReplacing(const std::wstring& path, std::string_view bytes)
 {
+    bool given = false;
+    return SaveFileReplacing(path, [&](std::string& piece) {
+        piece.assign(bytes);
+        return !std::exchange(given, true);
+    });
+}
+
+bool SaveFileReplacing(const std::wstring& path, const std::function<bool(std::string& piece)>& next)
+{
     // A read-only file is not replaced; the rename would not say so everywhere.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -63,7 +74,18 @@ bool SaveFileReplacing(const std::wstring& path, std::string_view bytes)
         return false;
     }
     DWORD error = ERROR_SUCCESS;
-    if (!WriteAllBytes(file.get(), bytes) || !::FlushFileBuffers(file.get())) {
+    try {
+        std::string piece;
+        while (error == ERROR_SUCCESS && next(piece)) {
+            if (!WriteAllBytes(file.get(), piece)) {
+                error = ::GetLastError();
+            }
+            piece.clear();
+        }
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    if (error == ERROR_SUCCESS && !::FlushFileBuffers(file.get())) {
         error = ::GetLastError();
     }
     file.reset();

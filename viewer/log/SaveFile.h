@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ namespace tracing {
 // then moved over path. On any failure path is left as it was, the temporary
 // file is removed, and false is returned with the last error set.
 [[nodiscard]] bool SaveFileReplacing(const std::wstring& path, std::string_view bytes);
+// The same for bytes made a piece at a time, so that a large file is never
+// held whole: next fills piece (given empty) and returns false once there is
+// nothing more.
+[[nodiscard]] bool SaveFileReplacing(const std::wstring& path, const std::function<bool(std::string& piece)>& next);
 
 }  // namespace tracing

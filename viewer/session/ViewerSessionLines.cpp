@@ -211,16 +211,21 @@ std::string ViewerSession::FormatLines(const std::vector<std::size_t>& chosen) c
 
 bool ViewerSession::Save(const std::wstring& path, bool all, const std::vector<std::size_t>& chosen)
 {
-    std::string text;
+    bool saved = false;
     if (all) {
-        // Every held line, whatever the filters and folds show.
-        for (std::uint64_t sequence = mStore.First(); sequence < mStore.End(); ++sequence) {
-            AppendHeldLine(text, sequence);
-        }
+        // Every held line, whatever the filters and folds show, a megabyte
+        // at a time: an opened file's lines may be far more than memory holds.
+        std::uint64_t sequence = mStore.First();
+        saved = SaveFileReplacing(path, [&](std::string& piece) {
+            for (; sequence < mStore.End() && piece.size() < (std::size_t { 1 } << 20); ++sequence) {
+                AppendHeldLine(piece, sequence);
+            }
+            return !piece.empty();
+        });
     } else {
-        text = FormatLines(chosen);
+        saved = SaveFileReplacing(path, FormatLines(chosen));
     }
-    if (SaveFileReplacing(path, text)) {
+    if (saved) {
         return true;
     }
     mStatus.Note(L"The lines could not be saved to " + path + L": " + SystemException::GetSystemErrorText(::GetLastError()));

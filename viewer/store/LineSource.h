@@ -28,15 +28,9 @@ public:
     // found may still not match as shown; none that would match is missed.
     // Returns the line it reached (every line before it was looked
     // through), or nothing when it cannot look through its bytes this way.
-    virtual std::optional<std::uint64_t> FindCandidates(std::string_view literal, bool matchCase, std::uint64_t first,
-        std::uint64_t end, std::size_t maxBytes, std::vector<std::uint64_t>& lines)
+    virtual std::optional<std::uint64_t> FindCandidates(std::string_view /*literal*/, bool /*matchCase*/,
+        std::uint64_t /*first*/, std::uint64_t /*end*/, std::size_t /*maxBytes*/, std::vector<std::uint64_t>& /*lines*/)
     {
-        static_cast<void>(literal);
-        static_cast<void>(matchCase);
-        static_cast<void>(first);
-        static_cast<void>(end);
-        static_cast<void>(maxBytes);
-        static_cast<void>(lines);
         return std::nullopt;
     }
 };

@@ -384,6 +384,9 @@ TEST(ViewerSessionTest, AFollowedFileShowsWhatIsAddedSaysWhenItStartsAgainAndCop
     EXPECT_EQ(viewer.Texts()[3].size(), LineStore::kMaxTextBytes) << "shown cut";
     std::string copied = viewer->FormatLines({ 3 });
     EXPECT_NE(copied.find(longLine + "\r\n"), std::string::npos) << "copied whole";
+    const std::wstring saved = folder.File(L"saved.txt");
+    ASSERT_TRUE(viewer->Save(saved, true, {}));
+    EXPECT_NE(testing_support::ReadFileBytes(saved).find(longLine + "\r\n"), std::string::npos) << "saved whole";
 
     { std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << "again\n"; }
     ASSERT_TRUE(SettleUntil(viewer, [&] { return viewer.Texts() == std::vector<std::string> { "again" }; }));

@@ -47,6 +47,14 @@ TEST(CommandLineTest, ReadsLogHistoryAndLimitAndIgnoresTheRest)
         EXPECT_EQ(parsed.ignored, row.ignored) << row.name;
         EXPECT_EQ(parsed.openPath, row.openPath) << row.name;
     }
+    const CommandLine followed = ParseCommandLine({ L"-FOLLOW", L"C:\\logs\\app.log" });
+    EXPECT_EQ(followed.openPath, std::optional<std::wstring>(L"C:\\logs\\app.log"));
+    EXPECT_TRUE(followed.follow);
+    EXPECT_FALSE(ParseCommandLine({ L"app.log" }).follow);
+    const CommandLine both = ParseCommandLine({ L"a.log", L"/follow", L"b.log" });
+    EXPECT_EQ(both.openPath, std::optional<std::wstring>(L"a.log")) << "one file a window";
+    EXPECT_FALSE(both.follow);
+    EXPECT_EQ(both.ignored, (std::vector<std::wstring> { L"/follow", L"b.log" }));
     EXPECT_EQ(ParseCommandLine({ L"/rules", L"r.rules" }).rulesPath, std::optional<std::wstring>(L"r.rules"));
     EXPECT_EQ(ParseCommandLine({ L"/history-mb", L"3" }).historyMB, std::optional<std::uint32_t>(3));
     EXPECT_EQ(ParseCommandLine({ L"/history-mb", L"0" }).ignored, std::vector<std::wstring> { L"/history-mb 0" });
