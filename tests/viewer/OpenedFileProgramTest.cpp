@@ -33,7 +33,7 @@ std::uint64_t WriteLog(const std::wstring& path, std::size_t megabytes)
     while (static_cast<std::uint64_t>(file.tellp()) < (std::uint64_t { megabytes } << 20)) {
         piece.clear();
         for (int i = 0; i < 10000; ++i, ++lines) {
-            AppendLogLine(piece, { 133000000000000000 + static_cast<std::int64_t>(lines) * 10000, 4000 + lines % 7,
+            AppendLogLine(piece, { 133000000000000000 + static_cast<std::int64_t>(lines) * 10000, static_cast<std::uint32_t>(4000 + lines % 7),
                                      LineOrigin::Record, 2, "service.exe", "worker",
                                      "request " + std::to_string(lines) + " handled in " + std::to_string(lines % 97) + " ms" });
         }

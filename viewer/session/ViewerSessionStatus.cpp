@@ -28,39 +28,33 @@ std::wstring ViewerSession::OpenedStatus() const
 {
     const FileIndexing::Progress progress = mOpened.Progress();
     const std::wstring lines = std::to_wstring(mOpened.IndexedLines()) + L" lines";
+    const bool ended = progress.state == FileIndexing::State::Done || progress.state == FileIndexing::State::Following;
     std::wstring text;
-    switch (progress.state) {
-    case FileIndexing::State::Failed:
+    if (progress.state == FileIndexing::State::Failed) {
         text = L"The log cannot be read: " + FileErrorText(progress.error);
-        if (mOpened.IndexedLines() != 0) {
-            text += L" (" + lines + L" read before)";
-        }
-        return text;
-    case FileIndexing::State::Waiting:
+        return mOpened.IndexedLines() == 0 ? text : text + L" (" + lines + L" read before)";
+    }
+    if (progress.state == FileIndexing::State::Waiting) {
         return L"Waiting for the file to be made: " + *mOptions.openPath;
-    case FileIndexing::State::Done:
-    case FileIndexing::State::Following:
-        if (!mOpened.Waiting()) {
-            const std::optional<FileLines::Counts> counts = mOpened.Counts();
-            const FileLines::Counts read = counts.value_or(FileLines::Counts {});
-            text = progress.state == FileIndexing::State::Done ? L"Read " : L"Following: ";
-            text += std::to_wstring(read.lines) + L" lines, " + std::to_wstring(read.malformed)
-                + L" not in the log format";
-            if (read.cut != 0) {
-                text += L", " + std::to_wstring(read.cut) + L" cut to their first "
-                    + std::to_wstring(FileLines::kMaxLineBytes / 1024) + L" KB";
-            }
-            if (read.unreadable != 0) {
-                text += L", " + std::to_wstring(read.unreadable) + L" could not be read ("
-                    + FileErrorText(read.error) + L")";
-            }
-            break;
-        }
-        [[fallthrough]];
-    default:
+    }
+    if (!ended) {
         text = L"Reading " + Megabytes(progress.bytes) + L" of " + Megabytes(progress.size) + L" ("
             + Percent(progress.bytes, progress.size) + L"): " + lines;
-        break;
+    } else if (mOpened.Waiting()) {
+        // Every line end is found; the lines are still being taken in.
+        text = L"Taking in " + std::to_wstring(mStore.End()) + L" of " + lines + L" ("
+            + Percent(mStore.End(), mOpened.IndexedLines()) + L")";
+    } else {
+        const FileLines::Counts read = mOpened.Counts().value_or(FileLines::Counts {});
+        text = progress.state == FileIndexing::State::Done ? L"Read " : L"Following: ";
+        text += std::to_wstring(read.lines) + L" lines, " + std::to_wstring(read.malformed) + L" not in the log format";
+        if (read.cut != 0) {
+            text += L", " + std::to_wstring(read.cut) + L" cut to their first "
+                + std::to_wstring(FileLines::kMaxLineBytes / 1024) + L" KB";
+        }
+        if (read.unreadable != 0) {
+            text += L", " + std::to_wstring(read.unreadable) + L" could not be read (" + FileErrorText(read.error) + L")";
+        }
     }
     if (progress.notText) {
         text += std::wstring(kStatusGap) + L"The file holds NUL bytes: it may not be text";

@@ -118,6 +118,18 @@ void LineStore::Add(const LineView& line)
     DropBeyondCapacity();
 }
 
+std::size_t LineStore::HeldBytes() const
+{
+    if (!mSource) {
+        return mHeldBytes;
+    }
+    std::size_t total = 0;
+    for (const Page& page : mPages) {
+        total += page.bytes.capacity() + page.records.capacity() * sizeof(LineRecord);
+    }
+    return total;
+}
+
 void LineStore::Attach(std::shared_ptr<LineSource> source)
 {
     mSource.reset();
@@ -197,8 +209,37 @@ LineStore::Page& LineStore::LoadPage(std::uint64_t number) const
         page.records.push_back(empty);
     }
     page.number = number;
+    page.used = ++mPageUses;
     mLastPage = slot;
+    KeepPagesBounded();
     return page;
+}
+
+void LineStore::KeepPagesBounded() const
+{
+    // Pages of very long lines let go of the oldest but the latest few, so
+    // that a file of such lines costs a bounded memory too.
+    std::size_t total = HeldBytes();
+    while (total > kKeptPageBytes) {
+        Page* oldest = nullptr;
+        std::size_t newer = 0;
+        for (Page& page : mPages) {
+            if (page.bytes.capacity() != 0 && (oldest == nullptr || page.used < oldest->used)) {
+                oldest = &page;
+            }
+        }
+        for (const Page& page : mPages) {
+            newer += oldest != nullptr && page.used > oldest->used ? 1 : 0;
+        }
+        if (oldest == nullptr || newer < kAlwaysKeptPages) {
+            return;
+        }
+        total -= oldest->bytes.capacity() + oldest->records.capacity() * sizeof(LineRecord);
+        oldest->number = ~std::uint64_t { 0 };
+        oldest->used = 0;
+        std::vector<char>().swap(oldest->bytes);
+        std::vector<LineRecord>().swap(oldest->records);
+    }
 }
 
 void LineStore::SetCapacity(std::size_t capacity, std::size_t capacityBytes)

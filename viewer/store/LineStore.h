@@ -5,8 +5,8 @@
 // other threads reach it through the session's intake.
 // An opened file's lines stay in the file instead (Attach): the store reads
 // them a page at a time as they are asked for and keeps the last few pages,
-// so that a line read from it lives at least until kKeptPages - 1 other
-// pages have been read.
+// so that a line read from it lives at least until kAlwaysKeptPages - 1
+// other pages have been read.
 #pragma once
 
 #include <cstddef>
@@ -93,7 +93,11 @@ public:
     // From now on the lines are source's (none until admitted), numbered
     // from 0; null holds lines in memory again. Drops every line held.
     static constexpr std::size_t kPageLines = 256;
-    static constexpr std::size_t kKeptPages = 8;
+    static constexpr std::size_t kKeptPages = 16;
+    // Pages beyond this many bytes are let go, oldest first, but for the
+    // latest kAlwaysKeptPages.
+    static constexpr std::size_t kKeptPageBytes = std::size_t { 32 } << 20;
+    static constexpr std::size_t kAlwaysKeptPages = 4;
     void Attach(std::shared_ptr<LineSource> source);
     bool Paged() const { return mSource != nullptr; }
     LineSource* Source() const { return mSource.get(); }
@@ -106,8 +110,9 @@ public:
     std::uint64_t First() const { return mFirst; }
     std::uint64_t End() const { return mSource ? mAdmitted : mFirst + mRecords.size(); }
     std::size_t Size() const { return static_cast<std::size_t>(End() - mFirst); }
-    // What the held lines cost, as the byte capacity counts it.
-    std::size_t HeldBytes() const { return mHeldBytes; }
+    // What the held lines cost, as the byte capacity counts it; for a
+    // source's lines, what the pages read from it hold.
+    std::size_t HeldBytes() const;
 
     // The held line numbered sequence, or null when it is not (or no longer) held.
     const LineRecord* Find(std::uint64_t sequence) const
@@ -159,6 +164,7 @@ private:
     static LineRecord MakeRecord(const LineView& line, std::string_view& source, std::string_view& text);
     const LineRecord& PagedRecord(std::uint64_t sequence) const;
     Page& LoadPage(std::uint64_t number) const;
+    void KeepPagesBounded() const;
     std::uint16_t ProcessIndex(std::string_view name) const;
     char* Room(std::size_t bytes, std::uint64_t& textAt);
     void DropBeyondCapacity();

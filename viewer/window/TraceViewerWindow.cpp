@@ -16,6 +16,10 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 100;
+// While the core has work waiting (a large file coming in, a find looking),
+// it steps again as soon as the window has nothing else to do: timer
+// messages come after input and painting, so the window still answers.
+constexpr UINT kBusyRefreshMs = 1;
 
 // The process and thread behind a sender window handed in wParam, if any:
 // senders that pass no window stay unknown, and their scopes are paired as
@@ -242,6 +246,10 @@ void TraceViewerWindow::OnDpiChanged(UINT oldDpi)
 void TraceViewerWindow::OnTimer()
 {
     mSession.Tick();
+    const bool busy = mSession.Busy();
+    if (busy != mBusyTicks && ::SetTimer(Window(), kRefreshTimer, busy ? kBusyRefreshMs : kRefreshMs, nullptr) != 0) {
+        mBusyTicks = busy;
+    }
     if (mPacing.Due()) {
         const double start = DrawPacing::NowMs();
         Draw(mSession.TakeChanges());

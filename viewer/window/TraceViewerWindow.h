@@ -65,6 +65,7 @@ private:
     LineList mList;
     StatusBar mStatus;
     DrawPacing mPacing;
+    bool mBusyTicks = false;  // the timer runs at kBusyRefreshMs
     // The tab a tab's context menu was opened on.
     std::optional<std::size_t> mMenuTab;
 };

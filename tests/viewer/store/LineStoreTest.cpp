@@ -1,7 +1,10 @@
 #include "viewer/store/LineStore.h"
+#include "viewer/store/LineSource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -120,6 +123,82 @@ TEST(LineStoreTest, TheByteBoundDropsTheOldestWhateverTheLineCountAndHeldTextsSt
         ASSERT_EQ(line.text, textOf(n)) << n;
         ASSERT_EQ(line.source, "s") << n;
         ASSERT_EQ(line.process, "p" + std::to_string(n % 3) + ".exe") << n;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Lines made up on asking, as a file would give them: line n's text is
+// "line n" followed by textBytes - 6 bytes or so, its time n.
+class MadeUpLines final : public LineSource {
+public:
+    explicit MadeUpLines(std::size_t textBytes = 0)
+        : mTextBytes(textBytes)
+    {
+    }
+    void Read(std::uint64_t first, std::size_t count, const std::function<void(const LineView&)>& take) override
+    {
+        ++reads;
+        for (std::uint64_t line = first; line < first + count; ++line) {
+            std::string text = "line " + std::to_string(line);
+            text.resize(std::max(text.size(), mTextBytes), '.');
+            take(Line(static_cast<std::int64_t>(line), text, line % 2 == 0 ? "even.exe" : "odd.exe", "src"));
+        }
+    }
+    int reads = 0;
+
+private:
+    std::size_t mTextBytes;
+};
+
+TEST(LineStoreTest, ASourcesLinesAreReadAPageAtATimeOnceAdmittedAndKeptForTheNextLook)
+{
+    LineStore store;
+    const auto source = std::make_shared<MadeUpLines>();
+    store.Attach(source);
+    EXPECT_EQ(store.Find(0), nullptr) << "nothing is held before it is admitted";
+    store.Admit(1000);
+    EXPECT_EQ(std::make_tuple(store.First(), store.End()), std::make_tuple(0ull, 1000ull));
+    for (std::uint64_t line = 0; line < 1000; ++line) {
+        const LineView held = Held(store, line);
+        ASSERT_EQ(held.text, "line " + std::to_string(line));
+        ASSERT_EQ(held.process, line % 2 == 0 ? "even.exe" : "odd.exe");
+        ASSERT_EQ(held.time, static_cast<std::int64_t>(line));
+    }
+    const int reads = source->reads;
+    EXPECT_EQ(reads, static_cast<int>((1000 + LineStore::kPageLines - 1) / LineStore::kPageLines));
+    EXPECT_EQ(store.Text(store.Record(3)), "line 3") << "a kept page is not read again";
+    EXPECT_EQ(source->reads, reads);
+
+    // A page read before more lines were admitted is read again for them.
+    store.Admit(1100);
+    EXPECT_EQ(store.Text(store.Record(1050)), "line 1050");
+    EXPECT_EQ(store.Text(store.Record(999)), "line 999");
+
+    // Clearing lets go of the lines admitted so far; later ones are held.
+    store.Clear();
+    EXPECT_EQ(std::make_tuple(store.First(), store.Size()), std::make_tuple(1100ull, 0ull));
+    store.Admit(1200);
+    EXPECT_EQ(store.Text(store.Record(1100)), "line 1100");
+    EXPECT_EQ(store.Find(5), nullptr);
+
+    // Back in memory, the sequence starts again.
+    store.Attach(nullptr);
+    store.Add(Line(1, "kept"));
+    EXPECT_EQ(Texts(store), std::vector<std::string> { "kept" });
+}
+
+TEST(LineStoreTest, PagesOfVeryLongLinesCostABoundedMemory)
+{
+    LineStore store;
+    store.Attach(std::make_shared<MadeUpLines>(LineStore::kMaxTextBytes));
+    store.Admit(LineStore::kPageLines * 12);
+    for (std::uint64_t line = 0; line < store.End(); line += 97) {
+        ASSERT_EQ(store.Text(store.Record(line)).size(), LineStore::kMaxTextBytes);
+        // A page is about 16 MB here: the latest few stay, the rest go.
+        ASSERT_LE(store.HeldBytes(), LineStore::kKeptPageBytes + 2 * LineStore::kPageLines * (LineStore::kMaxTextBytes + 300));
     }
 }
 
