@@ -214,6 +214,9 @@ TEST(OpenedFileTest, EmptyFilesDevicesAndMissingFilesEndAtOnceWithWhatHappened)
     EXPECT_EQ(progress.state, FileIndexing::State::Failed);
     EXPECT_EQ(progress.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
+    const Opened signed8 = IndexWhole(folder.WriteFile(L"signed.log", "\xEF\xBB\xBF" "first\r\nsecond"), &progress);
+    EXPECT_EQ(signed8.Texts(0, 2), (std::vector<std::string> { "first", "second" })) << "UTF-8 with its signature";
+
     const Opened zeros = IndexWhole(folder.WriteFile(L"zeros.bin", std::string(3 << 20, '\0')), &progress);
     EXPECT_TRUE(progress.notText);
     ASSERT_EQ(zeros.Lines(), 1u);
