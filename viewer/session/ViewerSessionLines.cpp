@@ -155,6 +155,9 @@ void ViewerSession::Fold(std::size_t position, bool fold)
     View().shown.Refold();
     AfterShownChanged(true);
     mChanges.select = View().shown.PositionOf(entry);
+    if (!mChanges.select) {
+        View().refocus = entry;  // chosen once the refold reaches it
+    }
 }
 
 void ViewerSession::ToggleFold(std::size_t position)

@@ -16,6 +16,7 @@ void ShownLines::FiltersChanged()
         Count(mark, 1);
     }
     mFiltered = mFirst;
+    mReshown = mFirst;
     ++mGeneration;
     mShown.Clear();
     mHiding.clear();
@@ -33,30 +34,32 @@ void ShownLines::HighlightsChanged()
     mHighlighted = mFirst;
 }
 
-void ShownLines::Refold()
+void ShownLines::Refold(std::size_t maxLines)
 {
     ++mGeneration;
     mShown.Clear();
     mHiding.clear();
-    ShowFrom(mFirst, mFiltered);
+    mReshown = mFirst;
+    ShowFrom(mFirst + std::min<std::uint64_t>(maxLines, mFiltered - mFirst));
 }
 
-void ShownLines::ShowFrom(std::uint64_t from, std::uint64_t to)
+void ShownLines::ShowFrom(std::uint64_t to)
 {
-    for (std::uint64_t sequence = from; sequence < to; ++sequence) {
-        if (Show(sequence, mStore.Record(sequence))) {
-            mShown.PushBack(sequence);
+    for (; mReshown < to; ++mReshown) {
+        if (Show(mReshown)) {
+            mShown.PushBack(mReshown);
         }
     }
 }
 
-bool ShownLines::Show(std::uint64_t sequence, const LineRecord& record)
+bool ShownLines::Show(std::uint64_t sequence)
 {
     const bool passes = MarkOf(sequence).passes != 0;
     if (!mScopes.AnyFolded()) {
         return passes;
     }
-    const std::uint64_t sender = SenderOf(record);
+    // Only now is the line read: unfolded, a file's lines need not be.
+    const std::uint64_t sender = SenderOf(mStore.Record(sequence));
     const auto hiding = mHiding.find(sender);
     if (hiding != mHiding.end()) {
         const FunctionScopes::Scope* scope = mScopes.At(hiding->second);
@@ -93,6 +96,7 @@ void ShownLines::DropBefore(std::uint64_t first)
     mFirst = first;
     mEnd = std::max(mEnd, first);
     mFiltered = std::max(mFiltered, first);
+    mReshown = std::max(mReshown, first);
     mHighlighted = std::max(mHighlighted, first);
 }
 
@@ -115,12 +119,18 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
     }
     TakeDurations(change);
     const std::size_t shownBefore = mShown.Size();
+    // A refold goes on where it stopped, before any line newly matched is shown.
+    if (mReshown < mFiltered) {
+        const std::uint64_t to = mReshown + std::min<std::uint64_t>(maxLines, mFiltered - mReshown);
+        maxLines -= static_cast<std::size_t>(to - mReshown);
+        ShowFrom(to);
+    }
     const bool filtering = mRules.Filtering();
     std::size_t budget = maxLines;
     // Without a folded scope a line shows exactly when it passes.
     const bool folded = mScopes.AnyFolded();
     std::array<LineRules::Verdict, LineRules::kSlice> verdicts;
-    while (mFiltered < mEnd && budget > 0) {
+    while (mReshown == mFiltered && mFiltered < mEnd && budget > 0) {
         const std::size_t count
             = static_cast<std::size_t>(std::min<std::uint64_t>(mEnd - mFiltered, std::min(budget, LineRules::kSlice)));
         const std::span<LineRules::Verdict> slice(verdicts.data(), count);
@@ -133,10 +143,10 @@ ShownLines::Change ShownLines::Work(std::size_t maxLines)
         for (const LineRules::Verdict& verdict : slice) {
             Mark& mark = MarkOf(mFiltered);
             Apply(verdict, mark);
-            if (folded ? Show(mFiltered, mStore.Record(mFiltered)) : mark.passes != 0) {
+            if (folded ? Show(mFiltered) : mark.passes != 0) {
                 mShown.PushBack(mFiltered);
             }
-            ++mFiltered;
+            mReshown = ++mFiltered;
         }
     }
     change.added = mShown.Size() - shownBefore;
@@ -204,6 +214,8 @@ void ShownLines::TakeDurations(Change& change)
                 ++mGeneration;
                 if (mScopes.AnyFolded()) {
                     refold = true;  // what shows inside folded scopes depends on the lines before
+                } else if (entry >= mReshown) {
+                    // A refold still to come shows it or not.
                 } else if (!passed) {
                     mShown.Insert(entry);
                 } else {
@@ -218,19 +230,19 @@ void ShownLines::TakeDurations(Change& change)
         }
     }
     if (refold) {
-        Refold();
+        Refold(0);
     }
 }
 
 std::uint64_t ShownLines::Unmatched() const
 {
-    return (mEnd - mFiltered) + (mEnd - mHighlighted);
+    return (mEnd - mFiltered) + (mEnd - mHighlighted) + (mFiltered - mReshown);
 }
 
 void ShownLines::Clear()
 {
     ++mGeneration;
-    mFirst = mEnd = mFiltered = mHighlighted = 0;
+    mFirst = mEnd = mFiltered = mHighlighted = mReshown = 0;
     mMarks.clear();
     mShown.Clear();
     mHiding.clear();

@@ -41,8 +41,11 @@ public:
     // The highlights changed: every held line's colours are worked out again.
     void HighlightsChanged();
     // After scopes were folded or unfolded: the shown lines are worked out
-    // again from what the filters decided, without matching texts again.
-    void Refold();
+    // again from what the filters decided, without matching texts again;
+    // the first maxLines at once, the rest in Work's slices (a file's lines
+    // are read from it to find their senders).
+    static constexpr std::size_t kRefoldLines = 65536;
+    void Refold(std::size_t maxLines = kRefoldLines);
 
     struct Change {
         std::size_t droppedShown = 0;  // shown lines gone from the front
@@ -63,8 +66,9 @@ public:
     // The position of the first shown line at or after sequence (Size() when none).
     std::size_t PositionAtOrAfter(std::uint64_t sequence) const;
     std::optional<std::size_t> PositionOf(std::uint64_t sequence) const;
-    // Whether the filters have decided on every line up to sequence.
-    bool FilteredPast(std::uint64_t sequence) const { return mFiltered > sequence; }
+    // Whether the filters have decided on every line up to sequence, and
+    // the shown lines hold it if it shows.
+    bool FilteredPast(std::uint64_t sequence) const { return mReshown > sequence; }
     // Changes whenever shown lines change other than at the ends.
     std::uint64_t Generation() const { return mGeneration; }
     // The index of the highlight that colours a held line, or -1 (also while not yet known).
@@ -91,12 +95,13 @@ private:
 
     void DropBefore(std::uint64_t first);
     Mark& MarkOf(std::uint64_t sequence) { return mMarks[static_cast<std::size_t>(sequence - mFirst)]; }
-    bool Show(std::uint64_t sequence, const LineRecord& record);
+    bool Show(std::uint64_t sequence);
     void Decide(std::uint64_t sequence, Mark& mark);
     void Apply(const LineRules::Verdict& verdict, Mark& mark);
     void Colour(std::uint64_t sequence, Mark& mark);
     void TakeDurations(Change& change);
-    void ShowFrom(std::uint64_t from, std::uint64_t to);
+    // Shows the lines from mReshown up to to.
+    void ShowFrom(std::uint64_t to);
     void Count(const Mark& mark, int sign);
 
     const LineStore& mStore;
@@ -108,6 +113,7 @@ private:
     std::uint64_t mEnd = 0;  // one past the newest
     std::uint64_t mFiltered = 0;  // lines before this have been matched against the filters
     std::uint64_t mHighlighted = 0;  // and before this against the highlights
+    std::uint64_t mReshown = 0;  // lines before this are in mShown if they show (at most mFiltered)
     std::deque<Mark> mMarks;  // per line from mFirst
     SequenceList mShown;
     // Per sender, the folded scope whose lines are being hidden.

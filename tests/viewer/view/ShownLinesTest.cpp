@@ -182,6 +182,40 @@ TEST(ShownLinesTest, TracedDebugOutputFoldsUpToItsExitLine)
     EXPECT_EQ(Shown(shown), (std::vector<std::uint64_t> { 0, 5 }));
 }
 
+TEST(ShownLinesTest, ARefoldOverManyLinesGoesOnInSlicesAndEndsAsOneDoneAtOnce)
+{
+    // Two senders' lines interleaved, with a scope of sender 1 around most of them.
+    std::vector<Line> lines = { { 1, F, "Outer - enter" } };
+    for (int i = 0; i < 100000; ++i) {
+        lines.push_back({ static_cast<std::uint32_t>(1 + i % 2), M, "  working" });
+    }
+    lines.push_back({ 1, F, "Outer - return" });
+    lines.push_back({ 2, M, "after" });
+    LineStore store(200000);
+    Fill(store, lines);
+    const LineRules rules;
+    const ScopeDurations durations;
+    ShownLines sliced(store, rules, durations);
+    ShownLines whole(store, rules, durations);
+    for (ShownLines* shown : { &sliced, &whole }) {
+        static_cast<void>(shown->Work(kAll));
+        shown->Scopes().SetAllFolded(true);
+    }
+    whole.Refold(kAll);
+    sliced.Refold(1000);
+    EXPECT_LT(sliced.Size(), whole.Size());
+    EXPECT_NE(sliced.Unmatched(), 0u) << "the rest is still to be shown";
+    EXPECT_FALSE(sliced.FilteredPast(5000));
+    int slices = 0;
+    while (sliced.Unmatched() != 0) {
+        static_cast<void>(sliced.Work(4096));
+        ++slices;
+    }
+    EXPECT_GT(slices, 10);
+    EXPECT_EQ(Shown(sliced), Shown(whole));
+    EXPECT_EQ(whole.Size(), 1u + 50000 + 1) << "the entry, the other sender's lines, and the line after";
+}
+
 TEST(ShownLinesTest, LinesArrivingIntoAFoldedScopeStayHiddenAndDroppedLinesGo)
 {
     LineStore store(6);
