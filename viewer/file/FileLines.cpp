@@ -219,8 +219,13 @@ std::optional<std::uint64_t> FileLines::FindCandidates(std::string_view literal,
         }
         at += size - (at - runFrom);
     }
-    // The line holding the byte where the look stopped is looked through again next time.
-    return to == last ? end : mIndex.LineAt(to);
+    if (to == last) {
+        return end;
+    }
+    // The line holding the byte where the look stopped is looked through
+    // again next time; the first line is done even then, as what of it is
+    // shown (its first kMaxLineBytes) has been looked through.
+    return std::max(mIndex.LineAt(to), first + 1);
 }
 
 }  // namespace tracing

@@ -262,6 +262,17 @@ TEST(OpenedFileTest, FindLooksThroughTheFilesBytesInBoundedStepsAndMissesNoLineH
         EXPECT_EQ(found, expected) << matchCase;
         EXPECT_GE(steps, 5) << "each step looks through about its bytes, not the whole file";
     }
+    // A line longer than a step is done in one, as far as it is shown.
+    const std::string longLine = std::string(3 << 20, 'x') + " needle\nnext needle\n";
+    const Opened withLongLine = IndexWhole(folder.WriteFile(L"long.log", "first\n" + longLine));
+    std::vector<std::uint64_t> found;
+    std::uint64_t from = 0;
+    for (int steps = 0; from < withLongLine.Lines() && steps < 100; ++steps) {
+        from = *withLongLine.lines->FindCandidates("needle", true, from, withLongLine.Lines(), 4096, found);
+    }
+    EXPECT_EQ(from, withLongLine.Lines());
+    EXPECT_EQ(found.back(), 2u);
+
     std::vector<std::uint64_t> none;
     EXPECT_FALSE(opened.lines->FindCandidates("gr\xC3\xBC\xC3\x9F", true, 0, opened.Lines(), 1 << 20, none))
         << "a text beyond ASCII may be in the ANSI code page in the file: it is matched line by line";
