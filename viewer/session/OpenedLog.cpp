@@ -1,10 +1,13 @@
 #include "viewer/session/OpenedLog.h"
 
+#include <new>
+
 namespace tracing {
 
 void OpenedLog::Start(std::wstring path, bool follow)
 {
     mFollow = follow;
+    mCapped = false;
     mIndexing.Start(std::move(path), follow);
 }
 
@@ -21,8 +24,20 @@ bool OpenedLog::Work(std::size_t maxLines)
             mLines = std::make_shared<FileLines>(batch.file, *mIndex);
             mStore.Attach(mLines);
         }
-        for (const std::uint64_t end : batch.ends) {
-            mIndex->Add(end);
+        if (mCapped) {
+            continue;
+        }
+        try {
+            for (const std::uint64_t end : batch.ends) {
+                if (mIndex->Lines() == mMaxLines) {
+                    throw std::bad_alloc();
+                }
+                mIndex->Add(end);
+            }
+        } catch (const std::bad_alloc&) {
+            // What is indexed stays shown; the rest of the file is not read.
+            mCapped = true;
+            mIndexing.Stop();
         }
     }
     // The caller clears what it showed before any line of the new file comes.

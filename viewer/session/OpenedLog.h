@@ -21,9 +21,14 @@ namespace tracing {
 
 class OpenedLog {
 public:
-    OpenedLog(LineStore& store, ScopeDurations& durations)
+    // Lines beyond this many are not indexed: each costs a few bytes of
+    // memory, and a file of empty lines has as many lines as bytes.
+    static constexpr std::uint64_t kMaxLines = std::uint64_t { 1 } << (sizeof(void*) == 8 ? 30 : 27);
+
+    OpenedLog(LineStore& store, ScopeDurations& durations, std::uint64_t maxLines = kMaxLines)
         : mStore(store)
         , mDurations(durations)
+        , mMaxLines(maxLines)
     {
     }
     OpenedLog(const OpenedLog&) = delete;
@@ -41,6 +46,8 @@ public:
     // Lines indexed and not yet admitted.
     bool Waiting() const { return mIndex && mStore.End() < mIndex->Lines(); }
     std::uint64_t IndexedLines() const { return mIndex ? mIndex->Lines() : 0; }
+    // Whether indexing stopped at its most lines, or when memory ran out.
+    bool Capped() const { return mCapped; }
     std::size_t IndexBytes() const { return mIndex ? mIndex->MemoryBytes() : 0; }
 
     FileIndexing::Progress Progress() const { return mIndexing.GetProgress(); }
@@ -54,7 +61,9 @@ private:
     LineStore& mStore;
     ScopeDurations& mDurations;
     FileIndexing mIndexing;
+    std::uint64_t mMaxLines;
     bool mFollow = false;
+    bool mCapped = false;
     std::unique_ptr<LineIndex> mIndex;
     std::shared_ptr<FileLines> mLines;
 };

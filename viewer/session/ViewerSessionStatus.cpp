@@ -28,7 +28,9 @@ std::wstring ViewerSession::OpenedStatus() const
 {
     const FileIndexing::Progress progress = mOpened.Progress();
     const std::wstring lines = std::to_wstring(mOpened.IndexedLines()) + L" lines";
-    const bool ended = progress.state == FileIndexing::State::Done || progress.state == FileIndexing::State::Following;
+    // Stopped here only when the index could take no more lines.
+    const bool ended = progress.state == FileIndexing::State::Done || progress.state == FileIndexing::State::Following
+        || progress.state == FileIndexing::State::Stopped;
     std::wstring text;
     if (progress.state == FileIndexing::State::Failed) {
         text = L"The log cannot be read: " + FileErrorText(progress.error);
@@ -46,7 +48,7 @@ std::wstring ViewerSession::OpenedStatus() const
             + Percent(mStore.End(), mOpened.IndexedLines()) + L")";
     } else {
         const FileLines::Counts read = mOpened.Counts().value_or(FileLines::Counts {});
-        text = progress.state == FileIndexing::State::Done ? L"Read " : L"Following: ";
+        text = progress.state == FileIndexing::State::Following ? L"Following: " : L"Read ";
         text += std::to_wstring(read.lines) + L" lines, " + std::to_wstring(read.malformed) + L" not in the log format";
         if (read.cut != 0) {
             text += L", " + std::to_wstring(read.cut) + L" cut to their first "
@@ -58,6 +60,10 @@ std::wstring ViewerSession::OpenedStatus() const
     }
     if (progress.notText) {
         text += std::wstring(kStatusGap) + L"The file holds NUL bytes: it may not be text";
+    }
+    if (mOpened.Capped()) {
+        text += std::wstring(kStatusGap) + L"Only the first " + lines
+            + L" are shown: the file holds more lines than this program can keep";
     }
     return text;
 }
