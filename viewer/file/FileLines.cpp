@@ -36,9 +36,7 @@ std::size_t FileLines::LineEndBytes(std::string_view raw, TextEncoding encoding)
         if (encoding == TextEncoding::Bytes) {
             return static_cast<unsigned char>(raw[at]);
         }
-        const auto first = static_cast<unsigned char>(raw[at]);
-        const auto second = static_cast<unsigned char>(raw[at + 1]);
-        return encoding == TextEncoding::Utf16Le ? first | (second << 8) : (first << 8) | second;
+        return Utf16Unit(raw[at], raw[at + 1], encoding);
     };
     const std::size_t units = raw.size() / unit;
     if (units == 0 || raw.size() % unit != 0) {

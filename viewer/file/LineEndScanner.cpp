@@ -45,7 +45,6 @@ void LineEndScanner::ScanBytes(std::string_view bytes, std::vector<std::uint64_t
 
 void LineEndScanner::ScanUnits(std::string_view bytes, std::vector<std::uint64_t>& ends)
 {
-    const bool little = mEncoding == TextEncoding::Utf16Le;
     std::size_t i = 0;
     for (;;) {
         char first = 0;
@@ -68,8 +67,7 @@ void LineEndScanner::ScanUnits(std::string_view bytes, std::vector<std::uint64_t
             }
             break;
         }
-        const unsigned unit = little ? static_cast<unsigned char>(first) | (static_cast<unsigned char>(second) << 8)
-                                     : (static_cast<unsigned char>(first) << 8) | static_cast<unsigned char>(second);
+        const unsigned unit = Utf16Unit(first, second, mEncoding);
         mScanned += 2;
         if (mPendingCr) {
             mPendingCr = false;

@@ -25,11 +25,8 @@ void AppendAsUtf8(std::string& out, std::string_view raw, TextEncoding encoding)
         return;
     }
     std::wstring wide(raw.size() / 2, L'\0');
-    const bool little = encoding == TextEncoding::Utf16Le;
     for (std::size_t i = 0; i < wide.size(); ++i) {
-        const auto first = static_cast<unsigned char>(raw[2 * i]);
-        const auto second = static_cast<unsigned char>(raw[2 * i + 1]);
-        wide[i] = static_cast<wchar_t>(little ? first | (second << 8) : (first << 8) | second);
+        wide[i] = static_cast<wchar_t>(Utf16Unit(raw[2 * i], raw[2 * i + 1], encoding));
     }
     if (raw.size() % 2 != 0) {
         wide += L'\xFFFD';

@@ -27,6 +27,14 @@ constexpr std::size_t UnitBytes(TextEncoding encoding) noexcept
     return encoding == TextEncoding::Bytes ? 1 : 2;
 }
 
+// The UTF-16 code unit of the two bytes first and second, in the order of encoding.
+constexpr unsigned Utf16Unit(char first, char second, TextEncoding encoding) noexcept
+{
+    const auto a = static_cast<unsigned char>(first);
+    const auto b = static_cast<unsigned char>(second);
+    return encoding == TextEncoding::Utf16Le ? a | (b << 8u) : (a << 8u) | b;
+}
+
 // Appends raw, a line's bytes without its line end, as UTF-8. An odd byte
 // left at the end of UTF-16 text, and unpaired surrogates, become U+FFFD.
 void AppendAsUtf8(std::string& out, std::string_view raw, TextEncoding encoding);
